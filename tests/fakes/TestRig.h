@@ -1,0 +1,50 @@
+// One main window over fakes of every platform service, for handler tests.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+
+#include "tests/fakes/FakeClock.h"
+#include "tests/fakes/FakePortAccess.h"
+#include "tests/fakes/FakeSerialControl.h"
+#include "tests/fakes/FakeSystem.h"
+#include "tests/fakes/FakeWindowServices.h"
+#include "ui/FrmMenu.h"
+
+namespace qw77::testing {
+
+struct TestRig {
+  FakeSerialControl com1{1}, com2{2}, com3{3};
+  FakePortAccess ports;
+  FakeSystem system;
+  FakeClock clock;
+  FakeWindowServices window;
+  std::unique_ptr<FrmMenu> frm;
+
+  TestRig() {
+    Services s;
+    s.serial = {&com1, &com2, &com3};
+    s.port_access = &ports;
+    s.system = &system;
+    s.clock = &clock;
+    s.window = &window;
+    frm = std::make_unique<FrmMenu>(s);
+  }
+  WindowState& state() { return frm->State(); }
+  FakeSerialControl& com(int n) { return n == 1 ? com1 : (n == 2 ? com2 : com3); }
+};
+
+// Runs a test body in a fresh temporary directory (the spool file lives in the current
+// directory) and returns to the previous one afterwards.
+class ScopedTempDir {
+ public:
+  ScopedTempDir();
+  ~ScopedTempDir();
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path previous_;
+  std::filesystem::path path_;
+};
+
+}  // namespace qw77::testing

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs what is missing, then builds and runs every test: the debug build, the
+# address and undefined-behaviour sanitizer build, and a short fuzzing run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash tools/setup.sh
+
+export QW77_WERROR=ON
+export QT_QPA_PLATFORM=offscreen
+
+for preset in debug asan; do
+  echo "== $preset: configure, build, test"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset"
+  ctest --preset "$preset"
+done
+
+if [ -f fuzz/CMakeLists.txt ]; then
+  echo "== fuzz: short libFuzzer runs"
+  cmake --preset fuzz >/dev/null
+  cmake --build --preset fuzz
+  for target in build/fuzz/bin/fuzz_*; do
+    [ -x "$target" ] || continue
+    corpus="build/fuzz/corpus/$(basename "$target")"
+    mkdir -p "$corpus"
+    "$target" -max_total_time="${QW77_FUZZ_SECONDS:-30}" -rss_limit_mb=2048 "$corpus" \
+      "fuzz/seeds/$(basename "$target")" 2>&1 | tail -n 3
+  done
+fi
+echo "== all tests passed"
