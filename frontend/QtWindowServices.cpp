@@ -1,0 +1,59 @@
+#include "frontend/QtWindowServices.h"
+
+#include <QCoreApplication>
+#include <QMessageBox>
+
+#include "frontend/AboutDialog.h"
+#if __has_include("ui/About.h")
+#include "ui/About.h"
+#define QW77_HAVE_ABOUT 1
+#endif
+
+namespace qw77::frontend {
+namespace {
+
+QString Q(std::string_view s) {
+  return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+}  // namespace
+
+void QtWindowServices::MsgBox(std::string_view text, MessageIcon icon, std::string_view title) {
+  QMessageBox box(icon == MessageIcon::kCritical ? QMessageBox::Critical : QMessageBox::NoIcon,
+                  Q(title.empty() ? kAppTitle : title), Q(text), QMessageBox::Ok, window_);
+  box.setObjectName(QStringLiteral("MsgBox"));
+  box.setTextFormat(Qt::PlainText);  // the texts are the program's own, never markup
+  box.exec();
+}
+
+void QtWindowServices::DoEvents() {
+  QCoreApplication::processEvents();
+}
+
+void QtWindowServices::SetMainWindowEnabled(bool enabled) {
+  if (window_ != nullptr) window_->SetWholeWindowEnabled(enabled);
+}
+
+void QtWindowServices::ShowAboutModal() {
+  // Created on every opening and gone when it closes: it keeps nothing between openings.
+#ifdef QW77_HAVE_ABOUT
+  FrmAbout about;
+  Form_Load(about);
+  AboutDialog dialog(about, window_);
+  dialog.exec();
+#endif
+}
+
+void QtWindowServices::CloseMainWindow() {
+  if (window_ != nullptr) window_->close();
+}
+
+void QtWindowServices::EndProgram() {
+  if (window_ != nullptr) {
+    window_->EndProgram();
+  } else {
+    QCoreApplication::exit(0);
+  }
+}
+
+}  // namespace qw77::frontend
