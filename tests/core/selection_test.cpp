@@ -50,7 +50,9 @@ TEST_P(MarginRange, PaperWidthSetsCaptionThenMaximum) {
   EXPECT_EQ(rig.state().ScrollMinimum("HscrLeftMgn"), 0);
   EXPECT_EQ(rig.state().ScrollValue("HscrLeftMgn"), c.bar_value_after);
   EXPECT_EQ(rig.state().Text("TxtLeftMgn"), std::to_string(c.bar_value_after));
-  if (!order.empty()) EXPECT_EQ(order.front(), Field::kCaption);  // caption first
+  if (!order.empty()) {
+    EXPECT_EQ(order.front(), Field::kCaption);  // the caption changes first
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
