@@ -102,6 +102,14 @@ TEST(PosixSystem, AMissingInterpreterFailsToStart) {
   ASSERT_FALSE(pid.ok());
   EXPECT_EQ(pid.status().code(), ErrorCode::kNotFound);
   EXPECT_NE(pid.status().message().find("/nonexistent"), std::string::npos);
+
+  // Executable but not a program: the start itself must fail, not a child exiting 127.
+  testing::ScopedTempDir tmp;
+  std::ofstream("broken") << "\x7f"
+                             "ELF not really";
+  ASSERT_EQ(chmod("broken", 0755), 0);
+  Result<ProcessId> broken = sys.StartProcess({(tmp.path() / "broken").string()}, 0);
+  EXPECT_FALSE(broken.ok());
 }
 
 // A main window whose system and clock are the real ones.
