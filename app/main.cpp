@@ -15,12 +15,8 @@
 #include "frontend/Handlers.h"
 #include "frontend/MainWindow.h"
 #include "frontend/QtWindowServices.h"
-#include "ui/FrmMenu.h"
-
-#if __has_include("platform/PlatformFactory.h")
 #include "platform/PlatformFactory.h"
-#define QW77_HAVE_FACTORY 1
-#endif
+#include "ui/FrmMenu.h"
 
 int main(int argc, char** argv) {
   QElapsedTimer since_start;
@@ -32,7 +28,6 @@ int main(int argc, char** argv) {
   qw77::frontend::QtWindowServices window_services;
   qw77::Services services;
   services.window = &window_services;
-#ifdef QW77_HAVE_FACTORY
   std::unique_ptr<qw77::PortAccess> port_access = qw77::MakePortAccess();
   auto serial = qw77::MakeSerialControls();
   std::unique_ptr<qw77::System> system = qw77::MakeSystem();
@@ -41,7 +36,6 @@ int main(int argc, char** argv) {
   services.port_access = port_access.get();
   services.system = system.get();
   services.clock = clock.get();
-#endif
 
   qw77::FrmMenu frm(services);
   qw77::frontend::MainWindow window(frm);

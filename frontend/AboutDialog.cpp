@@ -1,7 +1,5 @@
 #include "frontend/AboutDialog.h"
 
-#if __has_include("ui/About.h")
-
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -100,5 +98,3 @@ AboutDialog::AboutDialog(const FrmAbout& about, QWidget* owner) : QDialog(owner)
 }
 
 }  // namespace qw77::frontend
-
-#endif

@@ -3,14 +3,10 @@
 #include <string>
 #include <unordered_map>
 
-#include "ui/FrmMenu.h"
-
-#if __has_include("ui/StartUp.h")
 #include "ui/About.h"
+#include "ui/FrmMenu.h"
 #include "ui/Selection.h"
 #include "ui/StartUp.h"
-#define QW77_HAVE_STARTUP 1
-#endif
 #if __has_include("ticket/Barcode.h")
 #include "ticket/Barcode.h"
 #define QW77_HAVE_BARCODE 1
@@ -28,10 +24,8 @@ using Handler = void (*)(FrmMenu&);
 
 const std::unordered_map<std::string_view, Handler>& ClickHandlers() {
   static const std::unordered_map<std::string_view, Handler> handlers = {
-#ifdef QW77_HAVE_STARTUP
       {"CmdExit", CmdExit_Click},           {"CmdRestore", CmdRestore_Click},
       {"CommandAbout", CommandAbout_Click},
-#endif
 #ifdef QW77_HAVE_JOBS
       {"CmdPrint", CmdPrint_Click},         {"CmdSettings", CmdSettings_Click},
       {"CmdAutotest", CmdAutotest_Click},   {"CmdCheck", CmdCheck_Click},
@@ -42,19 +36,12 @@ const std::unordered_map<std::string_view, Handler>& ClickHandlers() {
 
 }  // namespace
 
-bool RunFormLoad([[maybe_unused]] FrmMenu& frm) {
-#ifdef QW77_HAVE_STARTUP
+bool RunFormLoad(FrmMenu& frm) {
   return Form_Load(frm);
-#else
-  frm.State().SetPicture("ImgLogo", "logo");
-  return true;
-#endif
 }
 
-void RunFormUnload([[maybe_unused]] FrmMenu& frm) {
-#ifdef QW77_HAVE_STARTUP
+void RunFormUnload(FrmMenu& frm) {
   Form_Unload(frm);
-#endif
 }
 
 void RunClick(FrmMenu& frm, std::string_view key) {
@@ -63,10 +50,8 @@ void RunClick(FrmMenu& frm, std::string_view key) {
   if (it != handlers.end()) it->second(frm);
 }
 
-void RunGotFocus([[maybe_unused]] FrmMenu& frm, [[maybe_unused]] std::string_view key) {
-#ifdef QW77_HAVE_STARTUP
+void RunGotFocus(FrmMenu& frm, std::string_view key) {
   qw77::RunGotFocus(frm, key);
-#endif
 }
 
 void RunLostFocus([[maybe_unused]] FrmMenu& frm, [[maybe_unused]] std::string_view key) {

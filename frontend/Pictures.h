@@ -7,8 +7,6 @@
 
 namespace qw77::frontend {
 
-// The logo resource that the main window's load handler names for ImgLogo.
-inline constexpr std::string_view kLogoPicture = "logo";
 // The picture of the About window.
 inline constexpr std::string_view kAboutPicture = "about";
 

@@ -4,10 +4,7 @@
 #include <QMessageBox>
 
 #include "frontend/AboutDialog.h"
-#if __has_include("ui/About.h")
 #include "ui/About.h"
-#define QW77_HAVE_ABOUT 1
-#endif
 
 namespace qw77::frontend {
 namespace {
@@ -36,12 +33,10 @@ void QtWindowServices::SetMainWindowEnabled(bool enabled) {
 
 void QtWindowServices::ShowAboutModal() {
   // Created on every opening and gone when it closes: it keeps nothing between openings.
-#ifdef QW77_HAVE_ABOUT
   FrmAbout about;
   Form_Load(about);
   AboutDialog dialog(about, window_);
   dialog.exec();
-#endif
 }
 
 void QtWindowServices::CloseMainWindow() {
