@@ -58,7 +58,7 @@ AboutDialog::AboutDialog(const FrmAbout& about, QWidget* owner) : QDialog(owner)
   QLabel* version = Label(about.lblVersion, "lblVersion", this);
   QLabel* description = Label(about.lblDescription, "lblDescription", this);
   description->setWordWrap(true);
-  description->setMinimumWidth(260);
+  description->setMinimumWidth(330);
   QLabel* disclaimer = Label(about.lblDisclaimer, "lblDisclaimer", this);
 
   auto* ok = new QPushButton(Q(about.cmdOK), this);
