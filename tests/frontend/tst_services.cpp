@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include "frontend/Handlers.h"
 #include "frontend/KeyMapping.h"
@@ -37,6 +38,7 @@ class ServicesTest : public QObject {
   void aboutOpensModallyAndCloses();
   void windowIsDisabledWhileTheShellRuns();
   void exitEndsWithoutUnloadAndCloseUnloadsOnce();
+  void closingWaitsForTheRunningHandler();
 };
 
 void ServicesTest::keyCodes_data() {
@@ -194,7 +196,13 @@ void ServicesTest::exitEndsWithoutUnloadAndCloseUnloadsOnce() {
   {
     GuiRig rig;
     QVERIFY(rig.Open());
-    rig.Click("CmdExit");
+    // Exit ends the event loop; a timer stops a loop that would not end.
+    QTimer stuck;
+    stuck.setSingleShot(true);
+    QObject::connect(&stuck, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+    stuck.start(5000);
+    QTimer::singleShot(0, rig.window.get(), [&rig] { rig.Click("CmdExit"); });
+    QCOMPARE(QCoreApplication::exec(), 0);
     QVERIFY(rig.window->Ending());
     QVERIFY(!rig.window->isVisible());
     QCOMPARE(rig.ports.shutdowns, 0);
@@ -206,6 +214,26 @@ void ServicesTest::exitEndsWithoutUnloadAndCloseUnloadsOnce() {
     QVERIFY(!rig.window->isVisible());
     QCOMPARE(rig.ports.shutdowns, 1);
   }
+}
+
+void ServicesTest::closingWaitsForTheRunningHandler() {
+  GuiRig rig;
+  QVERIFY(rig.Open());
+  int shutdowns_meanwhile = -1;
+  bool visible_meanwhile = false;
+  // A close request while a button's handler still runs (here: About is open) must not
+  // unload the window under it; the window closes once the handler has returned.
+  ModalWatcher watcher([&](QWidget* m) {
+    rig.window->close();
+    shutdowns_meanwhile = rig.ports.shutdowns;
+    visible_meanwhile = rig.window->isVisible();
+    m->close();
+  });
+  rig.Click("CommandAbout");
+  QCOMPARE(shutdowns_meanwhile, 0);
+  QVERIFY(visible_meanwhile);
+  QVERIFY(!rig.window->isVisible());
+  QCOMPARE(rig.ports.shutdowns, 1);
 }
 
 QTEST_MAIN(ServicesTest)
