@@ -1,6 +1,8 @@
 #include "ticket/SampleTicket.h"
 
-#include <charconv>
+#include <locale.h>
+#include <stdlib.h>
+
 #include <cmath>
 #include <string>
 
@@ -49,12 +51,13 @@ std::size_t NumberLength(std::string_view text) {
   return i;
 }
 
+// Reads a number already checked against the grammar above. strtod_l with the "C" locale
+// keeps the decimal point a point whatever locale the front end has set, and reports
+// overflow as infinity (refused by every range check) and underflow as 0.
 double ToDouble(std::string_view number) {
-  // from_chars takes no leading '+'.
-  if (!number.empty() && number.front() == '+') number.remove_prefix(1);
-  double value = 0;
-  std::from_chars(number.data(), number.data() + number.size(), value);
-  return value;
+  static const locale_t c_locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
+  const std::string copy(number);
+  return strtod_l(copy.c_str(), nullptr, c_locale);
 }
 
 std::string_view TrimBlanks(std::string_view text) {
@@ -201,8 +204,8 @@ double LeadingNumber(std::string_view text) {
   while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
   const std::size_t length = NumberLength(text);
   if (length == 0) return 0;
-  const double value = ToDouble(text.substr(0, length));
-  return std::isfinite(value) ? value : 0;
+  // An overflow stays infinite, so the range checks refuse it.
+  return ToDouble(text.substr(0, length));
 }
 
 std::string EncodeCp1252(std::string_view utf8) {
