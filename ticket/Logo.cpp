@@ -105,7 +105,8 @@ Status AppendLogoBlock(std::vector<std::uint8_t>& out, std::span<const std::uint
   const std::size_t stride = (static_cast<std::size_t>(width) + 31) / 32 * 4;
   const std::size_t row_bytes = (static_cast<std::size_t>(width) + 7) / 8;
   const std::size_t rows = static_cast<std::size_t>(height);
-  const std::size_t needed = static_cast<std::size_t>(data_offset) + stride * rows;
+  // Worked in 64 bits: the offset may be anything up to 4 GiB.
+  const std::uint64_t needed = std::uint64_t{data_offset} + std::uint64_t{stride} * rows;
   if (needed > file.size()) {
     return Bad(label, "is cut short: its " + std::to_string(rows) + " rows need " +
                           std::to_string(needed) + " bytes, but the file holds " +
