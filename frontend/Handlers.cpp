@@ -3,14 +3,11 @@
 #include <string>
 #include <unordered_map>
 
+#include "ticket/Barcode.h"
 #include "ui/About.h"
 #include "ui/FrmMenu.h"
 #include "ui/Selection.h"
 #include "ui/StartUp.h"
-#if __has_include("ticket/Barcode.h")
-#include "ticket/Barcode.h"
-#define QW77_HAVE_BARCODE 1
-#endif
 #if __has_include("maintenance/Actions.h")
 #include "maintenance/Actions.h"
 #include "ticket/PrintAction.h"
@@ -54,30 +51,20 @@ void RunGotFocus(FrmMenu& frm, std::string_view key) {
   qw77::RunGotFocus(frm, key);
 }
 
-void RunLostFocus([[maybe_unused]] FrmMenu& frm, [[maybe_unused]] std::string_view key) {
-#ifdef QW77_HAVE_BARCODE
+void RunLostFocus(FrmMenu& frm, std::string_view key) {
   if (key == "Combo1") Combo1_LostFocus(frm);
-#endif
 }
 
-void RunKeyDown([[maybe_unused]] FrmMenu& frm, [[maybe_unused]] std::int16_t& key_code,
-                [[maybe_unused]] std::int16_t shift) {
-#ifdef QW77_HAVE_BARCODE
+void RunKeyDown(FrmMenu& frm, std::int16_t& key_code, std::int16_t shift) {
   Form_KeyDown(frm, key_code, shift);
-#endif
 }
 
-void RunKeyPress([[maybe_unused]] FrmMenu& frm, [[maybe_unused]] std::int16_t& key_ascii) {
-#ifdef QW77_HAVE_BARCODE
+void RunKeyPress(FrmMenu& frm, std::int16_t& key_ascii) {
   Form_KeyPress(frm, key_ascii);
-#endif
 }
 
-void RunKeyUp([[maybe_unused]] FrmMenu& frm, [[maybe_unused]] std::int16_t& key_code,
-              [[maybe_unused]] std::int16_t shift) {
-#ifdef QW77_HAVE_BARCODE
+void RunKeyUp(FrmMenu& frm, std::int16_t& key_code, std::int16_t shift) {
   Form_KeyUp(frm, key_code, shift);
-#endif
 }
 
 }  // namespace qw77::frontend
