@@ -1,5 +1,5 @@
-// What every printer job shares: the five command buttons that carry the job state, the
-// rule that keeps a second job out while one is under way, and the spool file's name.
+// What every printer job shares: the five command buttons that carry the job state and
+// the rule that keeps a second job out while one is under way.
 #pragma once
 
 #include <cstdint>
@@ -9,9 +9,6 @@
 namespace qw77 {
 
 class FrmMenu;
-
-// The spool file every job writes its command bytes into, in the current directory.
-inline constexpr const char* kSpoolFile = "tempo.txt";
 
 // Enables or disables the named buttons in the order given (observers see that order).
 void SetButtonsEnabled(FrmMenu& frm, std::initializer_list<std::string_view> names, bool enabled);

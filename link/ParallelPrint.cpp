@@ -7,9 +7,10 @@
 #include "link/ParallelPort.h"
 #include "link/SerialLink.h"
 #include "link/ShellRunner.h"
-#include "link/SpoolFile.h"
+#include "link/SpoolReader.h"
 #include "maintenance/StatusParallel.h"
 #include "ticket/SampleTicket.h"
+#include "ticket/SpoolFile.h"
 #include "ui/FrmMenu.h"
 
 namespace qw77 {
@@ -27,7 +28,7 @@ bool SendFileParallel(FrmMenu& frm) {
   // sends nothing rather than half a ticket.
   Result<std::vector<std::uint8_t>> job = ReadSpoolBytes();
   if (!job) {
-    frm.Svc().window->MsgBox("Cannot read the spool file " + std::string(kSpoolFile) + " (" +
+    frm.Svc().window->MsgBox("Cannot read the spool file " + std::string(kSpoolFileName) + " (" +
                              job.status().message() + "). Nothing was sent.");
     return false;
   }

@@ -5,8 +5,9 @@
 
 #include "link/JobState.h"
 #include "link/ShellRunner.h"
-#include "link/SpoolFile.h"
+#include "link/SpoolReader.h"
 #include "maintenance/StatusSerial.h"
+#include "ticket/SpoolFile.h"
 #include "ui/FrmMenu.h"
 
 namespace qw77 {
@@ -134,7 +135,7 @@ void PrintViaSerial(FrmMenu& frm, int port) {
   SerialControl& comm = frm.MSComm(port);
   Result<std::vector<std::uint8_t>> job = ReadSpoolBytes();
   if (!job) {
-    frm.Svc().window->MsgBox("Cannot read the spool file " + std::string(kSpoolFile) + " (" +
+    frm.Svc().window->MsgBox("Cannot read the spool file " + std::string(kSpoolFileName) + " (" +
                              job.status().message() + "). Nothing was sent.");
     return end_unprinted();
   }

@@ -8,9 +8,10 @@
 #include "link/JobState.h"
 #include "link/ParallelPrint.h"
 #include "link/SerialLink.h"
-#include "link/SpoolFile.h"
+#include "link/SpoolReader.h"
 #include "maintenance/StatusParallel.h"
 #include "maintenance/StatusSerial.h"
+#include "ticket/SpoolFile.h"
 #include "ui/FrmMenu.h"
 
 namespace qw77 {
@@ -40,9 +41,8 @@ void SendSerialCommand(FrmMenu& frm, int port, std::span<const std::uint8_t> com
 // Writes the command into tempo.txt and strobes it out. False when the file could not be
 // written (said to the operator) or the transfer failed.
 bool SendParallelCommand(FrmMenu& frm, std::span<const std::uint8_t> spool) {
-  if (Status written = ReplaceSpoolFile(spool); !written.ok()) {
-    frm.Svc().window->MsgBox("Cannot write the spool file " + std::string(kSpoolFile) + " (" +
-                             written.message() + "). Nothing was sent.");
+  if (Status written = WriteSpoolFile(spool); !written.ok()) {
+    frm.Svc().window->MsgBox(written.message() + " Nothing was sent.");
     return false;
   }
   return SendFileParallel(frm);

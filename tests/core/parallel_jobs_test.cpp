@@ -334,6 +334,17 @@ TEST_F(ParallelJob, APrinterInErrorGetsNoTicketAtAll) {
   EXPECT_EQ(rig.frm->JobBusy, 0);
 }
 
+TEST_F(ParallelJob, ATicketThatCannotBeComposedIsReportedAfterTheStatusCheck) {
+  printer.Attach(rig);
+  rig.state().SetText("TxtLines", "many");
+  CmdPrint_Click(*rig.frm);
+  ASSERT_EQ(rig.window.messages.size(), 1u);
+  EXPECT_EQ(rig.window.messages[0].text.rfind("The sample ticket cannot be printed.", 0), 0u);
+  EXPECT_EQ(rig.ports.log.size(), 2u);  // the status check only
+  EXPECT_EQ(Buttons(rig), "R-PAC");
+  EXPECT_EQ(rig.frm->JobBusy, 0);
+}
+
 struct CommandCase {
   const char* name;
   void (*click)(FrmMenu&);

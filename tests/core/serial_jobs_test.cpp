@@ -326,6 +326,17 @@ TEST_F(SerialJob, AShellThatCannotStartStillGivesTheButtonsBack) {
   EXPECT_EQ(rig.window.messages.size(), 1u);  // the runner's own
 }
 
+TEST_F(SerialJob, ATicketThatCannotBeComposedIsReportedAndNothingIsSent) {
+  Use(2);
+  rig.com2.peer = Answering();
+  rig.state().SetText("TxtXScale", "x");
+  CmdPrint_Click(*rig.frm);
+  ExpectMessages({"The sample ticket cannot be printed."});
+  EXPECT_TRUE(rig.com2.log.empty());
+  EXPECT_EQ(Buttons(rig), "R-PAC");
+  EXPECT_EQ(rig.frm->JobBusy, 0);
+}
+
 // --- the probe -----------------------------------------------------------------------
 
 TEST_F(SerialJob, ProbeWaitsTheReplyLimitWithoutYieldingAndClosesThePort) {
