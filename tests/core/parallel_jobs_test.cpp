@@ -11,6 +11,7 @@
 #include "maintenance/StatusParallel.h"
 #include "tests/core/job_test_support.h"
 #include "ticket/PrintAction.h"
+#include "ui/Selection.h"
 
 namespace qw77 {
 namespace {
@@ -486,8 +487,9 @@ TEST_F(ParallelJob, ClicksDuringATransferAreDeclinedAndTheTransferRunsOnUndistur
     CmdPrint_Click(*rig.frm);
     CmdAutotest_Click(*rig.frm);
     CmdSettings_Click(*rig.frm);
-    // Restore Default may run: it only selects options, and the job has its addresses.
-    rig.state().Select("OptCOM0");
+    // Restore Default may run: it only selects options (COM1 among them), and the job
+    // has taken its port addresses already.
+    CmdRestore_Click(*rig.frm);
   };
   CmdPrint_Click(*rig.frm);
 
