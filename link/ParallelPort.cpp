@@ -1,8 +1,10 @@
 #include "link/ParallelPort.h"
 
 #include <charconv>
+#include <iostream>
 
 #include "ui/FrmMenu.h"
+#include "ui/StartUp.h"
 
 namespace qw77 {
 namespace {
@@ -11,7 +13,10 @@ namespace {
 // releases the port access) and make sure nothing touches the hardware afterwards.
 void HardwareFailure(FrmMenu& frm) {
   frm.program_ending = true;
-  frm.Svc().window->MsgBox("Hardware port error", MessageIcon::kCritical, "ZOZozoDozi32");
+  // The operator gets the one fixed message; whoever reads the log learns the cause.
+  const std::string reason = frm.Svc().port_access->FailureReason();
+  if (!reason.empty()) std::cerr << "qw77: port access: " << reason << '\n';
+  frm.Svc().window->MsgBox("Hardware port error", MessageIcon::kCritical, kHardwareErrorTitle);
   frm.Svc().window->CloseMainWindow();
 }
 
