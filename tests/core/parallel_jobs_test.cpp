@@ -194,13 +194,6 @@ TEST_F(ParallelJob, ABusyPrinterIsPolledWithAYieldEveryPassAndAPauseWhenNotReady
   EXPECT_EQ(rig.clock.sleeps, 9);
 }
 
-TEST_F(ParallelJob, AnEmptyFileSendsNothingAndSucceeds) {
-  printer.Attach(rig);
-  WriteSpool({});
-  EXPECT_TRUE(SendFileParallel(*rig.frm));
-  EXPECT_EQ(rig.ports.log.size(), 1u);  // the base address lookup
-}
-
 TEST_F(ParallelJob, Lpt2WithoutABaseAddressSendsNothingAndSaysNothing) {
   rig.state().Select("OptLPT2");
   rig.ports.bios_words[0x408] = 0x378;
@@ -459,14 +452,6 @@ TEST_P(RefusedAccess, ShowsTheHardwareErrorEndsTheProgramAndTouchesNothingMore) 
 }
 
 INSTANTIATE_TEST_SUITE_P(AtAccess, RefusedAccess, ::testing::Values(0, 1, 2, 3, 4, 5, 6, 9));
-
-TEST_F(ParallelJob, ARefusedReadDuringAnAutotestShowsOnlyTheHardwareError) {
-  printer.Attach(rig);
-  rig.ports.refuse_after = 1;
-  CmdAutotest_Click(*rig.frm);
-  EXPECT_EQ(rig.window.MessageTexts(), (std::vector<std::string>{"Hardware port error"}));
-  EXPECT_EQ(rig.ports.Attempts(), 2);
-}
 
 // --- clicks that arrive while a transfer yields to the window -------------------------
 

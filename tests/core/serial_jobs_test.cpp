@@ -349,23 +349,6 @@ TEST_F(SerialJob, ProbeWaitsTheReplyLimitWithoutYieldingAndClosesThePort) {
   EXPECT_EQ(rig.com2.Handshaking(), kHandshakeNone);
 }
 
-TEST_F(SerialJob, ProbeAnsweredLeavesRtsCtsAndTheSettingsOnAClosedPort) {
-  Use(1);
-  rig.com1.peer = Answering();
-  EXPECT_TRUE(OpenSerialPort(*rig.frm));
-  EXPECT_FALSE(rig.com1.PortOpen());
-  EXPECT_EQ(rig.com1.Handshaking(), kHandshakeRtsCts);
-  EXPECT_EQ(rig.com1.Settings(), "9600,N,8,1");
-  EXPECT_EQ(rig.clock.Elapsed(), Clock::Duration(0));
-}
-
-TEST_F(SerialJob, AParallelSelectionProbesNothing) {
-  Use(1);
-  rig.state().Select("OptLPT2");
-  EXPECT_TRUE(OpenSerialPort(*rig.frm));
-  for (int n = 1; n <= 3; ++n) EXPECT_TRUE(rig.com(n).log.empty());
-}
-
 TEST_F(SerialJob, APortLeftOpenByAnEarlierFailureIsReusedAndClosed) {
   Use(2);
   rig.com2.peer = Answering();
