@@ -95,8 +95,9 @@ Status AppendBarcodeBlock(std::vector<std::uint8_t>& out, int type_index, std::s
   }
   for (char c : data) {
     if (!IsDigit(c)) {
-      return {ErrorCode::kInvalidArgument,
-              "The CODE-128(C) barcode \"" + std::string(text) + "\" may hold digits only."};
+      std::string message = "The CODE-128(C) barcode \"";
+      message.append(text).append("\" may hold digits only.");
+      return {ErrorCode::kInvalidArgument, std::move(message)};
     }
   }
   const std::size_t pairs = (data.size() + 1) / 2;

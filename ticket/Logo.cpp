@@ -52,7 +52,9 @@ int SelectedLogoOption(const WindowState& state) {
 }
 
 std::string LogoPath(FrmMenu& frm, int option_index) {
-  return frm.Svc().system->ProgramDirectory() + "/" + std::string(LogoFileName(option_index));
+  System* system = frm.Svc().system;
+  const std::string folder = system != nullptr ? system->ProgramDirectory() : ".";
+  return folder + "/" + std::string(LogoFileName(option_index));
 }
 
 Status AppendLogoBlock(std::vector<std::uint8_t>& out, std::span<const std::uint8_t> file,

@@ -29,7 +29,8 @@ std::string_view LogoFileName(int option_index);
 // The selected index of the Option1 array (2 when none of the first two is selected).
 int SelectedLogoOption(const WindowState& state);
 
-// The full path of the chosen logo: the program's directory and the file name.
+// The full path of the chosen logo: the program's directory (the current one when no
+// system service is bound) and the file name.
 std::string LogoPath(FrmMenu& frm, int option_index);
 
 // Appends the GS v 0 block for the bitmap file `file`. The file must be a Windows bitmap

@@ -35,8 +35,9 @@ ErrorCode CodeFor(int error_number) {
 int CreateTemporary(std::string& name) {
   static std::atomic<unsigned> counter{0};
   for (int attempt = 0; attempt < 100; ++attempt) {
-    name = "." + std::string(kSpoolFileName) + "." + std::to_string(::getpid()) + "." +
-           std::to_string(counter.fetch_add(1));
+    name = ".";
+    name += kSpoolFileName;
+    name += "." + std::to_string(::getpid()) + "." + std::to_string(counter.fetch_add(1));
     int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
