@@ -3,16 +3,13 @@
 #include <string>
 #include <unordered_map>
 
+#include "maintenance/Actions.h"
 #include "ticket/Barcode.h"
+#include "ticket/PrintAction.h"
 #include "ui/About.h"
 #include "ui/FrmMenu.h"
 #include "ui/Selection.h"
 #include "ui/StartUp.h"
-#if __has_include("maintenance/Actions.h")
-#include "maintenance/Actions.h"
-#include "ticket/PrintAction.h"
-#define QW77_HAVE_JOBS 1
-#endif
 
 namespace qw77::frontend {
 namespace {
@@ -22,11 +19,9 @@ using Handler = void (*)(FrmMenu&);
 const std::unordered_map<std::string_view, Handler>& ClickHandlers() {
   static const std::unordered_map<std::string_view, Handler> handlers = {
       {"CmdExit", CmdExit_Click},           {"CmdRestore", CmdRestore_Click},
-      {"CommandAbout", CommandAbout_Click},
-#ifdef QW77_HAVE_JOBS
-      {"CmdPrint", CmdPrint_Click},         {"CmdSettings", CmdSettings_Click},
-      {"CmdAutotest", CmdAutotest_Click},   {"CmdCheck", CmdCheck_Click},
-#endif
+      {"CommandAbout", CommandAbout_Click}, {"CmdPrint", CmdPrint_Click},
+      {"CmdSettings", CmdSettings_Click},   {"CmdAutotest", CmdAutotest_Click},
+      {"CmdCheck", CmdCheck_Click},
   };
   return handlers;
 }
