@@ -34,6 +34,8 @@ class ServicesTest : public QObject {
   void messageBoxesShowTheirTitleTextAndIcon_data();
   void messageBoxesShowTheirTitleTextAndIcon();
   void refusedPortAccessTellsAndNeverOpens();
+  void jobMessagesThroughTheWindow_data();
+  void jobMessagesThroughTheWindow();
   void aboutOpensModallyAndCloses_data();
   void aboutOpensModallyAndCloses();
   void windowIsDisabledWhileTheShellRuns();
@@ -130,6 +132,38 @@ void ServicesTest::refusedPortAccessTellsAndNeverOpens() {
   QCOMPARE(seen.icon, int(QMessageBox::Critical));
   QVERIFY(!rig.window->isVisible());
   QCOMPARE(rig.ports.shutdowns, 1);  // closing the window unloaded it
+}
+
+void ServicesTest::jobMessagesThroughTheWindow_data() {
+  QTest::addColumn<bool>("refuse_access");
+  QTest::addColumn<QString>("text");
+  QTest::addColumn<QString>("title");
+  QTest::addColumn<int>("icon");
+  QTest::addColumn<bool>("window_stays");
+  QTest::newRow("no parallel port") << false << "ERROR on parallel PORT selection"
+                                    << "QW77" << int(QMessageBox::NoIcon) << true;
+  QTest::newRow("refused hardware access") << true << "Hardware port error"
+                                           << "ZOZozoDozi32" << int(QMessageBox::Critical) << false;
+}
+
+void ServicesTest::jobMessagesThroughTheWindow() {
+  QFETCH(bool, refuse_access);
+  QFETCH(QString, text);
+  QFETCH(QString, title);
+  QFETCH(int, icon);
+  QFETCH(bool, window_stays);
+  GuiRig rig;
+  QVERIFY(rig.Open());
+  rig.ports.refuse_all = refuse_access;
+  rig.Click("OptLPT1");
+  ModalWatcher watcher([](QWidget* m) { CloseWithKey(m, Qt::Key_Return); });
+  rig.Click("CmdCheck");
+  QCOMPARE(watcher.seen.text, text);
+  QCOMPARE(watcher.seen.title, title);
+  QCOMPARE(watcher.seen.icon, icon);
+  QCOMPARE(rig.window->isVisible(), window_stays);
+  // A refused access closes the window once the job has ended: unloaded exactly once.
+  QCOMPARE(rig.ports.shutdowns, window_stays ? 0 : 1);
 }
 
 void ServicesTest::aboutOpensModallyAndCloses_data() {
