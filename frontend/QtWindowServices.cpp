@@ -36,6 +36,12 @@ void QtWindowServices::ShowAboutModal() {
   FrmAbout about;
   Form_Load(about);
   AboutDialog dialog(about, window_);
+  if (window_ != nullptr) {
+    // Centred over the main window, by its final size.
+    dialog.adjustSize();
+    const QRect owner = window_->frameGeometry();
+    dialog.move(owner.center() - QPoint(dialog.width() / 2, dialog.height() / 2));
+  }
   dialog.exec();
 }
 
