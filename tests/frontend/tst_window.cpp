@@ -31,6 +31,7 @@ class WindowTest : public QObject {
   void typingIntoAParameterBoxChangesNothing_data();
   void typingIntoAParameterBoxChangesNothing();
   void typingIntoTheSampleTextReachesTheRecord();
+  void controlsThatTakeNoTypingStillTakeTheirKeys();
   void disabledControlKeepsItsFocusForLater();
 };
 
@@ -267,6 +268,22 @@ void WindowTest::typingIntoTheSampleTextReachesTheRecord() {
   // Its length limit holds.
   QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("abcdefgh"));
   QCOMPARE(rig.state().Text("TxtSample").size(), std::size_t{25});
+}
+
+void WindowTest::controlsThatTakeNoTypingStillTakeTheirKeys() {
+  GuiRig rig;
+  QVERIFY(rig.Open());
+  rig.W("ChkBarCode")->setFocus(Qt::TabFocusReason);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+  QCOMPARE(rig.state().Value("ChkBarCode"), 1);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+  QCOMPARE(rig.state().Value("ChkBarCode"), 0);
+  // The combo's list answers the arrow keys; leaving it applies the type's limit.
+  rig.W("Combo1")->setFocus(Qt::TabFocusReason);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+  QCOMPARE(rig.state().ListIndex("Combo1"), 1);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  QCOMPARE(rig.state().MaxLength("TxtBarCode"), 7);
 }
 
 void WindowTest::disabledControlKeepsItsFocusForLater() {
