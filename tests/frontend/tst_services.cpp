@@ -30,9 +30,6 @@ class ServicesTest : public QObject {
  private slots:
   void keyCodes_data();
   void keyCodes();
-  void modifierMaskOnTheModifiersOwnKeys();
-  void messageBoxesShowTheirTitleTextAndIcon_data();
-  void messageBoxesShowTheirTitleTextAndIcon();
   void refusedPortAccessTellsAndNeverOpens();
   void jobMessagesThroughTheWindow_data();
   void jobMessagesThroughTheWindow();
@@ -51,22 +48,12 @@ void ServicesTest::keyCodes_data() {
   const int none = Qt::NoModifier;
   const int shift = Qt::ShiftModifier;
   const int keypad = Qt::KeypadModifier;
-  QTest::newRow("a") << int(Qt::Key_A) << none << 0 << 65;
   QTest::newRow("Shift+z") << int(Qt::Key_Z) << shift << 0 << 90;
-  QTest::newRow("main-row 4") << int(Qt::Key_4) << none << 0 << 52;
   QTest::newRow("Shift+4 as $") << int(Qt::Key_Dollar) << shift << 0 << 52;
-  QTest::newRow("Shift+0 as )") << int(Qt::Key_ParenRight) << shift << 0 << 48;
   QTest::newRow("X11 key 13 whatever it typed") << int(Qt::Key_section) << shift << 13 << 52;
   QTest::newRow("X11 key 19 is 0") << int(Qt::Key_Agrave) << none << 19 << 48;
   QTest::newRow("keypad 0") << int(Qt::Key_0) << keypad << 0 << 96;
   QTest::newRow("keypad 9 ignores the scan code") << int(Qt::Key_9) << keypad << 81 << 105;
-  QTest::newRow("keypad +") << int(Qt::Key_Plus) << keypad << 0 << 107;
-  QTest::newRow("space") << int(Qt::Key_Space) << none << 0 << 32;
-  QTest::newRow("backspace") << int(Qt::Key_Backspace) << none << 0 << 8;
-  QTest::newRow("delete") << int(Qt::Key_Delete) << none << 0 << 46;
-  QTest::newRow("shift") << int(Qt::Key_Shift) << shift << 0 << 16;
-  QTest::newRow("slash") << int(Qt::Key_Slash) << none << 0 << 191;
-  QTest::newRow("F5") << int(Qt::Key_F5) << none << 0 << 116;
   QTest::newRow("unknown still names a key")
       << int(Qt::Key_Eacute) << none << 0 << int(fe::kUnknownKeyCode);
 }
@@ -78,47 +65,6 @@ void ServicesTest::keyCodes() {
   QFETCH(int, code);
   QCOMPARE(int(fe::KeyCodeOf(key, Qt::KeyboardModifiers(modifiers), static_cast<quint32>(scan))),
            code);
-}
-
-void ServicesTest::modifierMaskOnTheModifiersOwnKeys() {
-  using fe::ShiftMaskOf;
-  QCOMPARE(ShiftMaskOf(Qt::Key_Shift, Qt::NoModifier, false), fe::kShiftBit);
-  QCOMPARE(ShiftMaskOf(Qt::Key_Shift, Qt::ShiftModifier, true), std::int16_t{0});
-  QCOMPARE(ShiftMaskOf(Qt::Key_Control, Qt::ShiftModifier | Qt::ControlModifier, true),
-           fe::kShiftBit);
-  QCOMPARE(ShiftMaskOf(Qt::Key_A, Qt::ControlModifier | Qt::AltModifier, false),
-           std::int16_t(fe::kCtrlBit | fe::kAltBit));
-  QCOMPARE(fe::KeyAsciiOf(Qt::Key_Delete, QStringLiteral("\x7f")), std::optional<std::int16_t>());
-  QCOMPARE(fe::KeyAsciiOf(Qt::Key_Backspace, QString()), std::optional<std::int16_t>(8));
-  QCOMPARE(fe::KeyAsciiOf(Qt::Key_Dollar, QStringLiteral("$")), std::optional<std::int16_t>(36));
-}
-
-void ServicesTest::messageBoxesShowTheirTitleTextAndIcon_data() {
-  QTest::addColumn<bool>("critical");
-  QTest::addColumn<QString>("title");
-  QTest::addColumn<QString>("shown_title");
-  QTest::newRow("application title") << false << QString() << "QW77";
-  QTest::newRow("hardware error") << true << "ZOZozoDozi32"
-                                  << "ZOZozoDozi32";
-}
-
-void ServicesTest::messageBoxesShowTheirTitleTextAndIcon() {
-  QFETCH(bool, critical);
-  QFETCH(QString, title);
-  QFETCH(QString, shown_title);
-  GuiRig rig;
-  QVERIFY(rig.Open());
-  ModalWatcher watcher([](QWidget* m) { CloseWithKey(m, Qt::Key_Return); });
-  const auto& seen = watcher.seen;
-  const std::string text = "Text with <b>no</b> markup";
-  rig.window_services.MsgBox(text, critical ? MessageIcon::kCritical : MessageIcon::kNone,
-                             title.toStdString());
-  QCOMPARE(seen.class_name, QStringLiteral("QMessageBox"));
-  QCOMPARE(seen.title, shown_title);
-  QCOMPARE(seen.text, QString::fromStdString(text));
-  QCOMPARE(seen.icon, int(critical ? QMessageBox::Critical : QMessageBox::NoIcon));
-  QVERIFY(seen.application_modal);
-  QCOMPARE(seen.owner.data(), static_cast<QWidget*>(rig.window.get()));
 }
 
 void ServicesTest::refusedPortAccessTellsAndNeverOpens() {

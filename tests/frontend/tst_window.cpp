@@ -22,7 +22,6 @@ class WindowTest : public QObject {
   void drawsEveryControlFromTheRecord();
   void panelsAndPictures();
   void tabVisitsTheControlsInOrder();
-  void tabStopsAtTheSelectedOptionOnly();
   void focusHandlersRunOnClickAndTabButNotOnRestore();
   void clickOnAnOptionsEmptyLabelSpaceSelectsIt();
   void scrollBarStepsWriteTheTextBox_data();
@@ -114,17 +113,6 @@ void WindowTest::tabVisitsTheControlsInOrder() {
   QCOMPARE(rig.FocusedKey(), expected.back());
 }
 
-void WindowTest::tabStopsAtTheSelectedOptionOnly() {
-  GuiRig rig;
-  QVERIFY(rig.Open());
-  rig.Click("Opt19200");
-  QVERIFY(rig.state().Selected("Opt19200"));
-  rig.W("CmdExit")->setFocus(Qt::TabFocusReason);  // a click would end the program
-  // From CmdExit past OptMech60 and OptCOM0 to the baud group's selected option.
-  for (int i = 0; i < 3; ++i) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-  QCOMPARE(rig.FocusedKey(), std::string("Opt19200"));
-}
-
 void WindowTest::focusHandlersRunOnClickAndTabButNotOnRestore() {
   GuiRig rig;
   QVERIFY(rig.Open());
@@ -193,13 +181,8 @@ void WindowTest::scrollBarStepsWriteTheTextBox_data() {
                                         << "4";
   QTest::newRow("density to its minimum") << "HscrDensity" << int(Qt::Key_Home) << 1 << "TxtDensity"
                                           << "-10";
-  QTest::newRow("lines to their maximum") << "HscrLines" << int(Qt::Key_End) << 1 << "TxtLines"
-                                          << "50";
   QTest::newRow("x-scale stops at 8") << "HscrXscale" << int(Qt::Key_Right) << 12 << "TxtXScale"
                                       << "8";
-  QTest::newRow("y-scale at its minimum does not move")
-      << "HscrYscale" << int(Qt::Key_Left) << 1 << "TxtYScale"
-      << "1";
 }
 
 void WindowTest::scrollBarStepsWriteTheTextBox() {
@@ -239,7 +222,6 @@ void WindowTest::typingIntoAParameterBoxChangesNothing_data() {
   QTest::addColumn<QString>("box");
   QTest::newRow("x-scale") << "TxtXScale";
   QTest::newRow("left margin") << "TxtLeftMgn";
-  QTest::newRow("density") << "TxtDensity";
 }
 
 void WindowTest::typingIntoAParameterBoxChangesNothing() {
