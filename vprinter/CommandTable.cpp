@@ -33,6 +33,9 @@ constexpr CommandSpec kTable[] = {
     {CommandId::kBarcodeText, {GS, 'H'}, 2, 1, Shape::kFixed, "GS H"},
 };
 
+// Stands for "more than one command could still follow".
+constexpr CommandSpec kAmbiguous{CommandId::kCarriageReturn, {}, 0, 0, Shape::kFixed, ""};
+
 // Longest data of a NUL-terminated barcode before the command counts as malformed.
 constexpr std::size_t kMaxNulBarcode = 255;
 
@@ -91,12 +94,15 @@ Match MatchCommand(std::span<const std::uint8_t> bytes, bool at_end) {
     if (seen == spec.prefix_length) {
       if (!best || spec.prefix_length > best->prefix_length) best = &spec;
     } else {
-      partial = &spec;
+      // Several longer commands still possible: none of them can be named yet.
+      partial = partial ? &kAmbiguous : &spec;
     }
   }
   // CR alone and CR BEL CR share their first byte: only the next bytes tell them apart.
-  if (partial && !at_end) return {Match::kNeedMore, 0, partial};
-  if (partial && !best) return {Match::kTruncated, bytes.size(), partial};
+  if (partial && !at_end) return {Match::kNeedMore};
+  if (partial && !best) {
+    return {Match::kTruncated, bytes.size(), partial == &kAmbiguous ? nullptr : partial};
+  }
   if (best) {
     bool known = false;
     const std::size_t length = CommandLength(*best, bytes, known);

@@ -176,6 +176,7 @@ void Printer::Feed(Source source, std::span<const std::uint8_t> bytes, Millis no
   Port& port = PortFor(source);
   port.last_byte = now;
   last_activity_ = now;
+  last_source_ = source;
   port.interp().Feed(bytes);
 }
 
@@ -190,9 +191,10 @@ void Printer::Tick(Millis now) {
       port->interp().Finish();
     }
   }
+  if (now - last_activity_ < options_.idle_ms) return;
   FlushText();
-  if (renderer_.HasContent() && now - last_activity_ >= options_.idle_ms) {
-    EndTicket("idle for " + std::to_string(options_.idle_ms) + " ms");
+  if (renderer_.HasContent()) {
+    EndTicket(last_source_, "idle for " + std::to_string(options_.idle_ms) + " ms");
   }
 }
 
@@ -211,10 +213,10 @@ Millis Printer::NextDeadline() const {
 void Printer::Shutdown() {
   for (auto& port : ports_) port->interp().Finish();
   FlushText();
-  if (renderer_.HasContent()) EndTicket("end of session");
+  if (renderer_.HasContent()) EndTicket(last_source_, "end of session");
 }
 
-void Printer::EndTicket(const std::string& why, const std::string& suffix) {
+void Printer::EndTicket(Source src, const std::string& why, const std::string& suffix) {
   Canvas page = renderer_.TakeTicket();
   ++ticket_number_;
   char name[64];
@@ -232,10 +234,10 @@ void Printer::EndTicket(const std::string& why, const std::string& suffix) {
     }
   } else {
     note += " (kept in memory)";
+    tickets_.push_back(std::move(page));
   }
-  tickets_.push_back(std::move(page));
-  Log({LogEntry::kEvent, Source::kFile, 0, "ticket " + std::to_string(ticket_number_) + " ends", "",
-       note});
+  Log({LogEntry::kEvent, src, PortFor(src).interp().BytesSeen(),
+       "ticket " + std::to_string(ticket_number_) + " ends", "", note});
 }
 
 void Printer::OnText(Source src, std::size_t offset, std::uint8_t byte) {
@@ -398,7 +400,7 @@ void Printer::OnCommand(Source src, const CommandSpec& spec, std::size_t offset,
       renderer_.Feed(n);
       e.note = "print and feed " + Dec(n) + " dots; the ticket ends";
       Log(std::move(e));
-      EndTicket("closing feed");
+      EndTicket(src, "closing feed");
       return;
     case CommandId::kRasterImage: {
       const int m = b[p], xl = b[p + 1], xh = b[p + 2], yl = b[p + 3], yh = b[p + 4];
@@ -495,15 +497,15 @@ void Printer::OnCommand(Source src, const CommandSpec& spec, std::size_t offset,
     case CommandId::kSelfTest:
       e.note = "self test";
       Log(std::move(e));
-      SelfTest();
+      SelfTest(src);
       return;
   }
   Log(std::move(e));
 }
 
-void Printer::SelfTest() {
+void Printer::SelfTest(Source src) {
   ++self_tests_;
-  if (renderer_.HasContent()) EndTicket("self test starts");
+  if (renderer_.HasContent()) EndTicket(src, "self test starts");
   // The test page is printed with the stored settings' layout in a plain font, then the
   // settings in force come back.
   const TextSettings in_force = renderer_.text();
@@ -538,7 +540,7 @@ void Printer::SelfTest() {
   }
   renderer_.Feed(120);
   renderer_.text() = in_force;
-  EndTicket("self test page", "-selftest");
+  EndTicket(src, "self test page", "-selftest");
 }
 
 }  // namespace qw77::vprinter

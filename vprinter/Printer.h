@@ -85,8 +85,8 @@ class Printer {
 
   void Log(LogEntry entry);
   void FlushText();
-  void EndTicket(const std::string& why, const std::string& suffix = "");
-  void SelfTest();
+  void EndTicket(Source src, const std::string& why, const std::string& suffix = "");
+  void SelfTest(Source src);
   Port& PortFor(Source src);
 
   std::shared_ptr<const Fonts> fonts_;
@@ -103,6 +103,7 @@ class Printer {
   int replies_sent_ = 0;
   int self_tests_ = 0;
   Millis last_activity_ = 0;
+  Source last_source_ = Source::kFile;
 
   // Consecutive text bytes make one log line.
   Source text_source_ = Source::kFile;

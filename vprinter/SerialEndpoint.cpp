@@ -168,7 +168,12 @@ void SerialEndpoint::ReadInput(Micros now) {
   if (n > 0) {
     received_ += n;
     if (baud > 0) {
-      read_ready_at_ = std::max(read_ready_at_, now) + n * 10 * 1000000LL / baud;
+      // Time the wire needs for these bytes, counted from when the last ones were due so
+      // that wake-up latency does not slow the average rate. After a pause the wire
+      // starts afresh.
+      const Micros byte_us = 10 * 1000000LL / baud;
+      if (read_ready_at_ < now - 20 * byte_us - 20000) read_ready_at_ = now;
+      read_ready_at_ += n * 10 * 1000000LL / baud;
     }
     const int replies_before = printer_.replies_sent();
     printer_.Feed(Source::kSerial, {buf, static_cast<std::size_t>(n)}, ToMillis(now));
