@@ -6,6 +6,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -49,7 +50,9 @@ std::optional<std::uint8_t> ParallelPort::Write(int reg, std::uint8_t value, Mil
   }
   const int busy_ms = status_.faults().busy_ms;
   busy_started_ = false;
-  if (busy_ms > 0 && (last_byte_ < 0 || now - last_byte_ >= kJobGapMs)) {
+  // The pause itself is part of the job: the gap counts from when the printer was ready.
+  const Millis active_until = std::max(last_byte_, busy_until_);
+  if (busy_ms > 0 && (last_byte_ < 0 || now - active_until >= kJobGapMs)) {
     busy_until_ = now + busy_ms;
     busy_started_ = true;
   }

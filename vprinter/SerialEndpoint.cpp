@@ -1,6 +1,8 @@
 #include "vprinter/SerialEndpoint.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -117,8 +119,30 @@ int SerialEndpoint::PacingBaud() const {
   return baud > 0 ? baud : 9600;
 }
 
+void SerialEndpoint::ReleaseExclusiveMode(Micros now, Micros& wake_at) {
+  // The application takes the terminal in exclusive mode for each job. Since this
+  // endpoint keeps the terminal open, that mode would outlive the application's close and
+  // refuse its next open. The application holds a lock on the device while it has it
+  // open; once that lock is free, its job has ended and the mode is cleared. Replies that
+  // nobody read go with it, as on a line with nobody listening.
+  constexpr Micros kCheckEveryUs = 50000;
+  int exclusive = 0;
+  if (slave_ < 0 || ioctl(slave_, TIOCGEXCL, &exclusive) != 0 || !exclusive) return;
+  if (now >= next_exclusive_check_) {
+    next_exclusive_check_ = now + kCheckEveryUs;
+    if (flock(slave_, LOCK_EX | LOCK_NB) == 0) {
+      ioctl(slave_, TIOCNXCL);
+      tcflush(slave_, TCIFLUSH);
+      flock(slave_, LOCK_UN);
+      return;
+    }
+  }
+  wake_at = std::min(wake_at, next_exclusive_check_);
+}
+
 void SerialEndpoint::Prepare(std::vector<pollfd>& fds, Micros now, Micros& wake_at) {
   if (master_ < 0) return;
+  ReleaseExclusiveMode(now, wake_at);
   short events = 0;
   if (!stalled_) {
     if (read_ready_at_ <= now) {

@@ -51,6 +51,7 @@ class SerialEndpoint {
   void ReadInput(Micros now);
   void WriteReplies(Micros now);
   void QueueReply(std::uint8_t byte);
+  void ReleaseExclusiveMode(Micros now, Micros& wake_at);
 
   Printer& printer_;
   SerialOptions options_;
@@ -60,6 +61,7 @@ class SerialEndpoint {
   bool link_made_ = false;
   bool stalled_ = false;
   long received_ = 0;
+  Micros next_exclusive_check_ = 0;
   Micros now_ = 0;            // the time of the event being served
   Micros read_ready_at_ = 0;  // when the wire has delivered the next byte
   struct Reply {
