@@ -222,11 +222,13 @@ void Printer::EndTicket(Source src, const std::string& why, const std::string& s
   char name[64];
   std::snprintf(name, sizeof name, "ticket-%04d%s.png", ticket_number_, suffix.c_str());
   std::string note = why + ", " + std::to_string(page.height()) + " dots long";
+  std::string saved;
   if (!options_.out_dir.empty()) {
     const std::string path = (std::filesystem::path(options_.out_dir) / name).string();
     const Status written = page.WritePng(path);
     if (written.ok()) {
       ticket_files_.push_back(path);
+      saved = path;
       note += " -> " + path;
     } else {
       note += ", NOT SAVED: " + written.message();
@@ -238,6 +240,7 @@ void Printer::EndTicket(Source src, const std::string& why, const std::string& s
   }
   Log({LogEntry::kEvent, src, PortFor(src).interp().BytesSeen(),
        "ticket " + std::to_string(ticket_number_) + " ends", "", note});
+  if (on_ticket) on_ticket(saved);
 }
 
 void Printer::OnText(Source src, std::size_t offset, std::uint8_t byte) {

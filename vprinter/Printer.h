@@ -60,6 +60,9 @@ class Printer {
   // Records something that happened on an interface (a fault taking effect, a client).
   void Note(Source source, std::string what);
 
+  // Called after each ticket has ended (with its file, or "" when kept in memory).
+  std::function<void(const std::string&)> on_ticket;
+
   // Called with each status reply to send on the serial line.
   std::function<void(std::uint8_t)> on_serial_reply;
 
