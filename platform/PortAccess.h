@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 namespace qw77 {
 
@@ -20,6 +21,9 @@ class PortAccess {
   virtual bool SetPortVal(std::uint16_t port, std::uint32_t value, std::uint8_t size) = 0;
   // The little-endian 32-bit word at a physical address (the BIOS data area at 400h..).
   virtual bool GetPhysLong(std::uint32_t address, std::uint32_t& value) = 0;
+
+  // Why the last InitializeWinIo failed, for the log ("" when it did not).
+  virtual std::string FailureReason() const { return {}; }
 };
 
 }  // namespace qw77

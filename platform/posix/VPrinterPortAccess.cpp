@@ -25,18 +25,24 @@ class VPrinterPortAccess : public PortAccess {
 
   bool InitializeWinIo() override {
     Disconnect();
+    failure_.clear();
     sockaddr_un addr{};
     addr.sun_family = AF_UNIX;
-    if (path_.empty() || path_.size() >= sizeof addr.sun_path) return false;
+    if (path_.empty() || path_.size() >= sizeof addr.sun_path) {
+      failure_ = "virtual printer socket path \"" + path_ + "\" is empty or too long";
+      return false;
+    }
     std::memcpy(addr.sun_path, path_.c_str(), path_.size() + 1);
     fd_ = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd_ < 0) return false;
-    if (connect(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+    if (fd_ < 0 || connect(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+      failure_ = "no virtual printer listens on " + path_ + ": " + std::strerror(errno);
       Disconnect();
       return false;
     }
     return true;
   }
+
+  std::string FailureReason() const override { return failure_; }
 
   bool ShutdownWinIo() override {
     Disconnect();
@@ -105,6 +111,7 @@ class VPrinterPortAccess : public PortAccess {
   }
 
   std::string path_;
+  std::string failure_;
   int fd_ = -1;
 };
 

@@ -12,6 +12,7 @@
 #include <functional>
 #include <thread>
 
+#include "platform/PlatformFactory.h"
 #include "platform/posix/VPrinterPortAccess.h"
 #include "tests/vprinter/VPrinterTestUtil.h"
 #include "vprinter/Server.h"
@@ -212,10 +213,20 @@ TEST(ParallelEndpointTest, TheApplicationsPortAccessPrintsThroughTheSocket) {
   EXPECT_EQ(p.rig.printer.tickets().size(), 1u);
 }
 
+TEST(ParallelEndpointTest, ChosenThroughTheEnvironmentsName) {
+  ParallelRig p;
+  auto access = MakePortAccess("vprinter:" + (p.dir / "lpt.sock"));
+  ASSERT_TRUE(access->InitializeWinIo()) << access->FailureReason();
+  std::uint32_t status = 0;
+  EXPECT_TRUE(access->GetPortVal(0x379, status, 1));
+  EXPECT_EQ(status & 0x80, 0x80u);
+}
+
 TEST(ParallelEndpointTest, NoPrinterNoPortAccess) {
   TempDir dir;
   auto access = MakeVPrinterPortAccess(dir / "absent.sock");
   EXPECT_FALSE(access->InitializeWinIo());
+  EXPECT_NE(access->FailureReason().find("absent.sock"), std::string::npos);
   std::uint32_t v = 0;
   EXPECT_FALSE(access->GetPortVal(0x379, v, 1));
 }

@@ -1,0 +1,355 @@
+#include "platform/posix/TermiosSerialControl.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+namespace qw77 {
+namespace {
+
+using SteadyTime = std::chrono::steady_clock;
+
+// Mark and space parity need a Linux extension; elsewhere they are refused on opening.
+#ifdef CMSPAR
+constexpr tcflag_t kStickParity = CMSPAR;
+#else
+constexpr tcflag_t kStickParity = 0;
+#endif
+
+// Pause between two looks at the driver's output queue while closing.
+constexpr std::chrono::milliseconds kDrainStep{5};
+
+std::string ErrnoText(int err) {
+  return std::strerror(err);
+}
+
+Status OpenFailure(const std::string& path, int err) {
+  std::string what = "cannot open serial device " + path + ": " + ErrnoText(err);
+  switch (err) {
+    case ENOENT:
+    case ENODEV:
+    case ENXIO:
+      return {ErrorCode::kNotFound, what};
+    case EBUSY:
+      return {ErrorCode::kBusy, what};
+    case EACCES:
+    case EPERM:
+      return {ErrorCode::kPermission, what};
+    default:
+      return {ErrorCode::kIo, what};
+  }
+}
+
+speed_t BaudConstant(int baud) {
+  switch (baud) {
+    case 300:
+      return B300;
+    case 600:
+      return B600;
+    case 1200:
+      return B1200;
+    case 2400:
+      return B2400;
+    case 4800:
+      return B4800;
+    case 9600:
+      return B9600;
+    case 19200:
+      return B19200;
+    case 38400:
+      return B38400;
+    case 57600:
+      return B57600;
+    case 115200:
+      return B115200;
+    case 230400:
+      return B230400;
+#ifdef B460800
+    case 460800:
+      return B460800;
+#endif
+    default:
+      return B0;
+  }
+}
+
+tcflag_t DataBitsFlag(int bits) {
+  switch (bits) {
+    case 5:
+      return CS5;
+    case 6:
+      return CS6;
+    case 7:
+      return CS7;
+    default:
+      return CS8;
+  }
+}
+
+int MillisecondsUntil(SteadyTime::time_point deadline) {
+  auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyTime::now());
+  if (left.count() <= 0) return 0;
+  return static_cast<int>(left.count()) + 1;  // round up so that poll never wakes early
+}
+
+}  // namespace
+
+std::string SerialDevicePath(int port, std::optional<std::string_view> env_value) {
+  if (port < 1) return {};
+  if (env_value && !env_value->empty()) return std::string(*env_value);
+  return "/dev/ttyS" + std::to_string(port - 1);
+}
+
+std::string SerialDevicePathFromEnv(int port) {
+  std::string name = "QW77_COM" + std::to_string(port);
+  const char* value = std::getenv(name.c_str());
+  return SerialDevicePath(port, value ? std::optional<std::string_view>(value) : std::nullopt);
+}
+
+TermiosSerialControl::TermiosSerialControl(int port, TermiosOptions options)
+    : options_(std::move(options)), comm_port_(port) {}
+
+TermiosSerialControl::~TermiosSerialControl() {
+  if (fd_ >= 0) (void)Close();
+}
+
+std::string TermiosSerialControl::DevicePath() const {
+  if (fd_ >= 0) return open_path_;
+  if (!options_.device.empty()) return options_.device;
+  return SerialDevicePathFromEnv(comm_port_);
+}
+
+Status TermiosSerialControl::SetSettings(std::string_view settings) {
+  Result<SerialSettings> parsed = ParseSerialSettings(settings);
+  if (!parsed) return parsed.status();
+  if (fd_ >= 0) {
+    Status applied = Apply(fd_, *parsed, handshaking_);
+    if (!applied.ok()) return applied;
+  }
+  settings_ = *parsed;
+  return Status::Ok();
+}
+
+Status TermiosSerialControl::SetHandshaking(int mode) {
+  if (mode != kHandshakeNone && mode != kHandshakeRtsCts) {
+    return {ErrorCode::kInvalidArgument, "unknown handshaking mode " + std::to_string(mode)};
+  }
+  if (fd_ >= 0) {
+    Status applied = Apply(fd_, settings_, mode);
+    if (!applied.ok()) return applied;
+  }
+  handshaking_ = mode;
+  return Status::Ok();
+}
+
+Status TermiosSerialControl::Apply(int fd, const SerialSettings& s, int handshaking) const {
+  termios tio{};
+  if (tcgetattr(fd, &tio) != 0) {
+    return {ErrorCode::kIo, DevicePath() + " is not a serial line: " + ErrnoText(errno)};
+  }
+  cfmakeraw(&tio);
+  const speed_t speed = BaudConstant(s.baud);
+  if (speed == B0) {
+    return {ErrorCode::kInvalidArgument, std::to_string(s.baud) + " baud is not available"};
+  }
+  cfsetispeed(&tio, speed);
+  cfsetospeed(&tio, speed);
+
+  tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS);
+  tio.c_cflag &= ~kStickParity;
+  tio.c_cflag |= CLOCAL | CREAD | DataBitsFlag(s.data_bits);
+  if (s.stop_bits == 2) tio.c_cflag |= CSTOPB;
+  switch (s.parity) {
+    case 'E':
+      tio.c_cflag |= PARENB;
+      break;
+    case 'O':
+      tio.c_cflag |= PARENB | PARODD;
+      break;
+    case 'M':
+    case 'S':
+      if (kStickParity == 0) {
+        return {ErrorCode::kInvalidArgument, "mark and space parity are not available"};
+      }
+      tio.c_cflag |= PARENB | kStickParity | (s.parity == 'M' ? PARODD : 0);
+      break;
+    default:
+      break;
+  }
+  // XON/XOFF always off: the printer's data contains 11h and 13h as plain bytes.
+  tio.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
+  if (handshaking == kHandshakeRtsCts) tio.c_cflag |= CRTSCTS;
+  // The descriptor is non-blocking; reads return what is there.
+  tio.c_cc[VMIN] = 0;
+  tio.c_cc[VTIME] = 0;
+
+  // A pseudo-terminal accepts the call but may keep CRTSCTS clear; that is fine, it has
+  // no modem lines to honour.
+  if (tcsetattr(fd, TCSANOW, &tio) != 0) {
+    return {ErrorCode::kIo, "cannot set up serial line " + DevicePath() + ": " + ErrnoText(errno)};
+  }
+  return Status::Ok();
+}
+
+Status TermiosSerialControl::SetPortOpen(bool open) {
+  if (open == (fd_ >= 0)) return Status::Ok();
+  return open ? Open() : Close();
+}
+
+Status TermiosSerialControl::Open() {
+  const std::string path = DevicePath();
+  if (path.empty()) {
+    return {ErrorCode::kNotFound, "no serial device for port " + std::to_string(comm_port_)};
+  }
+  const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return OpenFailure(path, errno);
+
+  auto fail = [fd](Status why) {
+    ::close(fd);  // releases the advisory lock with it
+    return why;
+  };
+  // The advisory lock keeps out every other opener that plays by the same rules, root
+  // included; TIOCEXCL keeps out those that don't look at locks (but not root).
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    const int err = errno;
+    if (err == EWOULDBLOCK) {
+      return fail({ErrorCode::kBusy, "serial device " + path + " is in use by another program"});
+    }
+    return fail(OpenFailure(path, err));
+  }
+  if (!isatty(fd)) {
+    return fail({ErrorCode::kIo, path + " is not a serial device"});
+  }
+  (void)ioctl(fd, TIOCEXCL);  // refused by some drivers; the lock above still holds
+
+  Status applied = Apply(fd, settings_, handshaking_);
+  if (!applied.ok()) return fail(applied);
+  // Whatever arrived before this opening belongs to nobody.
+  (void)tcflush(fd, TCIFLUSH);
+
+  fd_ = fd;
+  open_path_ = path;
+  rx_.clear();
+  return Status::Ok();
+}
+
+Status TermiosSerialControl::Close() {
+  const int fd = fd_;
+  Status result;
+
+  // Let queued bytes go out while the queue keeps shrinking, but never wait on a line
+  // that is held for good.
+  const auto started = SteadyTime::now();
+  auto last_progress = started;
+  int queued_before = -1;
+  while (true) {
+    int queued = 0;
+    if (ioctl(fd, TIOCOUTQ, &queued) != 0 || queued <= 0) break;
+    const auto now = SteadyTime::now();
+    if (queued_before < 0 || queued < queued_before) last_progress = now;
+    queued_before = queued;
+    if (now - last_progress >= options_.close_limit || now - started >= kSerialCloseCap) {
+      (void)tcflush(fd, TCOFLUSH);  // otherwise close() itself would wait on the driver
+      result = {ErrorCode::kTimedOut, std::to_string(queued) +
+                                          " queued byte(s) could not go out on " + open_path_ +
+                                          " before closing"};
+      break;
+    }
+    std::this_thread::sleep_for(kDrainStep);
+  }
+
+  (void)tcflush(fd, TCIFLUSH);
+  (void)ioctl(fd, TIOCNXCL);
+  (void)flock(fd, LOCK_UN);
+  ::close(fd);
+  fd_ = -1;
+  rx_.clear();
+  return result;
+}
+
+WriteResult TermiosSerialControl::Output(std::span<const std::uint8_t> bytes) {
+  WriteResult result;
+  if (fd_ < 0) {
+    result.status = {ErrorCode::kNotOpen,
+                     "serial port " + std::to_string(comm_port_) + " is not open"};
+    return result;
+  }
+  auto deadline = SteadyTime::now() + options_.write_limit;
+  while (result.written < bytes.size()) {
+    const std::size_t left = bytes.size() - result.written;
+    const ssize_t n = ::write(fd_, bytes.data() + result.written, left);
+    if (n > 0) {
+      result.written += static_cast<std::size_t>(n);
+      deadline = SteadyTime::now() + options_.write_limit;
+      continue;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
+      result.status = {ErrorCode::kIo, "write to " + open_path_ + " failed: " + ErrnoText(errno)};
+      return result;
+    }
+    // The driver is full (flow control holds the line, or nobody reads): block until it
+    // takes more, up to the limit.
+    const int wait_ms = MillisecondsUntil(deadline);
+    if (wait_ms == 0) {
+      result.status = {ErrorCode::kTimedOut, "the line on " + open_path_ + " took no data for " +
+                                                 std::to_string(options_.write_limit.count()) +
+                                                 " ms; " + std::to_string(result.written) + " of " +
+                                                 std::to_string(bytes.size()) + " byte(s) sent"};
+      return result;
+    }
+    pollfd p{fd_, POLLOUT, 0};
+    const int ready = ::poll(&p, 1, wait_ms);
+    if (ready < 0 && errno != EINTR) {
+      result.status = {ErrorCode::kIo, "waiting on " + open_path_ + " failed: " + ErrnoText(errno)};
+      return result;
+    }
+    if (ready > 0 && (p.revents & (POLLERR | POLLNVAL)) != 0) {
+      result.status = {ErrorCode::kIo, "serial line " + open_path_ + " failed"};
+      return result;
+    }
+  }
+  return result;
+}
+
+bool TermiosSerialControl::FillReceiveBuffer() {
+  if (fd_ < 0) return false;
+  std::uint8_t chunk[512];
+  while (true) {
+    const ssize_t n = ::read(fd_, chunk, sizeof chunk);
+    if (n > 0) {
+      rx_.insert(rx_.end(), chunk, chunk + n);
+      continue;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    return n == 0 || errno == EAGAIN || errno == EWOULDBLOCK;
+  }
+}
+
+std::size_t TermiosSerialControl::InBufferCount() {
+  if (fd_ < 0) return 0;
+  int pending = 0;
+  if (ioctl(fd_, FIONREAD, &pending) != 0 || pending < 0) pending = 0;
+  return rx_.size() + static_cast<std::size_t>(pending);
+}
+
+std::vector<std::uint8_t> TermiosSerialControl::Input() {
+  std::vector<std::uint8_t> out;
+  if (fd_ < 0) return out;
+  (void)FillReceiveBuffer();
+  std::size_t n = rx_.size();
+  if (input_len_ > 0) n = std::min(n, static_cast<std::size_t>(input_len_));
+  out.assign(rx_.begin(), rx_.begin() + static_cast<std::ptrdiff_t>(n));
+  rx_.erase(rx_.begin(), rx_.begin() + static_cast<std::ptrdiff_t>(n));
+  return out;
+}
+
+}  // namespace qw77

@@ -1,0 +1,80 @@
+// A serial port driven through termios: real UARTs, USB adapters and pseudo-terminals.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/SerialControl.h"
+#include "platform/SerialSettings.h"
+
+namespace qw77 {
+
+// How long Output waits for the line to take at least one more byte. A printer holding
+// CTS low while it feeds paper or prints a logo pauses for well under a second; five
+// seconds without a single byte taken means the line is held for good.
+inline constexpr std::chrono::milliseconds kSerialWriteLimit{5000};
+// How long closing waits for the driver's queue to shrink before the rest is dropped.
+// tcdrain() has no limit at all, so closing polls the queue instead.
+inline constexpr std::chrono::milliseconds kSerialCloseLimit{2000};
+// However steadily the queue shrinks, closing never takes longer than this.
+inline constexpr std::chrono::milliseconds kSerialCloseCap{20000};
+
+// The device that port number `port` opens: the value of QW77_COM<port> when that is set
+// and not empty (`env_value`), else /dev/ttyS<port-1>. Port numbers below 1 have no device
+// (empty result).
+std::string SerialDevicePath(int port, std::optional<std::string_view> env_value);
+// The same, reading QW77_COM<port> from the environment.
+std::string SerialDevicePathFromEnv(int port);
+
+struct TermiosOptions {
+  // A fixed device path; empty means "chosen by the port number".
+  std::string device;
+  std::chrono::milliseconds write_limit = kSerialWriteLimit;
+  std::chrono::milliseconds close_limit = kSerialCloseLimit;
+};
+
+class TermiosSerialControl : public SerialControl {
+ public:
+  explicit TermiosSerialControl(int port, TermiosOptions options = {});
+  ~TermiosSerialControl() override;
+  TermiosSerialControl(const TermiosSerialControl&) = delete;
+  TermiosSerialControl& operator=(const TermiosSerialControl&) = delete;
+
+  void SetCommPort(int port) override { comm_port_ = port; }
+  int CommPort() const override { return comm_port_; }
+  Status SetSettings(std::string_view settings) override;
+  std::string Settings() const override { return settings_.ToString(); }
+  bool PortOpen() const override { return fd_ >= 0; }
+  Status SetPortOpen(bool open) override;
+  Status SetHandshaking(int mode) override;
+  int Handshaking() const override { return handshaking_; }
+  WriteResult Output(std::span<const std::uint8_t> bytes) override;
+  void SetInputLen(int length) override { input_len_ = length; }
+  std::size_t InBufferCount() override;
+  std::vector<std::uint8_t> Input() override;
+
+  // The device the next opening uses (or the open one).
+  std::string DevicePath() const;
+
+ private:
+  Status Open();
+  Status Close();
+  Status Apply(int fd, const SerialSettings& settings, int handshaking) const;
+  // Moves whatever the driver holds into rx_; false when the read failed.
+  bool FillReceiveBuffer();
+
+  TermiosOptions options_;
+  int comm_port_;
+  SerialSettings settings_;
+  int handshaking_ = kHandshakeNone;
+  int input_len_ = 0;
+  int fd_ = -1;
+  std::string open_path_;
+  std::deque<std::uint8_t> rx_;
+};
+
+}  // namespace qw77

@@ -1,0 +1,31 @@
+// Loading and closing the main window, and the Exit button.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace qw77 {
+
+class FrmMenu;
+
+// The picture resource the front end shows in ImgLogo.
+inline constexpr std::string_view kLogoResource = "logo";
+inline constexpr std::string_view kHardwareAccessMessage = "Problemas de acceso al hardware";
+inline constexpr std::string_view kHardwareErrorTitle = "ZOZozoDozi32";
+
+// True when the version value names the system family on which the serial controls are
+// reached through the aliases COM5..COM7 (bit 31 clear, major version 5).
+constexpr bool UsesSerialAliases(std::uint32_t version) {
+  return (version & 0x80000000u) == 0 && (version & 0xFFu) == 5;
+}
+
+// Puts in the logo, closes the serial ports, starts port access, picks the serial port
+// numbers and sets the barcode defaults. False when port access could not start: the
+// operator has been told and the window closed, so it must not open.
+bool Form_Load(FrmMenu& frm);
+// The window closes: port access is shut down.
+void Form_Unload(FrmMenu& frm);
+// Ends the program at once, without Form_Unload.
+void CmdExit_Click(FrmMenu& frm);
+
+}  // namespace qw77
