@@ -5,6 +5,7 @@
 
 #include <poll.h>
 
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -60,7 +61,7 @@ class SerialEndpoint {
   std::string slave_path_;
   bool link_made_ = false;
   bool stalled_ = false;
-  long received_ = 0;
+  std::atomic<long> received_{0};  // read by tests and benchmarks from other threads
   Micros next_exclusive_check_ = 0;
   Micros now_ = 0;            // the time of the event being served
   Micros read_ready_at_ = 0;  // when the wire has delivered the next byte
