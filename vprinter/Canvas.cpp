@@ -30,34 +30,41 @@ std::uint8_t Canvas::At(int x, int y) const {
                static_cast<std::size_t>(x)];
 }
 
+namespace {
+
+// libpng reports errors by longjmp: this function holds nothing that needs destroying or
+// that is read after the jump, so the jump cannot leak or clobber anything.
+bool WriteGreyRows(png_structp png, png_infop info, std::FILE* f, int width, int rows,
+                   const std::uint8_t* dots, const std::uint8_t* blank) {
+  if (setjmp(png_jmpbuf(png)) != 0) return false;
+  png_init_io(png, f);
+  png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(rows), 8,
+               PNG_COLOR_TYPE_GRAY, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+               PNG_FILTER_TYPE_DEFAULT);
+  // 8 dots per millimetre, so viewers show the ticket at its true size.
+  png_set_pHYs(png, info, 8000, 8000, PNG_RESOLUTION_METER);
+  png_write_info(png, info);
+  for (int y = 0; y < rows; ++y) {
+    png_write_row(
+        png, dots ? dots + static_cast<std::size_t>(y) * static_cast<std::size_t>(width) : blank);
+  }
+  png_write_end(png, nullptr);
+  return true;
+}
+
+}  // namespace
+
 Status Canvas::WritePng(const std::string& path) const {
   const std::string temp = path + ".part";
   std::FILE* f = std::fopen(temp.c_str(), "wb");
   if (!f) return {ErrorCode::kIo, "cannot create " + temp + ": " + std::strerror(errno)};
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png ? png_create_info_struct(png) : nullptr;
-  bool ok = png && info;
-  // Built before setjmp: a libpng error jumps back over this scope, not out of it.
+  // A ticket with no rows still makes a valid image: one blank row.
   const std::vector<std::uint8_t> blank(static_cast<std::size_t>(width_), 255);
-  if (ok && setjmp(png_jmpbuf(png)) == 0) {
-    png_init_io(png, f);
-    const int rows = height_ > 0 ? height_ : 1;
-    png_set_IHDR(png, info, static_cast<png_uint_32>(width_), static_cast<png_uint_32>(rows), 8,
-                 PNG_COLOR_TYPE_GRAY, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
-    // 8 dots per millimetre, so viewers show the ticket at its true size.
-    png_set_pHYs(png, info, 8000, 8000, PNG_RESOLUTION_METER);
-    png_write_info(png, info);
-    for (int y = 0; y < rows; ++y) {
-      const std::uint8_t* row =
-          height_ > 0 ? &dots_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_)]
-                      : blank.data();
-      png_write_row(png, row);
-    }
-    png_write_end(png, nullptr);
-  } else {
-    ok = false;
-  }
+  const bool ok = png && info &&
+                  WriteGreyRows(png, info, f, width_, height_ > 0 ? height_ : 1,
+                                height_ > 0 ? dots_.data() : nullptr, blank.data());
   png_destroy_write_struct(png ? &png : nullptr, info ? &info : nullptr);
   const bool closed = std::fclose(f) == 0;
   if (!ok || !closed) {
