@@ -15,8 +15,10 @@ Status ShellAndWait(FrmMenu& frm, std::string_view command, int window_style) {
 
   Result<ProcessId> started = svc.system->StartProcess(argv, window_style);
   if (!started) {
-    svc.window->MsgBox("Cannot start the command interpreter " + interpreter + " to run \"" +
-                       std::string(command) + "\": " + started.status().message());
+    std::string message = "Cannot start the command interpreter ";
+    message.append(interpreter).append(" to run \"").append(command).append("\": ");
+    message.append(started.status().message());
+    svc.window->MsgBox(message);
     return started.status();
   }
   const ProcessId pid = *started;

@@ -13,6 +13,16 @@ std::string ControlKey(std::string_view name, int index) {
   return key;
 }
 
+std::size_t Utf8PrefixBytes(std::string_view text, std::size_t characters) {
+  // The maximum length counts characters, as the operator sees them; a UTF-8 character
+  // is one lead byte followed by continuation bytes (10xxxxxx).
+  std::size_t i = 0;
+  for (std::size_t seen = 0; i < text.size(); ++i) {
+    if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80 && seen++ == characters) break;
+  }
+  return i;
+}
+
 std::string Control::Key() const { return ControlKey(name, index); }
 
 void WindowState::Add(Control control) {
@@ -121,9 +131,8 @@ const std::string& WindowState::Text(std::string_view name, int index) const {
 
 void WindowState::SetText(std::string_view name, std::string text, int index) {
   Control& c = At(name, index);
-  if (c.kind == ControlKind::kTextBox && c.max_length > 0 &&
-      text.size() > static_cast<std::size_t>(c.max_length)) {
-    text.resize(static_cast<std::size_t>(c.max_length));
+  if (c.kind == ControlKind::kTextBox && c.max_length > 0) {
+    text.resize(Utf8PrefixBytes(text, static_cast<std::size_t>(c.max_length)));
   }
   if (c.text == text) return;
   c.text = std::move(text);

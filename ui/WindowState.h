@@ -70,6 +70,9 @@ struct Control {
 
 std::string ControlKey(std::string_view name, int index = -1);
 
+// Bytes taken by the first `characters` characters of a UTF-8 text.
+std::size_t Utf8PrefixBytes(std::string_view text, std::size_t characters);
+
 class WindowState {
  public:
   using Observer = std::function<void(const Control&, Field)>;
@@ -106,8 +109,8 @@ class WindowState {
   int Value(std::string_view name, int index = -1) const;
   void SetValue(std::string_view name, int value, int index = -1);
 
-  // Text boxes and the combo box. A text box never holds more than its maximum length;
-  // SetText cuts a longer text.
+  // Text boxes and the combo box (UTF-8). A text box never holds more characters than its
+  // maximum length; SetText cuts a longer text.
   const std::string& Text(std::string_view name, int index = -1) const;
   void SetText(std::string_view name, std::string text, int index = -1);
   int MaxLength(std::string_view name) const;

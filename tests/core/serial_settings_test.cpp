@@ -27,21 +27,21 @@ TEST_P(SerialSettingsTest, ParsesOrRefuses) {
   EXPECT_EQ(parsed->ToString(), std::string(c.text));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Texts, SerialSettingsTest,
-    ::testing::Values(SettingsCase{"9600,N,8,1", true, 9600, 'N'},
-                      SettingsCase{"4800,E,8,1", true, 4800, 'E'},
-                      SettingsCase{"38400,O,8,1", true, 38400, 'O'},
-                      SettingsCase{"19200,N,8,1", true, 19200, 'N'},
-                      SettingsCase{",,8,1", false, 0, 0},       // nothing focused yet
-                      SettingsCase{"9600,,8,1", false, 0, 0},   // no parity yet
-                      SettingsCase{",N,8,1", false, 0, 0},      // no baud yet
-                      SettingsCase{"9601,N,8,1", false, 0, 0},  // no such rate
-                      SettingsCase{"9600,X,8,1", false, 0, 0},
-                      SettingsCase{"9600,N,9,1", false, 0, 0},
-                      SettingsCase{"9600,N,8,3", false, 0, 0},
-                      SettingsCase{"9600,N,8", false, 0, 0},
-                      SettingsCase{"9600,N,8,1,", false, 0, 0}));
+INSTANTIATE_TEST_SUITE_P(Texts, SerialSettingsTest,
+                         ::testing::Values(SettingsCase{"9600,N,8,1", true, 9600, 'N'},
+                                           SettingsCase{"4800,E,8,1", true, 4800, 'E'},
+                                           SettingsCase{"38400,O,8,1", true, 38400, 'O'},
+                                           SettingsCase{"19200,N,8,1", true, 19200, 'N'},
+                                           SettingsCase{",,8,1", false, 0,
+                                                        0},  // nothing focused yet
+                                           SettingsCase{"9600,,8,1", false, 0, 0},  // no parity yet
+                                           SettingsCase{",N,8,1", false, 0, 0},     // no baud yet
+                                           SettingsCase{"9601,N,8,1", false, 0, 0},  // no such rate
+                                           SettingsCase{"9600,X,8,1", false, 0, 0},
+                                           SettingsCase{"9600,N,9,1", false, 0, 0},
+                                           SettingsCase{"9600,N,8,3", false, 0, 0},
+                                           SettingsCase{"9600,N,8", false, 0, 0},
+                                           SettingsCase{"9600,N,8,1,", false, 0, 0}));
 
 }  // namespace
 }  // namespace qw77

@@ -15,7 +15,6 @@ struct Change {
   Field field;
 };
 
-
 TEST(WindowState, InitialStateOfTheInventory) {
   TestRig rig;
   WindowState& s = rig.state();
@@ -47,8 +46,8 @@ TEST(WindowState, InitialStateOfTheInventory) {
 TEST(WindowState, EveryOptionGroupHoldsExactlyOneSelection) {
   TestRig rig;
   WindowState& s = rig.state();
-  for (const char* group : {"FrmFont", "FrmGrafico", "FrmPort", "FrmMechanism", "FrmBaud",
-                            "FrmPar", "FrmBits", "FrmStop", "FrmSpeed"}) {
+  for (const char* group : {"FrmFont", "FrmGrafico", "FrmPort", "FrmMechanism", "FrmBaud", "FrmPar",
+                            "FrmBits", "FrmStop", "FrmSpeed"}) {
     int selected = 0;
     for (const std::string& key : s.GroupMembers(group)) {
       for (const Control& c : s.Controls()) selected += (c.Key() == key && c.selected) ? 1 : 0;
@@ -84,6 +83,8 @@ TEST(WindowState, TextBoxesNeverHoldMoreThanTheirMaximum) {
   WindowState& s = rig.state();
   s.SetText("TxtSample", std::string(40, 'x'));
   EXPECT_EQ(s.Text("TxtSample").size(), 25u);
+  s.SetText("TxtSample", "\xC3\xB1" + std::string(30, 'n'));   // n-tilde counts as one
+  EXPECT_EQ(s.Text("TxtSample"), "\xC3\xB1" + std::string(24, 'n'));
   s.SetText("TxtBarCode", "123");
   s.SetMaxLength("TxtBarCode", 7);
   EXPECT_EQ(s.Text("TxtBarCode"), "123");
@@ -111,17 +112,17 @@ TEST_P(ScrollBarTest, ChangeWritesTheValueIntoItsTextBox) {
   EXPECT_EQ(rig.state().Text(c.text_box), c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Bars, ScrollBarTest,
-    ::testing::Values(BarCase{"HscrDensity", "TxtDensity", -10, "-10"},
-                      BarCase{"HscrDensity", "TxtDensity", 11, "10"},  // held in range
-                      BarCase{"HscrLeftMgn", "TxtLeftMgn", 0, "0"},
-                      BarCase{"HscrLeftMgn", "TxtLeftMgn", 2, "2"},
-                      BarCase{"HscrLines", "TxtLines", 50, "50"},
-                      BarCase{"HscrXscale", "TxtXScale", 8, "8"},
-                      BarCase{"HscrYscale", "TxtYScale", 3, "3"},
-                      BarCase{"HscrLinesp", "TxtLinesp", 255, "255"},
-                      BarCase{"HscrCharsp", "TxtCharsp", 17, "17"}));
+INSTANTIATE_TEST_SUITE_P(Bars, ScrollBarTest,
+                         ::testing::Values(BarCase{"HscrDensity", "TxtDensity", -10, "-10"},
+                                           BarCase{"HscrDensity", "TxtDensity", 11,
+                                                   "10"},  // held in range
+                                           BarCase{"HscrLeftMgn", "TxtLeftMgn", 0, "0"},
+                                           BarCase{"HscrLeftMgn", "TxtLeftMgn", 2, "2"},
+                                           BarCase{"HscrLines", "TxtLines", 50, "50"},
+                                           BarCase{"HscrXscale", "TxtXScale", 8, "8"},
+                                           BarCase{"HscrYscale", "TxtYScale", 3, "3"},
+                                           BarCase{"HscrLinesp", "TxtLinesp", 255, "255"},
+                                           BarCase{"HscrCharsp", "TxtCharsp", 17, "17"}));
 
 TEST(ScrollBars, SettingTheSameValueRaisesNoEvent) {
   TestRig rig;

@@ -45,6 +45,8 @@ class FakePortAccess : public PortAccess {
   int shutdowns = 0;
 
   std::vector<std::uint8_t> DataWrites(std::uint16_t data_port) const;
+  // Every access tried, refused ones included (the log holds only those that succeeded).
+  int Attempts() const { return accesses_; }
 
  private:
   bool Refused();

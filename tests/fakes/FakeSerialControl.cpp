@@ -5,6 +5,7 @@
 namespace qw77::testing {
 
 Status FakeSerialControl::SetSettings(std::string_view settings) {
+  if (!settings_error.ok()) return settings_error;
   Result<SerialSettings> parsed = ParseSerialSettings(settings);
   if (!parsed) return parsed.status();
   settings_ = std::string(settings);
@@ -24,6 +25,7 @@ Status FakeSerialControl::SetPortOpen(bool open) {
     ++closes;
     rx_.clear();
     log.push_back({LineEvent::kClose, 0, handshaking_, settings_});
+    return close_error;
   }
   return Status::Ok();
 }

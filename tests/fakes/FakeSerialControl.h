@@ -48,6 +48,8 @@ class FakeSerialControl : public SerialControl {
   std::function<void(FakeSerialControl&, std::uint8_t)> peer;
   // Failures to inject.
   Status open_error;                         // returned by the next opening
+  Status settings_error;                     // returned by the next settings, if set
+  Status close_error;                        // returned by a closing (the port closes anyway)
   std::optional<std::size_t> fail_after;     // bytes accepted before writes fail
   Status write_error{ErrorCode::kIo, "write failed"};
   int opens = 0;
