@@ -202,18 +202,24 @@ void SerialEndpoint::ReadInput(Micros now) {
     const int replies_before = printer_.replies_sent();
     printer_.Feed(Source::kSerial, {buf, static_cast<std::size_t>(n)}, ToMillis(now));
     if (faults.stall_after_reply && printer_.replies_sent() > replies_before) {
-      stalled_ = true;
-      printer_.Note(Source::kSerial, "fault: stops reading the line after its first reply");
+      Stall("after its first reply");
     }
   }
   if (faults.stall_after_bytes >= 0 && received_ >= faults.stall_after_bytes && !stalled_) {
-    stalled_ = true;
-    printer_.Note(Source::kSerial,
-                  "fault: stops reading the line after " + std::to_string(received_) + " bytes");
+    Stall("after " + std::to_string(received_) + " bytes");
   }
   if (faults.hang_up_after_bytes >= 0 && received_ >= faults.hang_up_after_bytes) {
     HangUp("fault: hangs up after " + std::to_string(received_) + " bytes");
   }
+}
+
+void SerialEndpoint::Stall(const std::string& when) {
+  if (stalled_) return;
+  stalled_ = true;
+  // Not reading alone would let the sender fill the terminal's buffer unhindered; holding
+  // the terminal's output stops its writes at once, as a printer holding CTS low does.
+  if (slave_ >= 0) tcflow(slave_, TCOOFF);
+  printer_.Note(Source::kSerial, "fault: stops reading and holds the line " + when);
 }
 
 void SerialEndpoint::WriteReplies(Micros now) {

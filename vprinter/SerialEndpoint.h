@@ -52,6 +52,7 @@ class SerialEndpoint {
   void ReadInput(Micros now);
   void WriteReplies(Micros now);
   void QueueReply(std::uint8_t byte);
+  void Stall(const std::string& when);
   void ReleaseExclusiveMode(Micros now, Micros& wake_at);
 
   Printer& printer_;

@@ -42,7 +42,8 @@ Status Server::OpenParallel(const std::string& socket_path) {
   return Status::Ok();
 }
 
-void Server::Stop() {
+void Server::Stop(bool drain) {
+  drain_ = drain;
   stop_ = true;
   if (wake_[1] >= 0) {
     const char c = 1;
@@ -52,10 +53,14 @@ void Server::Stop() {
 
 void Server::Run() {
   while (!stop_) RunOnce(1000000);
+  // Draining stops at the first quiet round, or after a bounded number of busy ones.
+  for (int round = 0; drain_ && round < 100000; ++round) {
+    if (!RunOnce(0)) break;
+  }
   printer_.Shutdown();
 }
 
-void Server::RunOnce(Micros max_wait_us) {
+bool Server::RunOnce(Micros max_wait_us) {
   Micros now = NowMicros();
   Micros wake_at = now + max_wait_us;
   const Millis deadline = printer_.NextDeadline();
@@ -71,16 +76,21 @@ void Server::RunOnce(Micros max_wait_us) {
   const Micros wait_us = std::max<Micros>(0, wake_at - now);
   const int timeout_ms = static_cast<int>(std::min<Micros>((wait_us + 999) / 1000, INT_MAX));
   const int ready = poll(fds.data(), fds.size(), timeout_ms);
-  if (ready < 0 && errno != EINTR) return;
+  if (ready < 0 && errno != EINTR) return false;
   now = NowMicros();
   if (wake_[0] >= 0 && (fds[0].revents & POLLIN)) {
     char buf[16];
     while (read(wake_[0], buf, sizeof buf) > 0) {
     }
   }
+  bool took_input = false;
+  for (std::size_t i = wake_[0] >= 0 ? 1 : 0; i < fds.size() && ready > 0; ++i) {
+    took_input = took_input || (fds[i].revents & POLLIN) != 0;
+  }
   if (serial_) serial_->Service(serial_polled ? fds[serial_at].revents : 0, now);
   if (parallel_) parallel_->Service(fds, now);
   printer_.Tick(now / 1000);
+  return took_input;
 }
 
 }  // namespace qw77::vprinter

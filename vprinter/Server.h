@@ -27,9 +27,11 @@ class Server {
 
   // Serves until Stop(); then ends the ticket in progress.
   void Run();
-  // Serves one round, waiting at most `max_wait_us`.
-  void RunOnce(Micros max_wait_us);
-  void Stop();
+  // Serves one round, waiting at most `max_wait_us`. True when it took any input.
+  bool RunOnce(Micros max_wait_us);
+  // Ends Run. With `drain`, input already on its way is taken first: Run goes on until a
+  // round finds nothing to read.
+  void Stop(bool drain = false);
 
  private:
   Printer& printer_;
@@ -37,6 +39,7 @@ class Server {
   std::unique_ptr<ParallelEndpoint> parallel_;
   int wake_[2] = {-1, -1};
   std::atomic<bool> stop_{false};
+  std::atomic<bool> drain_{false};
 };
 
 }  // namespace qw77::vprinter
