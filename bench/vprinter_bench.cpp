@@ -2,7 +2,9 @@
 //  1. a ticket with a 448 x 400 logo sent over its serial terminal at 38400 baud: wall
 //     time from the first byte written to the ticket drawn, against the wire time
 //     (bytes x 10 / baud) a real line would need;
-//  2. the printer's own time to interpret and draw that ticket, in memory and as a PNG.
+//  2. the printer's own time to interpret and draw that ticket, in memory and as a PNG;
+//  3. the application's CPU time during a Check Status against a silent printer (the real
+//     handler, termios control and clock; the wait must poll, not spin).
 #include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -14,11 +16,16 @@
 #include <mutex>
 #include <thread>
 
+#include "maintenance/Actions.h"
+#include "platform/posix/PosixSystem.h"
+#include "platform/posix/SteadyClock.h"
+#include "platform/posix/TermiosSerialControl.h"
+#include "ui/FrmMenu.h"
 #include "vprinter/Server.h"
 
 using namespace qw77;
 using namespace qw77::vprinter;
-using Clock = std::chrono::steady_clock;
+using Wall = std::chrono::steady_clock;
 
 namespace {
 
@@ -46,7 +53,7 @@ std::vector<std::uint8_t> LogoTicket() {
   return t;
 }
 
-double Seconds(Clock::duration d) {
+double Seconds(Wall::duration d) {
   return std::chrono::duration<double>(d).count();
 }
 
@@ -58,11 +65,11 @@ int SerialFigure(const std::shared_ptr<const Fonts>& fonts,
   std::mutex m;
   std::condition_variable cv;
   bool drawn = false;
-  Clock::time_point drawn_at;
+  Wall::time_point drawn_at;
   printer.on_ticket = [&](const std::string&) {
     std::lock_guard<std::mutex> lock(m);
     drawn = true;
-    drawn_at = Clock::now();
+    drawn_at = Wall::now();
     cv.notify_all();
   };
   Server server(printer);
@@ -81,7 +88,7 @@ int SerialFigure(const std::shared_ptr<const Fonts>& fonts,
   cfsetispeed(&tio, B38400);
   cfsetospeed(&tio, B38400);
   tcsetattr(fd, TCSANOW, &tio);
-  const Clock::time_point start = Clock::now();
+  const Wall::time_point start = Wall::now();
   std::size_t sent = 0;
   while (sent < ticket.size()) {
     const ssize_t n = write(fd, ticket.data() + sent, ticket.size() - sent);
@@ -117,13 +124,68 @@ void RenderFigure(const std::shared_ptr<const Fonts>& fonts,
     PrinterOptions options;
     if (png) options.out_dir = dir.string();
     Printer printer(fonts, status, options);
-    const Clock::time_point start = Clock::now();
+    const Wall::time_point start = Wall::now();
     for (int i = 0; i < runs; ++i) printer.Feed(Source::kFile, ticket, 0);
-    const double each = Seconds(Clock::now() - start) / runs;
+    const double each = Seconds(Wall::now() - start) / runs;
     std::printf("  render one ticket %s: %.2f ms\n", png ? "and write its PNG" : "in memory",
                 each * 1000.0);
     std::filesystem::remove_all(dir);
   }
+}
+
+// A window that shows its messages on the terminal.
+class ConsoleWindow : public WindowServices {
+ public:
+  void MsgBox(std::string_view text, MessageIcon, std::string_view) override {
+    last_message = std::string(text);
+  }
+  void DoEvents() override {}
+  void SetMainWindowEnabled(bool) override {}
+  void ShowAboutModal() override {}
+  void CloseMainWindow() override {}
+  void EndProgram() override {}
+  std::string last_message;
+};
+
+double ThreadCpuSeconds() {
+  timespec ts{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+  return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
+}
+
+int SilentCheckFigure(const std::shared_ptr<const Fonts>& fonts) {
+  StatusModel status({}, Faults{.silent = true});
+  Printer printer(fonts, status, PrinterOptions{});
+  Server server(printer);
+  if (!server.OpenSerial({}).ok()) return 1;
+  std::thread loop([&] { server.Run(); });
+
+  TermiosSerialControl com1(1, TermiosOptions{.device = server.serial()->device_path()});
+  TermiosSerialControl com2(2), com3(3);
+  PosixSystem system;
+  SteadyClock clock;
+  ConsoleWindow window;
+  Services services;
+  services.serial = {&com1, &com2, &com3};
+  services.system = &system;
+  services.clock = &clock;
+  services.window = &window;
+  FrmMenu frm(services);
+  frm.SerialBaud = "38400";
+  frm.SerialParity = "N";
+  frm.State().Select("OptCOM0");
+
+  const double cpu_before = ThreadCpuSeconds();
+  const Wall::time_point start = Wall::now();
+  CmdCheck_Click(frm);
+  const double wall = Seconds(Wall::now() - start);
+  const double cpu = ThreadCpuSeconds() - cpu_before;
+  server.Stop();
+  loop.join();
+  std::printf("Check Status against a silent printer (\"%s\"):\n", window.last_message.c_str());
+  std::printf("  wall time %.3f s, application CPU time %.3f s (%.1f %% of one core)\n", wall, cpu,
+              100.0 * cpu / wall);
+  return 0;
 }
 
 }  // namespace
@@ -138,5 +200,5 @@ int main() {
   if (SerialFigure(*fonts, ticket) != 0) return 1;
   std::printf("printer's own time for that ticket (%d runs):\n", 20);
   RenderFigure(*fonts, ticket);
-  return 0;
+  return SilentCheckFigure(*fonts);
 }
