@@ -7,7 +7,7 @@ namespace {
 
 constexpr std::uint8_t ESC = 0x1B, GS = 0x1D, DLE = 0x10;
 
-constexpr CommandSpec kTable[] = {
+constexpr CommandDef kTable[] = {
     {CommandId::kLineFeed, {0x0A}, 1, 0, Shape::kFixed, "LF"},
     {CommandId::kCarriageReturn, {0x0D}, 1, 0, Shape::kFixed, "CR"},
     {CommandId::kSelfTest, {0x08}, 1, 0, Shape::kFixed, "BS"},
@@ -34,19 +34,19 @@ constexpr CommandSpec kTable[] = {
 };
 
 // Stands for "more than one command could still follow".
-constexpr CommandSpec kAmbiguous{CommandId::kCarriageReturn, {}, 0, 0, Shape::kFixed, ""};
+constexpr CommandDef kAmbiguous{CommandId::kCarriageReturn, {}, 0, 0, Shape::kFixed, ""};
 
 // Longest data of a NUL-terminated barcode before the command counts as malformed.
 constexpr std::size_t kMaxNulBarcode = 255;
 
 // Total length of a command whose prefix matched, or 0 while the bytes seen cannot tell.
 // `complete` says whether the bytes seen are enough to know the length.
-std::size_t CommandLength(const CommandSpec& spec, std::span<const std::uint8_t> b, bool& known) {
-  const std::size_t p = spec.prefix_length;
+std::size_t CommandLength(const CommandDef& def, std::span<const std::uint8_t> b, bool& known) {
+  const std::size_t p = def.prefix_length;
   known = true;
-  switch (spec.shape) {
+  switch (def.shape) {
     case Shape::kFixed:
-      return p + spec.params;
+      return p + def.params;
     case Shape::kLengthPair:
       if (b.size() < p + 2) break;
       return p + 2 + b[p] + 256u * b[p + 1];
@@ -80,22 +80,22 @@ bool IsIntroducer(std::uint8_t b) {
 
 }  // namespace
 
-std::span<const CommandSpec> CommandTable() {
+std::span<const CommandDef> CommandTable() {
   return kTable;
 }
 
 Match MatchCommand(std::span<const std::uint8_t> bytes, bool at_end) {
   if (bytes.empty()) return {Match::kNeedMore};
-  const CommandSpec* best = nullptr;     // longest prefix matched in full
-  const CommandSpec* partial = nullptr;  // a longer prefix matches what has arrived so far
-  for (const CommandSpec& spec : kTable) {
-    const std::size_t seen = std::min<std::size_t>(spec.prefix_length, bytes.size());
-    if (!std::equal(spec.prefix.begin(), spec.prefix.begin() + seen, bytes.begin())) continue;
-    if (seen == spec.prefix_length) {
-      if (!best || spec.prefix_length > best->prefix_length) best = &spec;
+  const CommandDef* best = nullptr;     // longest prefix matched in full
+  const CommandDef* partial = nullptr;  // a longer prefix matches what has arrived so far
+  for (const CommandDef& def : kTable) {
+    const std::size_t seen = std::min<std::size_t>(def.prefix_length, bytes.size());
+    if (!std::equal(def.prefix.begin(), def.prefix.begin() + seen, bytes.begin())) continue;
+    if (seen == def.prefix_length) {
+      if (!best || def.prefix_length > best->prefix_length) best = &def;
     } else {
       // Several longer commands still possible: none of them can be named yet.
-      partial = partial ? &kAmbiguous : &spec;
+      partial = partial ? &kAmbiguous : &def;
     }
   }
   // CR alone and CR BEL CR share their first byte: only the next bytes tell them apart.

@@ -44,7 +44,7 @@ enum class Shape {
   kBarcode,     // prefix + m; m <= 6: data up to a NUL; m >= 65: n + n bytes
 };
 
-struct CommandSpec {
+struct CommandDef {
   CommandId id;
   std::array<std::uint8_t, 3> prefix;
   std::uint8_t prefix_length;
@@ -53,19 +53,19 @@ struct CommandSpec {
   const char* name;  // as the log writes it
 };
 
-std::span<const CommandSpec> CommandTable();
+std::span<const CommandDef> CommandTable();
 
 // What the head of a byte stream holds.
 struct Match {
   enum Kind {
-    kCommand,    // a whole command of `spec`, `length` bytes
+    kCommand,    // a whole command of `def`, `length` bytes
     kText,       // one printable byte
     kUnknown,    // bytes no command begins with; `length` of them are skipped
     kNeedMore,   // a command has begun and needs more bytes
     kTruncated,  // (only at the end of the stream) a command that never completed
   } kind;
   std::size_t length = 0;
-  const CommandSpec* spec = nullptr;
+  const CommandDef* def = nullptr;
   std::size_t needed = 0;  // kTruncated: the length the command would have had, when known
 };
 

@@ -19,7 +19,7 @@ void Interpreter::Drain(bool at_end) {
     const auto bytes = head.first(m.length);
     switch (m.kind) {
       case Match::kCommand:
-        sink_.OnCommand(*m.spec, offset_, bytes);
+        sink_.OnCommand(*m.def, offset_, bytes);
         break;
       case Match::kText:
         sink_.OnText(offset_, bytes[0]);
@@ -28,7 +28,7 @@ void Interpreter::Drain(bool at_end) {
         sink_.OnUnknown(offset_, bytes);
         break;
       case Match::kTruncated:
-        sink_.OnTruncated(m.spec, offset_, bytes, m.needed);
+        sink_.OnTruncated(m.def, offset_, bytes, m.needed);
         break;
       case Match::kNeedMore:
         break;

@@ -15,13 +15,13 @@ class CommandSink {
  public:
   virtual ~CommandSink() = default;
   // `bytes` is the whole command, prefix included. `offset` counts from the stream's start.
-  virtual void OnCommand(const CommandSpec& spec, std::size_t offset,
+  virtual void OnCommand(const CommandDef& def, std::size_t offset,
                          std::span<const std::uint8_t> bytes) = 0;
   virtual void OnText(std::size_t offset, std::uint8_t byte) = 0;
   virtual void OnUnknown(std::size_t offset, std::span<const std::uint8_t> bytes) = 0;
-  // A command the stream ended inside; `spec` is null when not even its name was complete,
+  // A command the stream ended inside; `def` is null when not even its name was complete,
   // `needed` is 0 when its length was not yet known.
-  virtual void OnTruncated(const CommandSpec* spec, std::size_t offset,
+  virtual void OnTruncated(const CommandDef* def, std::size_t offset,
                            std::span<const std::uint8_t> bytes, std::size_t needed) = 0;
 };
 

@@ -104,9 +104,9 @@ std::string LogEntry::Format() const {
 class Printer::Port : public CommandSink {
  public:
   Port(Printer& printer, Source source) : printer_(printer), source_(source), interp_(*this) {}
-  void OnCommand(const CommandSpec& spec, std::size_t offset,
+  void OnCommand(const CommandDef& def, std::size_t offset,
                  std::span<const std::uint8_t> b) override {
-    printer_.OnCommand(source_, spec, offset, b);
+    printer_.OnCommand(source_, def, offset, b);
   }
   void OnText(std::size_t offset, std::uint8_t byte) override {
     printer_.OnText(source_, offset, byte);
@@ -114,9 +114,9 @@ class Printer::Port : public CommandSink {
   void OnUnknown(std::size_t offset, std::span<const std::uint8_t> b) override {
     printer_.OnUnknown(source_, offset, b);
   }
-  void OnTruncated(const CommandSpec* spec, std::size_t offset, std::span<const std::uint8_t> b,
+  void OnTruncated(const CommandDef* def, std::size_t offset, std::span<const std::uint8_t> b,
                    std::size_t needed) override {
-    printer_.OnTruncated(source_, spec, offset, b, needed);
+    printer_.OnTruncated(source_, def, offset, b, needed);
   }
   Interpreter& interp() { return interp_; }
   Millis last_byte = 0;
@@ -258,26 +258,26 @@ void Printer::OnUnknown(Source src, std::size_t offset, std::span<const std::uin
        "ignored, nothing printed"});
 }
 
-void Printer::OnTruncated(Source src, const CommandSpec* spec, std::size_t offset,
+void Printer::OnTruncated(Source src, const CommandDef* def, std::size_t offset,
                           std::span<const std::uint8_t> b, std::size_t needed) {
   std::string note = "stream ended after " + std::to_string(b.size()) + " bytes";
   if (needed) note += " of " + std::to_string(needed);
-  Log({LogEntry::kTruncated, src, offset, spec ? spec->name : "command", HexBytes(b),
+  Log({LogEntry::kTruncated, src, offset, def ? def->name : "command", HexBytes(b),
        note + "; discarded"});
 }
 
-void Printer::OnCommand(Source src, const CommandSpec& spec, std::size_t offset,
+void Printer::OnCommand(Source src, const CommandDef& def, std::size_t offset,
                         std::span<const std::uint8_t> b) {
-  const std::size_t p = spec.prefix_length;
+  const std::size_t p = def.prefix_length;
   const std::uint8_t n = b.size() > p ? b[p] : 0;
-  LogEntry e{LogEntry::kCommand, src, offset, spec.name, "", ""};
+  LogEntry e{LogEntry::kCommand, src, offset, def.name, "", ""};
   auto malformed = [&](const std::string& why) {
     e.kind = LogEntry::kMalformed;
     e.note = why + "; ignored";
   };
   TextSettings& t = renderer_.text();
 
-  switch (spec.id) {
+  switch (def.id) {
     case CommandId::kLineFeed:
       renderer_.LineFeed();
       e.note = "print line, feed";

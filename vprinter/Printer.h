@@ -79,11 +79,11 @@ class Printer {
   class Port;  // one interface's interpreter
   friend class Port;
 
-  void OnCommand(Source src, const CommandSpec& spec, std::size_t offset,
+  void OnCommand(Source src, const CommandDef& def, std::size_t offset,
                  std::span<const std::uint8_t> b);
   void OnText(Source src, std::size_t offset, std::uint8_t byte);
   void OnUnknown(Source src, std::size_t offset, std::span<const std::uint8_t> b);
-  void OnTruncated(Source src, const CommandSpec* spec, std::size_t offset,
+  void OnTruncated(Source src, const CommandDef* def, std::size_t offset,
                    std::span<const std::uint8_t> b, std::size_t needed);
 
   void Log(LogEntry entry);

@@ -3,7 +3,7 @@
 namespace qw77::vprinter {
 namespace {
 
-// Bits 1 and 4 of every real-time status byte are fixed at 1 and 0 respectively on the
+// Bits 1 and 4 of every real-time status byte read 1 on the real thing (bits 0 and 7 read 0);
 // real thing; 0x12 keeps the shape of a genuine reply without touching any decoded bit.
 constexpr std::uint8_t kFixedBits = 0x12;
 
