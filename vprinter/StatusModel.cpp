@@ -3,8 +3,8 @@
 namespace qw77::vprinter {
 namespace {
 
-// Bits 1 and 4 of every real-time status byte read 1 on the real thing (bits 0 and 7 read 0);
-// real thing; 0x12 keeps the shape of a genuine reply without touching any decoded bit.
+// Bits 1 and 4 of every real-time status byte read 1 on the real thing (bits 0 and 7 read
+// 0); 0x12 keeps the shape of a genuine reply without touching any decoded bit.
 constexpr std::uint8_t kFixedBits = 0x12;
 
 // Parallel status line samples (bits 3..6: nERROR 08, SELECT 10, PAPER END 20, nACK 40).
