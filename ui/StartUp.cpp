@@ -59,6 +59,10 @@ bool Form_Load(FrmMenu& frm) {
 }
 
 void Form_Unload(FrmMenu& frm) {
+  // A parallel transfer that yields to the window may still be on the stack when the
+  // window closes; marking the end first makes it stop instead of touching a port access
+  // that is being shut down.
+  frm.program_ending = true;
   (void)frm.Svc().port_access->ShutdownWinIo();
 }
 

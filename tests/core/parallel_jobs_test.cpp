@@ -12,6 +12,7 @@
 #include "tests/core/job_test_support.h"
 #include "ticket/PrintAction.h"
 #include "ui/Selection.h"
+#include "ui/StartUp.h"
 
 namespace qw77 {
 namespace {
@@ -505,6 +506,27 @@ TEST_F(ParallelJob, ClicksDuringASaveOverLptAreDeclinedToo) {
   EXPECT_EQ(TransferredBytes(1), ReadSpool());
   EXPECT_GT(declined, 0);
   EXPECT_EQ(Buttons(rig), "R-PAC");
+}
+
+}  // namespace
+}  // namespace qw77
+
+namespace qw77 {
+namespace {
+
+TEST_F(ParallelJob, ClosingTheWindowDuringATransferStopsItWithoutAnotherAccess) {
+  printer.busy_polls = 1;
+  printer.Attach(rig);
+  std::size_t accesses_at_close = 0;
+  rig.window.on_do_events = [&] {
+    if (rig.frm->program_ending || printer.strobes < 2) return;
+    Form_Unload(*rig.frm);  // the operator closes the window between two bytes
+    accesses_at_close = rig.ports.log.size();
+  };
+  CmdPrint_Click(*rig.frm);
+  EXPECT_EQ(rig.ports.shutdowns, 1);
+  EXPECT_EQ(rig.ports.log.size(), accesses_at_close);
+  EXPECT_TRUE(rig.window.messages.empty());  // no time-out or hardware error after it
 }
 
 }  // namespace
