@@ -7,6 +7,7 @@
 #include "platform/posix/PosixSystem.h"
 #include "platform/posix/SteadyClock.h"
 #include "platform/posix/TermiosSerialControl.h"
+#include "platform/posix/VPrinterPortAccess.h"
 
 namespace qw77 {
 namespace {
@@ -40,6 +41,11 @@ constexpr PortAccessKind kPortAccessKinds[] = {
     {"ppdev",
      [](std::string_view) -> std::unique_ptr<PortAccess> {
        return std::make_unique<PpdevPortAccess>();
+     }},
+    // The virtual printer's parallel interface: "vprinter:<socket path>".
+    {"vprinter",
+     [](std::string_view socket_path) -> std::unique_ptr<PortAccess> {
+       return MakeVPrinterPortAccess(std::string(socket_path));
      }},
 };
 

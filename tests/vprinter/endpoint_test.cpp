@@ -1,0 +1,244 @@
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <thread>
+
+#include "platform/PlatformFactory.h"
+#include "platform/posix/VPrinterPortAccess.h"
+#include "tests/vprinter/VPrinterTestUtil.h"
+#include "vprinter/Server.h"
+
+namespace qw77::vprinter {
+namespace {
+
+using testing::Bytes;
+
+// Rounds of the printer's loop allowed for an answer: generous, so only a printer that
+// never answers fails; a silent printer is checked through its log instead of a clock.
+constexpr int kRounds = 500;
+
+class TempDir {
+ public:
+  TempDir() {
+    char tmpl[] = "/tmp/qw77-vprinter-XXXXXX";
+    path_ = mkdtemp(tmpl);
+  }
+  ~TempDir() { std::filesystem::remove_all(path_); }
+  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+// Opens the port the way the application's serial control does: exclusive, locked, raw.
+int OpenLikeTheApplication(const std::string& path, speed_t speed) {
+  const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return -1;
+  if (ioctl(fd, TIOCEXCL) != 0 || flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    close(fd);
+    return -1;
+  }
+  termios tio{};
+  tcgetattr(fd, &tio);
+  cfmakeraw(&tio);
+  cfsetispeed(&tio, speed);
+  cfsetospeed(&tio, speed);
+  tcsetattr(fd, TCSANOW, &tio);
+  return fd;
+}
+
+struct SerialRig {
+  explicit SerialRig(Faults faults = {}) : rig({}, faults), server(rig.printer) {
+    rig.printer.on_serial_reply = nullptr;  // the endpoint takes the replies
+    const Status s = server.OpenSerial({dir / "com1", 0, true});
+    EXPECT_TRUE(s.ok()) << s.message();
+  }
+  // Serves until `fd` has a byte to read or the rounds run out.
+  std::vector<std::uint8_t> Answer(int fd) {
+    std::vector<std::uint8_t> got;
+    for (int i = 0; i < kRounds && got.empty(); ++i) {
+      server.RunOnce(10000);
+      std::uint8_t buf[16];
+      const ssize_t n = read(fd, buf, sizeof buf);
+      if (n > 0) got.assign(buf, buf + n);
+    }
+    return got;
+  }
+  void ServeUntil(const std::function<bool()>& done) {
+    for (int i = 0; i < kRounds && !done(); ++i) server.RunOnce(10000);
+  }
+  TempDir dir;
+  testing::PrinterRig rig;
+  Server server;
+};
+
+TEST(SerialEndpointTest, AnswersTheProbeOverARealTerminal) {
+  SerialRig s;
+  ASSERT_NE(s.server.serial(), nullptr);
+  EXPECT_EQ(std::filesystem::read_symlink(s.dir / "com1"), s.server.serial()->device_path());
+  const int fd = OpenLikeTheApplication(s.dir / "com1", B38400);
+  ASSERT_GE(fd, 0) << "the printer's own descriptor must not keep the application out";
+  ASSERT_EQ(write(fd, "\r\x10\x04\x01\r", 5), 5);
+  EXPECT_EQ(s.Answer(fd), Bytes({0x12}));
+  EXPECT_EQ(s.server.serial()->PacingBaud(), 38400) << "paced at the rate the line was set to";
+  close(fd);
+}
+
+// The application opens and closes the port for every job; the terminal must survive
+// that, and the exclusive mode of one job must not lock out the next.
+TEST(SerialEndpointTest, SurvivesTheApplicationsOpenAndClose) {
+  SerialRig s;
+  for (int job = 0; job < 3; ++job) {
+    const int fd = OpenLikeTheApplication(s.dir / "com1", B9600);
+    ASSERT_GE(fd, 0) << "job " << job;
+    ASSERT_EQ(write(fd, "\x10\x04\x04\r", 4), 4);
+    EXPECT_EQ(s.Answer(fd), Bytes({0x12})) << "job " << job;
+    close(fd);
+    s.ServeUntil([&] {
+      const int probe = open((s.dir / "com1").c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+      int exclusive = 1;
+      ioctl(probe, TIOCGEXCL, &exclusive);
+      close(probe);
+      return exclusive == 0;
+    });
+  }
+  EXPECT_FALSE(s.server.serial()->hung_up());
+}
+
+TEST(SerialEndpointTest, SilentPrinterReadsTheRequestAndSendsNothing) {
+  SerialRig s(Faults{.silent = true});
+  const int fd = OpenLikeTheApplication(s.dir / "com1", B38400);
+  ASSERT_EQ(write(fd, "\r\x10\x04\x01\r", 5), 5);
+  s.ServeUntil([&] { return s.rig.status.requests_seen() == 1; });
+  EXPECT_EQ(s.rig.status.requests_seen(), 1);
+  s.server.RunOnce(0);
+  std::uint8_t b = 0;
+  EXPECT_EQ(read(fd, &b, 1), -1);
+  close(fd);
+}
+
+TEST(SerialEndpointTest, HangsUpAfterTheGivenBytes) {
+  SerialRig s(Faults{.hang_up_after_bytes = 5});
+  const int fd = OpenLikeTheApplication(s.dir / "com1", B38400);
+  ASSERT_EQ(write(fd, "\r\x10\x04\x01\rHELLO", 10), 10);
+  s.ServeUntil([&] { return s.server.serial()->hung_up(); });
+  ASSERT_TRUE(s.server.serial()->hung_up());
+  EXPECT_EQ(s.server.serial()->bytes_received(), 5);
+  // The application sees the line gone.
+  EXPECT_LT(write(fd, "X", 1), 1);
+  close(fd);
+}
+
+TEST(SerialEndpointTest, StallStopsReadingAfterTheFirstReply) {
+  SerialRig s(Faults{.stall_after_reply = true});
+  const int fd = OpenLikeTheApplication(s.dir / "com1", B38400);
+  ASSERT_EQ(write(fd, "\r\x10\x04\x01\r", 5), 5);
+  EXPECT_EQ(s.Answer(fd), Bytes({0x12}));
+  EXPECT_TRUE(s.server.serial()->stalled());
+  // The line is held: the sender cannot put a byte on it.
+  EXPECT_EQ(write(fd, "MORE", 4), -1);
+  EXPECT_EQ(errno, EAGAIN);
+  close(fd);
+}
+
+TEST(SerialEndpointTest, RefusesToReplaceSomethingThatIsNotALink) {
+  TempDir dir;
+  testing::PrinterRig rig;
+  Server server(rig.printer);
+  { std::ofstream(dir / "com1") << "keep me"; }
+  const Status s = server.OpenSerial({dir / "com1", 0, true});
+  EXPECT_FALSE(s.ok());
+  EXPECT_TRUE(std::filesystem::is_regular_file(dir / "com1"));
+}
+
+struct ParallelRig {
+  ParallelRig() : server(rig.printer) {
+    const Status s = server.OpenParallel(dir / "lpt.sock");
+    EXPECT_TRUE(s.ok()) << s.message();
+    thread = std::thread([this] { server.Run(); });
+  }
+  ~ParallelRig() { Stop(); }
+  void Stop() {
+    if (!thread.joinable()) return;
+    server.Stop();
+    thread.join();
+  }
+  TempDir dir;
+  testing::PrinterRig rig;
+  Server server;
+  std::thread thread;
+};
+
+TEST(ParallelEndpointTest, TheApplicationsPortAccessPrintsThroughTheSocket) {
+  ParallelRig p;
+  struct stat st {};
+  ASSERT_EQ(stat((p.dir / "lpt.sock").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+
+  auto access = MakeVPrinterPortAccess(p.dir / "lpt.sock");
+  ASSERT_TRUE(access->InitializeWinIo());
+  std::uint32_t word = 0;
+  ASSERT_TRUE(access->GetPhysLong(0x408, word));
+  EXPECT_EQ(word & 0xFFFF, 0x378u);
+  ASSERT_TRUE(access->GetPhysLong(0x40A, word));
+  EXPECT_EQ(word & 0xFFFF, 0u);
+  std::uint32_t status = 0;
+  ASSERT_TRUE(access->GetPortVal(0x379, status, 1));
+  EXPECT_EQ(status, 0xDFu);
+  for (std::uint8_t b : Bytes("HI\n\x1BJ\x10")) {
+    ASSERT_TRUE(access->SetPortVal(0x378, b, 1));
+    ASSERT_TRUE(access->SetPortVal(0x37A, 0xCD, 1));
+    ASSERT_TRUE(access->SetPortVal(0x37A, 0xCC, 1));
+  }
+  std::uint32_t control = 0;
+  ASSERT_TRUE(access->GetPortVal(0x37A, control, 1));
+  EXPECT_EQ(control, 0xCCu);
+  EXPECT_FALSE(access->GetPortVal(0x3BC, status, 1)) << "only LPT1 exists";
+  access->ShutdownWinIo();
+  p.Stop();
+
+  std::vector<std::string> lines;
+  for (const LogEntry& e : p.rig.Commands()) lines.push_back(e.command + " " + e.params);
+  EXPECT_EQ(lines, (std::vector<std::string>{"TEXT \"HI\"", "LF ", "ESC J n=16"}));
+  EXPECT_EQ(p.rig.printer.tickets().size(), 1u);
+}
+
+TEST(ParallelEndpointTest, ChosenThroughTheEnvironmentsName) {
+  ParallelRig p;
+  auto access = MakePortAccess("vprinter:" + (p.dir / "lpt.sock"));
+  ASSERT_TRUE(access->InitializeWinIo()) << access->FailureReason();
+  std::uint32_t status = 0;
+  EXPECT_TRUE(access->GetPortVal(0x379, status, 1));
+  EXPECT_EQ(status & 0x80, 0x80u);
+}
+
+TEST(ParallelEndpointTest, NoPrinterNoPortAccess) {
+  TempDir dir;
+  auto access = MakeVPrinterPortAccess(dir / "absent.sock");
+  EXPECT_FALSE(access->InitializeWinIo());
+  EXPECT_NE(access->FailureReason().find("absent.sock"), std::string::npos);
+  std::uint32_t v = 0;
+  EXPECT_FALSE(access->GetPortVal(0x379, v, 1));
+}
+
+TEST(ParallelEndpointTest, APrinterThatGoesAwayRefusesFurtherAccess) {
+  auto p = std::make_unique<ParallelRig>();
+  auto access = MakeVPrinterPortAccess(p->dir / "lpt.sock");
+  ASSERT_TRUE(access->InitializeWinIo());
+  p.reset();
+  std::uint32_t v = 0;
+  EXPECT_FALSE(access->GetPortVal(0x379, v, 1));
+  EXPECT_FALSE(access->SetPortVal(0x378, 0x41, 1));
+}
+
+}  // namespace
+}  // namespace qw77::vprinter

@@ -1,0 +1,43 @@
+#include <gtest/gtest.h>
+
+#include "vprinter/Options.h"
+
+namespace qw77::vprinter {
+namespace {
+
+TEST(OptionsTest, ReadsInterfacesConditionsAndFaults) {
+  Result<CommandLine> cl =
+      ParseCommandLine({"--serial-link", "/tmp/com1", "--parallel-socket", "/tmp/lpt", "--paper",
+                        "80", "--cutter", "--near-end", "--answer", "1", "--busy-ms", "2500",
+                        "--hang-up-after", "40", "--baud", "38400"});
+  ASSERT_TRUE(cl) << cl.status().message();
+  EXPECT_EQ(cl->serial_options.link_path, "/tmp/com1");
+  EXPECT_EQ(cl->parallel_socket, "/tmp/lpt");
+  EXPECT_EQ(cl->paper_dots, 576);
+  EXPECT_TRUE(cl->conditions.cutter && cl->conditions.near_end && !cl->conditions.paper_out);
+  EXPECT_EQ(cl->faults.answer_limit, 1);
+  EXPECT_EQ(cl->faults.busy_ms, 2500);
+  EXPECT_EQ(cl->faults.hang_up_after_bytes, 40);
+  EXPECT_EQ(cl->serial_options.baud, 38400);
+}
+
+class BadOptionTest : public ::testing::TestWithParam<std::vector<std::string>> {};
+
+INSTANTIATE_TEST_SUITE_P(Refused, BadOptionTest,
+                         ::testing::Values(std::vector<std::string>{"--frobnicate"},
+                                           std::vector<std::string>{"--paper", "70"},
+                                           std::vector<std::string>{"--answer", "-1"},
+                                           std::vector<std::string>{"--answer", "3x"},
+                                           std::vector<std::string>{"--busy-ms"},
+                                           std::vector<std::string>{"--out", ""},
+                                           std::vector<std::string>{"--no-serial"}));
+
+TEST_P(BadOptionTest, ComesBackWithAReason) {
+  Result<CommandLine> cl = ParseCommandLine(GetParam());
+  ASSERT_FALSE(cl);
+  EXPECT_EQ(cl.status().code(), ErrorCode::kInvalidArgument);
+  EXPECT_FALSE(cl.status().message().empty());
+}
+
+}  // namespace
+}  // namespace qw77::vprinter

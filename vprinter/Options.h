@@ -1,0 +1,32 @@
+// The command line of qw77-vprinter.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/Status.h"
+#include "vprinter/Printer.h"
+#include "vprinter/SerialEndpoint.h"
+#include "vprinter/StatusModel.h"
+
+namespace qw77::vprinter {
+
+struct CommandLine {
+  bool help = false;
+  bool serial = true;
+  SerialOptions serial_options;
+  std::string parallel_socket;  // empty: no parallel interface
+  std::string render_file;      // print this file's bytes and exit
+  std::string out_dir = "vprinter-tickets";
+  std::string log_path;
+  bool quiet = false;
+  int paper_dots = 448;
+  Millis idle_ms = 2000;
+  Conditions conditions;
+  Faults faults;
+};
+
+Result<CommandLine> ParseCommandLine(const std::vector<std::string>& args);
+std::string UsageText();
+
+}  // namespace qw77::vprinter

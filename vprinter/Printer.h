@@ -1,0 +1,117 @@
+// The printer itself: takes the byte streams of its two interfaces, carries out each
+// command on the paper, answers status requests, keeps a readable log of everything it
+// understood (or did not), and hands every finished ticket out as a PNG.
+#pragma once
+
+#include <cstdint>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "vprinter/Interpreter.h"
+#include "vprinter/Renderer.h"
+#include "vprinter/StatusModel.h"
+
+namespace qw77::vprinter {
+
+enum class Source { kSerial, kParallel, kFile };
+
+struct LogEntry {
+  enum Kind { kCommand, kText, kUnknown, kMalformed, kTruncated, kEvent };
+  Kind kind = kCommand;
+  Source source = Source::kFile;
+  std::size_t offset = 0;
+  std::string command;  // "GS L", "TEXT", "unknown", ...
+  std::string params;   // "nL=192 nH=1"
+  std::string note;     // what the printer made of it
+  std::string Format() const;
+};
+
+using Millis = std::int64_t;  // a steady clock reading, supplied by the caller
+
+struct PrinterOptions {
+  Paper paper;
+  std::string out_dir;    // where tickets go; empty: kept in memory only
+  std::string log_path;   // empty: no log file
+  bool echo_log = false;  // also write each log line to stdout
+  Millis idle_ms = 2000;  // quiet time that ends a ticket or an unfinished command
+};
+
+class Printer {
+ public:
+  Printer(std::shared_ptr<const Fonts> fonts, StatusModel& status, PrinterOptions options);
+  ~Printer();
+
+  // Bytes from one interface, received at `now`.
+  void Feed(Source source, std::span<const std::uint8_t> bytes, Millis now);
+  // The interface's stream ended (line hung up, file read): a command left open is
+  // logged as truncated.
+  void EndOfStream(Source source);
+  // Ends tickets and unfinished commands that have been quiet for the idle time.
+  void Tick(Millis now);
+  // The next time Tick has work to do, or -1.
+  Millis NextDeadline() const;
+  // Ends everything: open commands, the ticket in progress.
+  void Shutdown();
+
+  // Records something that happened on an interface (a fault taking effect, a client).
+  void Note(Source source, std::string what);
+
+  // Called after each ticket has ended (with its file, or "" when kept in memory).
+  std::function<void(const std::string&)> on_ticket;
+
+  // Called with each status reply to send on the serial line.
+  std::function<void(std::uint8_t)> on_serial_reply;
+
+  const std::vector<LogEntry>& log() const { return log_; }
+  const std::vector<std::string>& ticket_files() const { return ticket_files_; }
+  const std::vector<Canvas>& tickets() const { return tickets_; }  // kept when no out_dir
+  const TextSettings& stored_settings() const { return stored_; }
+  const TextSettings& settings() const { return renderer_.text(); }
+  int replies_sent() const { return replies_sent_; }
+  int self_tests() const { return self_tests_; }
+  StatusModel& status() { return status_; }
+
+ private:
+  class Port;  // one interface's interpreter
+  friend class Port;
+
+  void OnCommand(Source src, const CommandDef& def, std::size_t offset,
+                 std::span<const std::uint8_t> b);
+  void OnText(Source src, std::size_t offset, std::uint8_t byte);
+  void OnUnknown(Source src, std::size_t offset, std::span<const std::uint8_t> b);
+  void OnTruncated(Source src, const CommandDef* def, std::size_t offset,
+                   std::span<const std::uint8_t> b, std::size_t needed);
+
+  void Log(LogEntry entry);
+  void FlushText();
+  void EndTicket(Source src, const std::string& why, const std::string& suffix = "");
+  void SelfTest(Source src);
+  Port& PortFor(Source src);
+
+  std::shared_ptr<const Fonts> fonts_;
+  StatusModel& status_;
+  PrinterOptions options_;
+  Renderer renderer_;
+  TextSettings stored_;
+  std::vector<std::unique_ptr<Port>> ports_;
+  std::vector<LogEntry> log_;
+  std::ofstream log_file_;
+  std::vector<std::string> ticket_files_;
+  std::vector<Canvas> tickets_;
+  int ticket_number_ = 0;
+  int replies_sent_ = 0;
+  int self_tests_ = 0;
+  Millis last_activity_ = 0;
+  Source last_source_ = Source::kFile;
+
+  // Consecutive text bytes make one log line.
+  Source text_source_ = Source::kFile;
+  std::size_t text_offset_ = 0;
+  std::string text_run_;
+};
+
+}  // namespace qw77::vprinter

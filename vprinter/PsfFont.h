@@ -1,0 +1,42 @@
+// A bitmap console font (PSF1 or PSF2, optionally gzip-compressed) with its Unicode map.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/Status.h"
+
+namespace qw77::vprinter {
+
+class PsfFont {
+ public:
+  static Result<PsfFont> Load(const std::string& path);
+  // Parses the uncompressed file contents.
+  static Result<PsfFont> Parse(const std::vector<std::uint8_t>& data);
+
+  int width() const { return width_; }
+  int height() const { return height_; }
+  // Whether the dot at (x, y) of the glyph for `code_point` is set; characters the font
+  // lacks are drawn as its question mark.
+  bool Dot(char32_t code_point, int x, int y) const;
+  bool Has(char32_t code_point) const { return map_.count(code_point) != 0; }
+
+ private:
+  std::size_t GlyphIndex(char32_t code_point) const;
+
+  int width_ = 0;
+  int height_ = 0;
+  int row_bytes_ = 0;
+  std::size_t glyph_bytes_ = 0;
+  std::size_t glyph_count_ = 0;
+  std::vector<std::uint8_t> glyphs_;
+  std::unordered_map<char32_t, std::size_t> map_;
+};
+
+// The printer's character table: byte to Unicode (Windows-1252, as the sending program
+// writes its sample text).
+char32_t CodePageToUnicode(std::uint8_t byte);
+
+}  // namespace qw77::vprinter

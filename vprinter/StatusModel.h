@@ -1,0 +1,62 @@
+// What the printer reports about itself, and the misbehaviours it can be told to show.
+// Pure rules: the endpoints ask it what to answer and when to stop.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace qw77::vprinter {
+
+struct Conditions {
+  bool paper_out = false;     // no paper, or the head is lifted
+  bool head_voltage = false;  // head supply out of range
+  bool cutter = false;        // cutter jammed
+  bool black_mark = false;    // black mark not found
+  bool temperature = false;   // head too hot
+  bool hardware = false;      // a fault of the mechanism's electronics
+  bool near_end = false;      // the roll is running out (a warning, not an error)
+
+  bool AnyError() const {
+    return paper_out || head_voltage || cutter || black_mark || temperature || hardware;
+  }
+  std::string Describe() const;
+};
+
+struct Faults {
+  bool silent = false;             // answers no status request at all
+  int answer_limit = -1;           // answers this many requests, then none (-1: no limit)
+  bool stall_after_reply = false;  // stops reading the line once it has answered a request
+  long stall_after_bytes = -1;     // stops reading the line after this many bytes (-1: never)
+  long hang_up_after_bytes = -1;   // closes the line after this many bytes (-1: never)
+  int busy_ms = 0;                 // parallel: busy this long after the first byte of a job
+  bool busy_forever = false;       // parallel: never ready
+};
+
+class StatusModel {
+ public:
+  StatusModel() = default;
+  StatusModel(Conditions conditions, Faults faults) : conditions_(conditions), faults_(faults) {}
+
+  Conditions& conditions() { return conditions_; }
+  const Conditions& conditions() const { return conditions_; }
+  const Faults& faults() const { return faults_; }
+
+  // The byte a healthy printer sends for the real-time status request n (1..4).
+  std::uint8_t SerialReply(int n) const;
+  // Counts a request and says what to send back: nothing while the printer plays silent.
+  std::optional<std::uint8_t> AnswerRequest(int n);
+  int requests_seen() const { return requests_seen_; }
+
+  // The parallel status register. Only one condition can show at a time on the four
+  // status lines; the most serious one wins.
+  std::uint8_t ParallelStatus(bool busy) const;
+
+ private:
+  Conditions conditions_;
+  Faults faults_;
+  int requests_seen_ = 0;
+  int requests_answered_ = 0;
+};
+
+}  // namespace qw77::vprinter
