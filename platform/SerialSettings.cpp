@@ -9,7 +9,7 @@
 namespace qw77 {
 namespace {
 
-constexpr std::array<int, 12> kBaudRates = {300,   600,   1200,  2400,  4800,   9600,
+constexpr std::array<int, 12> kBaudRates = {300,   600,   1200,  2400,   4800,   9600,
                                             19200, 38400, 57600, 115200, 230400, 460800};
 
 std::vector<std::string_view> SplitFields(std::string_view text) {

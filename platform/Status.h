@@ -39,7 +39,7 @@ class [[nodiscard]] Status {
 template <class T>
 class [[nodiscard]] Result {
  public:
-  Result(T value) : value_(std::move(value)) {}  // NOLINT: implicit by design
+  Result(T value) : value_(std::move(value)) {}            // NOLINT: implicit by design
   Result(Status failure) : status_(std::move(failure)) {}  // NOLINT: implicit by design
 
   bool ok() const { return value_.has_value(); }

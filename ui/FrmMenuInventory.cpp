@@ -49,8 +49,8 @@ class Inventory {
   }
   void Add(Control c) { state_.Add(std::move(c)); }
 
-  static Control Make(const char* name, ControlKind kind, const char* parent,
-                      const char* caption, const char* tip = "") {
+  static Control Make(const char* name, ControlKind kind, const char* parent, const char* caption,
+                      const char* tip = "") {
     Control c;
     c.name = name;
     c.kind = kind;
@@ -149,8 +149,8 @@ void AddFrmMenuControls(WindowState& state) {
   inv.Label("LblBarCode", "Barcode codification:", "FrmCodBarras");
   inv.Text("TxtBarCode", "", 20, "FrmCodBarras");
   inv.Button("CmdPrint", "&Print", "Prints sample ticket", "FrmSample");
-  inv.Button("CmdSettings", "&Save Settings", "Saves text settings to printer memory",
-             "FrmSample", false);
+  inv.Button("CmdSettings", "&Save Settings", "Saves text settings to printer memory", "FrmSample",
+             false);
   inv.Button("CmdAutotest", "&Autotest", "", "FrmSample");
 
   // Right column: printer status, logo, About and Exit.

@@ -25,13 +25,27 @@ constexpr BarPair kBars[] = {
 
 }  // namespace
 
-void HscrXscale_Change(FrmMenu& frm) { CopyBarToText(frm, "HscrXscale", "TxtXScale"); }
-void HscrYscale_Change(FrmMenu& frm) { CopyBarToText(frm, "HscrYscale", "TxtYScale"); }
-void HscrLinesp_Change(FrmMenu& frm) { CopyBarToText(frm, "HscrLinesp", "TxtLinesp"); }
-void HscrCharsp_Change(FrmMenu& frm) { CopyBarToText(frm, "HscrCharsp", "TxtCharsp"); }
-void HscrLeftMgn_Change(FrmMenu& frm) { CopyBarToText(frm, "HscrLeftMgn", "TxtLeftMgn"); }
-void HscrDensity_Change(FrmMenu& frm) { CopyBarToText(frm, "HscrDensity", "TxtDensity"); }
-void HscrLines_Change(FrmMenu& frm) { CopyBarToText(frm, "HscrLines", "TxtLines"); }
+void HscrXscale_Change(FrmMenu& frm) {
+  CopyBarToText(frm, "HscrXscale", "TxtXScale");
+}
+void HscrYscale_Change(FrmMenu& frm) {
+  CopyBarToText(frm, "HscrYscale", "TxtYScale");
+}
+void HscrLinesp_Change(FrmMenu& frm) {
+  CopyBarToText(frm, "HscrLinesp", "TxtLinesp");
+}
+void HscrCharsp_Change(FrmMenu& frm) {
+  CopyBarToText(frm, "HscrCharsp", "TxtCharsp");
+}
+void HscrLeftMgn_Change(FrmMenu& frm) {
+  CopyBarToText(frm, "HscrLeftMgn", "TxtLeftMgn");
+}
+void HscrDensity_Change(FrmMenu& frm) {
+  CopyBarToText(frm, "HscrDensity", "TxtDensity");
+}
+void HscrLines_Change(FrmMenu& frm) {
+  CopyBarToText(frm, "HscrLines", "TxtLines");
+}
 
 void RunScrollHandler(FrmMenu& frm, std::string_view bar) {
   for (const BarPair& pair : kBars) {

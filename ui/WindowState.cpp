@@ -23,7 +23,9 @@ std::size_t Utf8PrefixBytes(std::string_view text, std::size_t characters) {
   return i;
 }
 
-std::string Control::Key() const { return ControlKey(name, index); }
+std::string Control::Key() const {
+  return ControlKey(name, index);
+}
 
 void WindowState::Add(Control control) {
   std::string key = control.Key();
@@ -46,7 +48,9 @@ Control& WindowState::At(std::string_view name, int index) {
   return const_cast<Control&>(std::as_const(*this).Get(name, index));
 }
 
-void WindowState::Observe(Observer observer) { observers_.push_back(std::move(observer)); }
+void WindowState::Observe(Observer observer) {
+  observers_.push_back(std::move(observer));
+}
 
 void WindowState::OnScrollChange(ScrollHandler handler) {
   scroll_handlers_.push_back(std::move(handler));
@@ -112,7 +116,9 @@ void WindowState::Select(std::string_view name, int index) {
   }
 }
 
-int WindowState::Value(std::string_view name, int index) const { return Get(name, index).value; }
+int WindowState::Value(std::string_view name, int index) const {
+  return Get(name, index).value;
+}
 
 void WindowState::SetValue(std::string_view name, int value, int index) {
   Control& c = At(name, index);
@@ -139,7 +145,9 @@ void WindowState::SetText(std::string_view name, std::string text, int index) {
   Notify(c, Field::kText);
 }
 
-int WindowState::MaxLength(std::string_view name) const { return Get(name).max_length; }
+int WindowState::MaxLength(std::string_view name) const {
+  return Get(name).max_length;
+}
 
 void WindowState::SetMaxLength(std::string_view name, int max_length) {
   Control& c = At(name, -1);
@@ -163,14 +171,20 @@ void WindowState::ChangeScrollValue(Control& bar, int value) {
   for (const auto& handler : scroll_handlers_) handler(bar);
 }
 
-int WindowState::ScrollValue(std::string_view name) const { return Get(name).value; }
+int WindowState::ScrollValue(std::string_view name) const {
+  return Get(name).value;
+}
 
 void WindowState::SetScrollValue(std::string_view name, int value) {
   ChangeScrollValue(At(name, -1), value);
 }
 
-int WindowState::ScrollMinimum(std::string_view name) const { return Get(name).minimum; }
-int WindowState::ScrollMaximum(std::string_view name) const { return Get(name).maximum; }
+int WindowState::ScrollMinimum(std::string_view name) const {
+  return Get(name).minimum;
+}
+int WindowState::ScrollMaximum(std::string_view name) const {
+  return Get(name).maximum;
+}
 
 void WindowState::SetScrollMaximum(std::string_view name, int maximum) {
   Control& bar = At(name, -1);
@@ -194,7 +208,9 @@ void WindowState::SetScrollMinimum(std::string_view name, int minimum) {
   ChangeScrollValue(bar, bar.value);
 }
 
-int WindowState::ListIndex(std::string_view name) const { return Get(name).list_index; }
+int WindowState::ListIndex(std::string_view name) const {
+  return Get(name).list_index;
+}
 
 void WindowState::SetListIndex(std::string_view name, int index) {
   Control& c = At(name, -1);

@@ -54,12 +54,12 @@ struct Control {
   std::string tool_tip;
   bool enabled = true;
   bool visible = true;
-  bool selected = false;  // option buttons
-  int value = 0;          // check box 0/1; scroll bar value
-  int minimum = 0;        // scroll bar
-  int maximum = 0;        // scroll bar
-  std::string text;       // text box, combo box
-  int max_length = 0;     // text box: 0 = no limit
+  bool selected = false;           // option buttons
+  int value = 0;                   // check box 0/1; scroll bar value
+  int minimum = 0;                 // scroll bar
+  int maximum = 0;                 // scroll bar
+  std::string text;                // text box, combo box
+  int max_length = 0;              // text box: 0 = no limit
   std::vector<std::string> items;  // combo box
   int list_index = -1;             // combo box
   std::string picture;             // image: a resource name

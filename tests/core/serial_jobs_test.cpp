@@ -243,7 +243,9 @@ const PrintCase kPrintCases[] = {
      true},
 };
 
-void PrintTo(const PrintCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const PrintCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class SerialPrint : public SerialJob, public ::testing::WithParamInterface<PrintCase> {};
 
@@ -392,7 +394,9 @@ const DecodeCase kDecodeCases[] = {
      "R-PAC"},
 };
 
-void PrintTo(const DecodeCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const DecodeCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class SerialDecode : public SerialJob, public ::testing::WithParamInterface<DecodeCase> {};
 
@@ -523,7 +527,9 @@ const CommandCase kCommandCases[] = {
      {"ERROR on serial PORT configuration"}},
 };
 
-void PrintTo(const CommandCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const CommandCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class SerialCommand : public SerialJob, public ::testing::WithParamInterface<CommandCase> {};
 

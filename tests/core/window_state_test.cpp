@@ -83,7 +83,7 @@ TEST(WindowState, TextBoxesNeverHoldMoreThanTheirMaximum) {
   WindowState& s = rig.state();
   s.SetText("TxtSample", std::string(40, 'x'));
   EXPECT_EQ(s.Text("TxtSample").size(), 25u);
-  s.SetText("TxtSample", "\xC3\xB1" + std::string(30, 'n'));   // n-tilde counts as one
+  s.SetText("TxtSample", "\xC3\xB1" + std::string(30, 'n'));  // n-tilde counts as one
   EXPECT_EQ(s.Text("TxtSample"), "\xC3\xB1" + std::string(24, 'n'));
   s.SetText("TxtBarCode", "123");
   s.SetMaxLength("TxtBarCode", 7);

@@ -14,9 +14,9 @@ namespace qw77::testing {
 
 struct LineEvent {
   enum Kind { kSettings, kOpen, kClose, kHandshaking, kByte } kind;
-  int value = 0;          // byte value, handshaking mode
-  int handshaking = 0;    // in force when a byte went out
-  std::string settings;   // in force when a byte went out, or the text set
+  int value = 0;         // byte value, handshaking mode
+  int handshaking = 0;   // in force when a byte went out
+  std::string settings;  // in force when a byte went out, or the text set
 };
 
 class FakeSerialControl : public SerialControl {
@@ -47,10 +47,10 @@ class FakeSerialControl : public SerialControl {
   // Called for every byte that goes out; may call Receive().
   std::function<void(FakeSerialControl&, std::uint8_t)> peer;
   // Failures to inject.
-  Status open_error;                         // returned by the next opening
-  Status settings_error;                     // returned by the next settings, if set
-  Status close_error;                        // returned by a closing (the port closes anyway)
-  std::optional<std::size_t> fail_after;     // bytes accepted before writes fail
+  Status open_error;                      // returned by the next opening
+  Status settings_error;                  // returned by the next settings, if set
+  Status close_error;                     // returned by a closing (the port closes anyway)
+  std::optional<std::size_t> fail_after;  // bytes accepted before writes fail
   Status write_error{ErrorCode::kIo, "write failed"};
   int opens = 0;
   int closes = 0;
