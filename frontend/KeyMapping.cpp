@@ -17,20 +17,20 @@ struct KeyEntry {
 
 // Keys whose code does not follow from the Qt key's own value.
 constexpr KeyEntry kNamedKeys[] = {
-    {Qt::Key_Backspace, 8},
+    {Qt::Key_Backspace, kKeyBack},
     {Qt::Key_Tab, 9},
     {Qt::Key_Backtab, 9},
     {Qt::Key_Clear, 12},
     {Qt::Key_Return, 13},
     {Qt::Key_Enter, 13},
-    {Qt::Key_Shift, 16},
+    {Qt::Key_Shift, kKeyShift},
     {Qt::Key_Control, 17},
     {Qt::Key_Alt, 18},
     {Qt::Key_AltGr, 18},
     {Qt::Key_Pause, 19},
     {Qt::Key_CapsLock, 20},
     {Qt::Key_Escape, 27},
-    {Qt::Key_Space, 32},
+    {Qt::Key_Space, kKeySpace},
     {Qt::Key_PageUp, 33},
     {Qt::Key_PageDown, 34},
     {Qt::Key_End, 35},
@@ -41,7 +41,7 @@ constexpr KeyEntry kNamedKeys[] = {
     {Qt::Key_Down, 40},
     {Qt::Key_Print, 44},
     {Qt::Key_Insert, 45},
-    {Qt::Key_Delete, 46},
+    {Qt::Key_Delete, kKeyDelete},
     {Qt::Key_Meta, 91},
     {Qt::Key_Menu, 93},
     {Qt::Key_NumLock, 144},
@@ -125,14 +125,14 @@ std::int16_t KeyCodeOf(int qt_key, Qt::KeyboardModifiers modifiers, quint32 x11_
 
 std::int16_t ShiftMaskOf(int qt_key, Qt::KeyboardModifiers modifiers, bool is_release) {
   std::int16_t mask = 0;
-  if (modifiers.testFlag(Qt::ShiftModifier)) mask |= kShiftBit;
-  if (modifiers.testFlag(Qt::ControlModifier)) mask |= kCtrlBit;
-  if (modifiers.testFlag(Qt::AltModifier)) mask |= kAltBit;
+  if (modifiers.testFlag(Qt::ShiftModifier)) mask |= kShiftMask;
+  if (modifiers.testFlag(Qt::ControlModifier)) mask |= kCtrlMask;
+  if (modifiers.testFlag(Qt::AltModifier)) mask |= kAltMask;
   // Platforms differ on whether a modifier key's own event carries its modifier; settle it.
   std::int16_t own = 0;
-  if (qt_key == Qt::Key_Shift) own = kShiftBit;
-  if (qt_key == Qt::Key_Control) own = kCtrlBit;
-  if (qt_key == Qt::Key_Alt) own = kAltBit;
+  if (qt_key == Qt::Key_Shift) own = kShiftMask;
+  if (qt_key == Qt::Key_Control) own = kCtrlMask;
+  if (qt_key == Qt::Key_Alt) own = kAltMask;
   if (own != 0) mask = static_cast<std::int16_t>(is_release ? (mask & ~own) : (mask | own));
   return mask;
 }

@@ -9,11 +9,9 @@
 #include <optional>
 #include <unordered_map>
 
-namespace qw77::frontend {
+#include "ticket/Barcode.h"
 
-inline constexpr std::int16_t kShiftBit = 1;
-inline constexpr std::int16_t kCtrlBit = 2;
-inline constexpr std::int16_t kAltBit = 4;
+namespace qw77::frontend {
 
 // Key code for an unknown key that still typed something: not 0, since 0 means a key the
 // handlers have cancelled.
