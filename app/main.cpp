@@ -12,11 +12,11 @@
 #include <cstdlib>
 #include <memory>
 
+#include "form/FrmMenu.h"
 #include "frontend/Handlers.h"
 #include "frontend/MainWindow.h"
 #include "frontend/QtWindowServices.h"
-#include "platform/PlatformFactory.h"
-#include "ui/FrmMenu.h"
+#include "platform/factory/PlatformFactory.h"
 
 int main(int argc, char** argv) {
   QElapsedTimer since_start;

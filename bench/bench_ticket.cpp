@@ -10,8 +10,9 @@
 #include <vector>
 
 #include "assets/MonoBitmap.h"
-#include "ticket/SampleTicket.h"
-#include "ui/FrmMenu.h"
+#include "form/FrmMenu.h"
+#include "jobs/SampleTicketJob.h"
+#include "protocol/Ticket.h"
 
 namespace {
 

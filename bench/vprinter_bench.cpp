@@ -16,11 +16,11 @@
 #include <mutex>
 #include <thread>
 
-#include "maintenance/Actions.h"
+#include "form/FrmMenu.h"
+#include "jobs/Actions.h"
 #include "platform/posix/PosixSystem.h"
 #include "platform/posix/SteadyClock.h"
 #include "platform/posix/TermiosSerialControl.h"
-#include "ui/FrmMenu.h"
 #include "vprinter/Server.h"
 
 using namespace qw77;

@@ -7,8 +7,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "form/About.h"
 #include "frontend/Pictures.h"
-#include "ui/About.h"
 
 namespace qw77::frontend {
 namespace {

@@ -3,13 +3,13 @@
 #include <string>
 #include <unordered_map>
 
-#include "maintenance/Actions.h"
-#include "ticket/Barcode.h"
-#include "ticket/PrintAction.h"
-#include "ui/About.h"
-#include "ui/FrmMenu.h"
-#include "ui/Selection.h"
-#include "ui/StartUp.h"
+#include "form/About.h"
+#include "form/BarcodeKeys.h"
+#include "form/FrmMenu.h"
+#include "form/Selection.h"
+#include "form/StartUp.h"
+#include "jobs/Actions.h"
+#include "jobs/PrintAction.h"
 
 namespace qw77::frontend {
 namespace {

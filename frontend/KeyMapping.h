@@ -9,7 +9,7 @@
 #include <optional>
 #include <unordered_map>
 
-#include "ticket/Barcode.h"
+#include "form/BarcodeKeys.h"
 
 namespace qw77::frontend {
 

@@ -13,11 +13,11 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 
+#include "form/FrmMenu.h"
 #include "frontend/Controls.h"
 #include "frontend/Handlers.h"
 #include "frontend/KeyPreview.h"
 #include "frontend/Pictures.h"
-#include "ui/FrmMenu.h"
 
 namespace qw77::frontend {
 namespace {

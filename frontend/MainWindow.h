@@ -9,7 +9,7 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "ui/WindowState.h"
+#include "form/WindowState.h"
 
 namespace qw77 {
 class FrmMenu;

@@ -3,8 +3,8 @@
 #include <QCoreApplication>
 #include <QMessageBox>
 
+#include "form/About.h"
 #include "frontend/AboutDialog.h"
-#include "ui/About.h"
 
 namespace qw77::frontend {
 namespace {

@@ -6,7 +6,7 @@
 #include <span>
 #include <vector>
 
-#include "ticket/Logo.h"
+#include "protocol/LogoBlock.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::vector<std::uint8_t> out = {0xAB};

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/Status.h"
+#include "base/Status.h"
 
 namespace qw77 {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Status.h"
+#include "base/Status.h"
 #include "vprinter/Printer.h"
 #include "vprinter/SerialEndpoint.h"
 #include "vprinter/StatusModel.h"

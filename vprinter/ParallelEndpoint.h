@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Status.h"
+#include "base/Status.h"
 #include "vprinter/Printer.h"
 #include "vprinter/SerialEndpoint.h"
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Status.h"
+#include "base/Status.h"
 #include "vprinter/Printer.h"
 
 namespace qw77::vprinter {

@@ -3,8 +3,9 @@
 #include <string>
 #include <vector>
 
+#include "form/BarcodeKeys.h"
+#include "protocol/BarcodeBlock.h"
 #include "tests/fakes/TestRig.h"
-#include "ticket/Barcode.h"
 
 namespace qw77 {
 namespace {

@@ -7,9 +7,11 @@
 #include <vector>
 
 #include "assets/MonoBitmap.h"
+#include "base/Numbers.h"
+#include "jobs/SampleTicketJob.h"
+#include "protocol/LogoBlock.h"
 #include "tests/fakes/TestRig.h"
-#include "ticket/Logo.h"
-#include "ticket/SampleTicket.h"
+#include "transport/LogoFile.h"
 
 namespace qw77 {
 namespace {

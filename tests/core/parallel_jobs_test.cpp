@@ -2,17 +2,16 @@
 // records every register access in order.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "link/ParallelPort.h"
-#include "link/ParallelPrint.h"
-#include "maintenance/Actions.h"
-#include "maintenance/StatusParallel.h"
+#include "form/Selection.h"
+#include "form/StartUp.h"
+#include "jobs/Actions.h"
+#include "jobs/ParallelJobs.h"
+#include "jobs/PrintAction.h"
 #include "tests/core/job_test_support.h"
-#include "ticket/PrintAction.h"
-#include "ui/Selection.h"
-#include "ui/StartUp.h"
 
 namespace qw77 {
 namespace {
@@ -101,18 +100,17 @@ struct BaseCase {
   const char* name;
   std::uint16_t lpt1, lpt2;
   int port;
-  bool found;
-  const char *data, *status, *control;
+  std::optional<std::uint16_t> base;  // data register; status and control follow it
 };
 
 const BaseCase kBaseCases[] = {
-    {"Lpt1At378", 0x378, 0, 1, true, "378", "379", "37A"},
-    {"Lpt1At3BC", 0x3BC, 0, 1, true, "3BC", "3BD", "3BE"},
-    {"Lpt1BesideLpt2", 0x378, 0x278, 1, true, "378", "379", "37A"},
-    {"Lpt2BesideLpt1", 0x378, 0x278, 2, true, "278", "279", "27A"},
-    {"Lpt2AboveTheSignBit", 0x378, 0xD010, 2, true, "D010", "D011", "D012"},
-    {"NoEntry", 0, 0x278, 1, false, "0", "1", "2"},
-    {"PortNumber3", 0x378, 0x278, 3, false, "0", "1", "2"},
+    {"Lpt1At378", 0x378, 0, 1, 0x378},
+    {"Lpt1At3BC", 0x3BC, 0, 1, 0x3BC},
+    {"Lpt1BesideLpt2", 0x378, 0x278, 1, 0x378},
+    {"Lpt2BesideLpt1", 0x378, 0x278, 2, 0x278},
+    {"Lpt2AboveTheSignBit", 0x378, 0xD010, 2, 0xD010},
+    {"NoEntry", 0, 0x278, 1, std::nullopt},
+    {"PortNumber3", 0x378, 0x278, 3, std::nullopt},
 };
 
 void PrintTo(const BaseCase& c, std::ostream* os) {
@@ -124,11 +122,14 @@ class LptBase : public ParallelJob, public ::testing::WithParamInterface<BaseCas
 TEST_P(LptBase, FromTheBiosDataArea) {
   const BaseCase& c = GetParam();
   rig.ports.bios_words = {{0x408, c.lpt1}, {0x40A, c.lpt2}};
-  std::string data, status, control;
-  EXPECT_EQ(LptBaseAddress(*rig.frm, c.port, data, status, control), c.found);
-  EXPECT_EQ(data, c.data);
-  EXPECT_EQ(status, c.status);
-  EXPECT_EQ(control, c.control);
+  ParallelPort port = WindowParallelPort(*rig.frm);
+  const std::optional<LptRegisters> found = port.Locate(c.port);
+  ASSERT_EQ(found.has_value(), c.base.has_value());
+  if (found) {
+    EXPECT_EQ(found->data, *c.base);
+    EXPECT_EQ(found->status, *c.base + 1);
+    EXPECT_EQ(found->control, *c.base + 2);
+  }
   EXPECT_TRUE(rig.window.messages.empty());
   if (c.port == 3) {
     EXPECT_TRUE(rig.ports.log.empty());
@@ -141,27 +142,9 @@ TEST_P(LptBase, FromTheBiosDataArea) {
 INSTANTIATE_TEST_SUITE_P(Cases, LptBase, ::testing::ValuesIn(kBaseCases),
                          [](const auto& tpi) { return std::string(tpi.param.name); });
 
-TEST_F(ParallelJob, AddressTextsReachTheLibraryAsTheir16BitPattern) {
-  struct {
-    const char* text;
-    std::uint32_t port;
-  } cases[] = {{"378", 0x378}, {"8000", 0x8000}, {"D011", 0xD011}, {"FFFF", 0xFFFF}};
-  for (const auto& c : cases) {
-    rig.ports.log.clear();
-    (void)PortRead(*rig.frm, c.text);
-    PortWrite(*rig.frm, c.text, "CC");
-    ASSERT_EQ(rig.ports.log.size(), 2u) << c.text;
-    EXPECT_EQ(rig.ports.log[0].address, c.port);
-    EXPECT_EQ(rig.ports.log[1].address, c.port);
-    EXPECT_EQ(rig.ports.log[1].value, 0xCCu);
-  }
-  EXPECT_EQ(HexText(0), "0");
-  EXPECT_EQ(HexText(0xD012), "D012");
-  EXPECT_TRUE(rig.window.messages.empty());
-}
-
 TEST_F(ParallelJob, StrobeWritesTheByteThenCDThenCC) {
-  StrobeByte(*rig.frm, "378", "37A", 0x41);
+  ParallelPort port = WindowParallelPort(*rig.frm);
+  port.Strobe(LptRegisters{0x378, 0x379, 0x37A}, 0x41);
   ASSERT_EQ(rig.ports.log.size(), 3u);
   EXPECT_EQ(rig.ports.log[0].address, 0x378u);
   EXPECT_EQ(rig.ports.log[0].value, 0x41u);

@@ -8,11 +8,12 @@
 #include <fstream>
 #include <thread>
 
-#include "link/ShellRunner.h"
+#include "form/StartUp.h"
+#include "jobs/ShellAndWait.h"
 #include "platform/posix/PosixSystem.h"
 #include "platform/posix/SteadyClock.h"
 #include "tests/fakes/TestRig.h"
-#include "ui/StartUp.h"
+#include "transport/ShellRunner.h"
 
 namespace qw77 {
 namespace {

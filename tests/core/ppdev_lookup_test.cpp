@@ -4,7 +4,7 @@
 
 #include <fstream>
 
-#include "link/ParallelPort.h"
+#include "jobs/ParallelJobs.h"
 #include "platform/linux/PpdevPortAccess.h"
 #include "tests/fakes/TestRig.h"
 
@@ -47,14 +47,15 @@ TEST(ParallelLookupOverProc, Lpt1AndLpt2ComeFromTheKernelsPorts) {
 
   struct Case {
     int lpt;
-    const char *data, *status, *control;
-  } cases[] = {{1, "378", "379", "37A"}, {2, "D010", "D011", "D012"}};
+    std::uint16_t data;
+  } cases[] = {{1, 0x378}, {2, 0xD010}};
+  ParallelPort port = WindowParallelPort(*rig.frm);
   for (const Case& c : cases) {
-    std::string data, status, control;
-    EXPECT_TRUE(LptBaseAddress(*rig.frm, c.lpt, data, status, control));
-    EXPECT_EQ(data, c.data);
-    EXPECT_EQ(status, c.status);
-    EXPECT_EQ(control, c.control);
+    const std::optional<LptRegisters> found = port.Locate(c.lpt);
+    ASSERT_TRUE(found.has_value()) << c.lpt;
+    EXPECT_EQ(found->data, c.data);
+    EXPECT_EQ(found->status, c.data + 1);
+    EXPECT_EQ(found->control, c.data + 2);
   }
   EXPECT_TRUE(rig.window.messages.empty());
 }

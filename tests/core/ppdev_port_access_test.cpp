@@ -4,7 +4,7 @@
 #include <fstream>
 #include <optional>
 
-#include "platform/PlatformFactory.h"
+#include "platform/factory/PlatformFactory.h"
 #include "platform/linux/PpdevPortAccess.h"
 #include "tests/fakes/TestRig.h"
 

@@ -8,8 +8,11 @@
 #include <vector>
 
 #include "assets/MonoBitmap.h"
+#include "base/CodePage.h"
+#include "base/Numbers.h"
+#include "jobs/SampleTicketJob.h"
+#include "protocol/Ticket.h"
 #include "tests/fakes/TestRig.h"
-#include "ticket/SampleTicket.h"
 
 namespace qw77 {
 namespace {

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "form/Selection.h"
 #include "tests/fakes/TestRig.h"
-#include "ui/Selection.h"
 
 namespace qw77 {
 namespace {

@@ -6,11 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "link/SerialLink.h"
-#include "maintenance/Actions.h"
-#include "maintenance/StatusSerial.h"
+#include "jobs/Actions.h"
+#include "jobs/PrintAction.h"
+#include "jobs/SerialJobs.h"
 #include "tests/core/job_test_support.h"
-#include "ticket/PrintAction.h"
 
 namespace qw77 {
 namespace {

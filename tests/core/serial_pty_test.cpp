@@ -12,11 +12,11 @@
 #include <mutex>
 #include <thread>
 
-#include "maintenance/Actions.h"
+#include "jobs/Actions.h"
+#include "jobs/PrintAction.h"
 #include "platform/posix/SteadyClock.h"
 #include "platform/posix/TermiosSerialControl.h"
 #include "tests/core/job_test_support.h"
-#include "ticket/PrintAction.h"
 
 namespace qw77 {
 namespace {

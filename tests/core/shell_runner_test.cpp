@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "link/ShellRunner.h"
+#include "jobs/ShellAndWait.h"
 #include "tests/fakes/TestRig.h"
+#include "transport/ShellRunner.h"
 
 namespace qw77 {
 namespace {

@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
+#include "form/About.h"
+#include "form/StartUp.h"
 #include "tests/fakes/TestRig.h"
-#include "ui/About.h"
-#include "ui/StartUp.h"
 
 namespace qw77 {
 namespace {

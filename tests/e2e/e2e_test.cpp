@@ -7,11 +7,11 @@
 #include <filesystem>
 #include <thread>
 
-#include "maintenance/Actions.h"
+#include "jobs/Actions.h"
+#include "jobs/PrintAction.h"
 #include "platform/posix/TermiosSerialControl.h"
 #include "platform/posix/VPrinterPortAccess.h"
 #include "tests/fakes/TestRig.h"
-#include "ticket/PrintAction.h"
 #include "vprinter/Server.h"
 
 namespace qw77 {

@@ -4,12 +4,12 @@
 #include <filesystem>
 #include <memory>
 
+#include "form/FrmMenu.h"
 #include "tests/fakes/FakeClock.h"
 #include "tests/fakes/FakePortAccess.h"
 #include "tests/fakes/FakeSerialControl.h"
 #include "tests/fakes/FakeSystem.h"
 #include "tests/fakes/FakeWindowServices.h"
-#include "ui/FrmMenu.h"
 
 namespace qw77::testing {
 

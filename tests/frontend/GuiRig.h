@@ -10,13 +10,13 @@
 #include <memory>
 #include <string>
 
+#include "form/FrmMenu.h"
 #include "frontend/MainWindow.h"
 #include "frontend/QtWindowServices.h"
 #include "tests/fakes/FakeClock.h"
 #include "tests/fakes/FakePortAccess.h"
 #include "tests/fakes/FakeSerialControl.h"
 #include "tests/fakes/FakeSystem.h"
-#include "ui/FrmMenu.h"
 
 namespace qw77::testing {
 

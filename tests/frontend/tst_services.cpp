@@ -8,8 +8,9 @@
 
 #include "frontend/Handlers.h"
 #include "frontend/KeyMapping.h"
-#include "link/ShellRunner.h"
+#include "jobs/ShellAndWait.h"
 #include "tests/frontend/GuiRig.h"
+#include "transport/ShellRunner.h"
 
 using qw77::MessageIcon;
 using qw77::testing::GuiRig;

@@ -12,7 +12,7 @@
 #include <functional>
 #include <thread>
 
-#include "platform/PlatformFactory.h"
+#include "platform/factory/PlatformFactory.h"
 #include "platform/posix/VPrinterPortAccess.h"
 #include "tests/vprinter/VPrinterTestUtil.h"
 #include "vprinter/Server.h"

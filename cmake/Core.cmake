@@ -1,0 +1,47 @@
+# The application core, room by room from the bottom up. No window system below frontend/.
+qw77_room(qw77_base FOLDERS base
+  SOURCES base/CodePage.cpp base/Numbers.cpp)
+
+# The seams only; their implementations are a room of their own further down.
+qw77_room(qw77_platform
+  HEADERS platform/Clock.h platform/PortAccess.h platform/SerialControl.h
+          platform/SerialSettings.h platform/Services.h platform/System.h
+          platform/WindowServices.h
+  SOURCES platform/SerialSettings.cpp
+  LINKS qw77_base)
+
+qw77_room(qw77_protocol FOLDERS protocol
+  SOURCES protocol/BarcodeBlock.cpp protocol/LogoBlock.cpp protocol/StatusDecode.cpp
+          protocol/Ticket.cpp
+  LINKS qw77_base)
+
+qw77_room(qw77_form FOLDERS form
+  SOURCES form/About.cpp form/BarcodeKeys.cpp form/FrmMenu.cpp form/FrmMenuInventory.cpp
+          form/ScrollBars.cpp form/Selection.cpp form/StartUp.cpp form/WindowState.cpp
+  LINKS qw77_protocol qw77_platform)
+
+qw77_room(qw77_transport FOLDERS transport
+  SOURCES transport/LogoFile.cpp transport/ParallelPort.cpp transport/SerialTransfer.cpp
+          transport/ShellRunner.cpp transport/SpoolFile.cpp
+  LINKS qw77_protocol qw77_platform)
+
+qw77_room(qw77_jobs FOLDERS jobs
+  SOURCES jobs/Actions.cpp jobs/JobState.cpp jobs/ParallelJobs.cpp jobs/PrintAction.cpp
+          jobs/SampleTicketJob.cpp jobs/SerialJobs.cpp jobs/ShellAndWait.cpp
+          jobs/StatusView.cpp
+  LINKS qw77_transport qw77_form)
+
+# The POSIX and Linux implementations of the seams, and the factory that picks them.
+set(_os_sources platform/factory/PlatformFactory.cpp platform/posix/PosixSystem.cpp
+                platform/posix/SteadyClock.cpp platform/posix/TermiosSerialControl.cpp
+                platform/posix/VPrinterPortAccess.cpp)
+set(_os_folders platform/factory platform/posix)
+if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
+  list(APPEND _os_sources platform/linux/PpdevPortAccess.cpp)
+  list(APPEND _os_folders platform/linux)
+endif()
+qw77_room(qw77_platform_os FOLDERS ${_os_folders} SOURCES ${_os_sources} LINKS qw77_platform)
+
+# Everything below the front end, for the executables and the test binaries.
+add_library(qw77_core INTERFACE)
+target_link_libraries(qw77_core INTERFACE qw77_jobs qw77_platform_os)

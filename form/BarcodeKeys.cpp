@@ -1,0 +1,93 @@
+#include "form/BarcodeKeys.h"
+
+#include <string>
+
+#include "form/FrmMenu.h"
+#include "protocol/BarcodeBlock.h"
+
+namespace qw77 {
+namespace {
+
+constexpr std::string_view kBarCodeBox = "TxtBarCode";
+
+// Appends one character to the barcode text unless it is already at its limit. The caret
+// follows the text's end, which the front end shows after every change of the text.
+void AppendToBarCode(FrmMenu& frm, char c) {
+  WindowState& s = frm.State();
+  std::string text = s.Text(kBarCodeBox);
+  const int limit = s.MaxLength(kBarCodeBox);
+  if (limit > 0 && text.size() >= static_cast<std::size_t>(limit)) return;
+  text.push_back(c);
+  s.SetText(kBarCodeBox, std::move(text));
+}
+
+void RemoveLastCharacter(FrmMenu& frm) {
+  std::string text = frm.State().Text(kBarCodeBox);
+  if (text.empty()) return;
+  // Drop a whole UTF-8 character, should a program have put one there.
+  std::size_t end = text.size() - 1;
+  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+  text.erase(end);
+  frm.State().SetText(kBarCodeBox, std::move(text));
+}
+
+bool IsCode39Symbol(std::int16_t c) {
+  return c == '/' || c == '.' || c == '-' || c == '+' || c == '%' || c == '$';
+}
+
+}  // namespace
+
+void Combo1_LostFocus(FrmMenu& frm) {
+  WindowState& s = frm.State();
+  const int limit = BarcodeMaxLength(s.ListIndex("Combo1"));
+  // An index outside the list (nothing chosen yet) keeps the limit the box has.
+  if (limit > 0) s.SetMaxLength(kBarCodeBox, limit);
+  // Emptied on every departure, whether or not the type changed.
+  s.SetText(kBarCodeBox, "");
+}
+
+void Form_KeyDown(FrmMenu& frm, std::int16_t& key_code, std::int16_t /*shift*/) {
+  if (frm.State().Focused() != "TxtSample") key_code = 0;
+}
+
+void Form_KeyPress(FrmMenu& frm, std::int16_t& key_ascii) {
+  if (frm.State().Focused() == "TxtSample") return;
+  // Kept for the CODE-39 rule below: its symbols ($, %, + ...) need Shift on most layouts,
+  // so they are known only by the character the press produced, not by the key.
+  frm.LastKeyAscii = key_ascii;
+  key_ascii = 0;
+}
+
+void Form_KeyUp(FrmMenu& frm, std::int16_t& key_code, std::int16_t shift) {
+  const int type_index = frm.State().ListIndex("Combo1");
+  if (frm.State().Focused() != kBarCodeBox) return;
+
+  if (key_code == kKeyDelete || key_code == kKeyBack) {
+    RemoveLastCharacter(frm);
+    return;
+  }
+  const bool digit_key = key_code >= '0' && key_code <= '9';
+  switch (type_index) {
+    case kBarcodeEan13:
+    case kBarcodeItf:
+    case kBarcodeCode128C:
+      if (digit_key) AppendToBarCode(frm, static_cast<char>(key_code));
+      break;
+    case kBarcodeCode39:
+      // With a modifier still held the key is not ours yet: a symbol typed with Shift is
+      // appended when the first key is released with no modifier down.
+      if (shift != 0) break;
+      if (digit_key || (key_code >= 'A' && key_code <= 'Z') || key_code == kKeySpace) {
+        AppendToBarCode(frm, static_cast<char>(key_code));
+      }
+      if (IsCode39Symbol(frm.LastKeyAscii)) {
+        AppendToBarCode(frm, static_cast<char>(frm.LastKeyAscii));
+      }
+      frm.LastKeyAscii = 0;
+      break;
+    default:
+      break;
+  }
+}
+
+}  // namespace qw77

@@ -1,0 +1,73 @@
+#include "form/StartUp.h"
+
+#include <iostream>
+#include <string>
+
+#include "form/FrmMenu.h"
+
+namespace qw77 {
+namespace {
+
+struct SerialAlias {
+  const char* device;
+  const char* target;
+  int port;
+};
+
+constexpr SerialAlias kSerialAliases[] = {
+    {"COM5", "\\Device\\Serial0", 5},
+    {"COM6", "\\Device\\Serial1", 6},
+    {"COM7", "\\Device\\Serial2", 7},
+};
+
+// The target is a raw device path, not a DOS name.
+constexpr std::uint32_t kRawTargetPath = 1;
+
+}  // namespace
+
+bool Form_Load(FrmMenu& frm) {
+  Services& svc = frm.Svc();
+  WindowState& state = frm.State();
+
+  state.SetPicture("ImgLogo", std::string(kLogoResource));
+
+  for (int n = 1; n <= 3; ++n) {
+    SerialControl& port = frm.MSComm(n);
+    if (port.PortOpen()) (void)port.SetPortOpen(false);
+  }
+
+  if (!svc.port_access->InitializeWinIo()) {
+    // The operator sees the one fixed message; whoever reads the log learns the cause.
+    const std::string reason = svc.port_access->FailureReason();
+    if (!reason.empty()) std::cerr << "qw77: port access: " << reason << '\n';
+    frm.program_ending = true;
+    svc.window->MsgBox(kHardwareAccessMessage, MessageIcon::kCritical, kHardwareErrorTitle);
+    svc.window->CloseMainWindow();
+    return false;
+  }
+
+  if (UsesSerialAliases(svc.system->GetVersion())) {
+    for (const SerialAlias& alias : kSerialAliases) {
+      (void)svc.system->DefineDosDeviceA(kRawTargetPath, alias.device, alias.target);
+    }
+    for (int n = 1; n <= 3; ++n) frm.MSComm(n).SetCommPort(kSerialAliases[n - 1].port);
+  }
+
+  state.SetListIndex("Combo1", 0);
+  state.SetMaxLength("TxtBarCode", 12);
+  return true;
+}
+
+void Form_Unload(FrmMenu& frm) {
+  // A parallel transfer that yields to the window may still be on the stack when the
+  // window closes; marking the end first makes it stop instead of touching a port access
+  // that is being shut down.
+  frm.program_ending = true;
+  (void)frm.Svc().port_access->ShutdownWinIo();
+}
+
+void CmdExit_Click(FrmMenu& frm) {
+  frm.Svc().window->EndProgram();
+}
+
+}  // namespace qw77

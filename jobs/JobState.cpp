@@ -1,0 +1,60 @@
+#include "jobs/JobState.h"
+
+#include "form/FrmMenu.h"
+
+namespace qw77 {
+
+std::string_view ControlName(JobButton button) {
+  switch (button) {
+    case JobButton::kRestore:
+      return "CmdRestore";
+    case JobButton::kSettings:
+      return "CmdSettings";
+    case JobButton::kPrint:
+      return "CmdPrint";
+    case JobButton::kAutotest:
+      return "CmdAutotest";
+    case JobButton::kCheck:
+      return "CmdCheck";
+  }
+  return {};
+}
+
+void SetButtonsEnabled(FrmMenu& frm, JobButtons buttons, bool enabled) {
+  for (JobButton b : {JobButton::kRestore, JobButton::kSettings, JobButton::kPrint,
+                      JobButton::kAutotest, JobButton::kCheck}) {
+    if (buttons.Has(b)) frm.State().SetEnabled(ControlName(b), enabled);
+  }
+}
+
+bool JobRefused(const FrmMenu& frm) {
+  return frm.JobBusy != 0 || frm.program_ending;
+}
+
+JobBusyMark::JobBusyMark(FrmMenu& frm) : frm_(frm) {
+  frm_.JobBusy = 1;
+}
+JobBusyMark::~JobBusyMark() {
+  frm_.JobBusy = 0;
+}
+
+int SelectedSerialPort(const FrmMenu& frm) {
+  const WindowState& s = frm.State();
+  if (s.Selected("OptCOM0")) return 1;
+  if (s.Selected("OptCOM1")) return 2;
+  if (s.Selected("OptCOM2")) return 3;
+  return 0;
+}
+
+int SelectedParallelPort(const FrmMenu& frm) {
+  const WindowState& s = frm.State();
+  if (s.Selected("OptLPT1")) return 1;
+  if (s.Selected("OptLPT2")) return 2;
+  return 0;
+}
+
+std::string SerialSettingsString(const FrmMenu& frm) {
+  return frm.SerialBaud + "," + frm.SerialParity + ",8,1";
+}
+
+}  // namespace qw77

@@ -1,0 +1,113 @@
+#include "jobs/ParallelJobs.h"
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "form/FrmMenu.h"
+#include "form/StartUp.h"
+#include "jobs/JobState.h"
+#include "jobs/SampleTicketJob.h"
+#include "jobs/ShellAndWait.h"
+#include "jobs/StatusView.h"
+#include "transport/ShellRunner.h"
+#include "transport/SpoolFile.h"
+
+namespace qw77 {
+namespace {
+
+// The one reaction to a refused access: tell the operator, close the window (its unload
+// releases the port access) and make sure nothing touches the hardware afterwards.
+void HardwareFailure(FrmMenu& frm) {
+  frm.program_ending = true;
+  // The operator gets the one fixed message; whoever reads the log learns the cause.
+  const std::string reason = frm.Svc().port_access->FailureReason();
+  if (!reason.empty()) std::cerr << "qw77: port access: " << reason << '\n';
+  frm.Svc().window->MsgBox("Hardware port error", MessageIcon::kCritical, kHardwareErrorTitle);
+  frm.Svc().window->CloseMainWindow();
+}
+
+}  // namespace
+
+ParallelPort WindowParallelPort(FrmMenu& frm) {
+  return ParallelPort(
+      *frm.Svc().port_access, [&frm] { return frm.program_ending; },
+      [&frm] { HardwareFailure(frm); });
+}
+
+void CheckStatusParallel(FrmMenu& frm) {
+  SetButtonsEnabled(frm, kAllJobButtons, false);
+  const int lpt = SelectedParallelPort(frm);
+  ParallelPort port = WindowParallelPort(frm);
+  const std::optional<LptRegisters> found = lpt != 0 ? port.Locate(lpt) : std::nullopt;
+  if (port.Ended()) return;
+  if (!found) {
+    frm.Svc().window->MsgBox("ERROR on parallel PORT selection");
+    EnableAfterStatus(frm, true);
+    return;
+  }
+  const std::uint8_t value = port.Read(found->status);
+  if (port.Ended()) return;
+  const StatusFlags flags = DecodeParallelStatus(value);
+  ShowStatusFlags(frm, flags);
+  EnableAfterStatus(frm, flags.no_error);
+}
+
+bool SendFileParallel(FrmMenu& frm) {
+  const int lpt = SelectedParallelPort(frm);
+  if (lpt == 0) return false;
+  // The addresses are taken once: a port option changed during the transfer (the window
+  // takes clicks between bytes) does not move the job to another port.
+  ParallelPort port = WindowParallelPort(frm);
+  const std::optional<LptRegisters> registers = port.Locate(lpt);
+  if (!registers || port.Ended()) return false;
+
+  // The whole job is read before the first byte goes out, so a file that cannot be read
+  // sends nothing rather than half a ticket.
+  Result<std::vector<std::uint8_t>> job = ReadSpoolBytes();
+  if (!job) {
+    frm.Svc().window->MsgBox("Cannot read the spool file " + std::string(kSpoolFileName) + " (" +
+                             job.status().message() + "). Nothing was sent.");
+    return false;
+  }
+
+  WindowServices& window = *frm.Svc().window;
+  switch (SendParallelBytes(port, *registers, *job, *frm.Svc().clock, kReplyLimit,
+                            [&window] { window.DoEvents(); })) {
+    case ParallelSendEnd::kSent:
+      return true;
+    case ParallelSendEnd::kTimedOut:
+      window.MsgBox("Timeout ERROR on parallel port");
+      return false;
+    case ParallelSendEnd::kEnded:
+      break;
+  }
+  return false;
+}
+
+void PrintViaParallel(FrmMenu& frm) {
+  WindowState& s = frm.State();
+  SetButtonsEnabled(frm, kAllJobButtons, false);
+  CheckStatusParallel(frm);
+  if (frm.program_ending) return;
+  // The status request enables CmdPrint only for a printer that reports no error.
+  if (!s.Enabled("CmdPrint")) return;
+
+  if (Status built = BuildSampleTicket(frm); !built.ok()) {
+    frm.Svc().window->MsgBox(built.message());
+    frm.JobBusy = 0;
+    SetButtonsEnabled(frm, kNoTicketPrinted, true);
+    return;
+  }
+
+  const bool sent = SendFileParallel(frm);
+  if (frm.program_ending) return;
+  s.SetEnabled("CmdSettings", sent);
+  // Deleted whether or not the transfer completed. A runner that could not start has told
+  // the operator; the buttons still come back.
+  (void)ShellAndWait(frm, kDeleteSpoolCommand, 0);
+  frm.JobBusy = 0;
+  SetButtonsEnabled(frm, kNoTicketPrinted, true);
+}
+
+}  // namespace qw77

@@ -1,0 +1,28 @@
+#include "jobs/PrintAction.h"
+
+#include "form/FrmMenu.h"
+#include "jobs/JobState.h"
+#include "jobs/ParallelJobs.h"
+#include "jobs/SampleTicketJob.h"
+#include "jobs/SerialJobs.h"
+
+namespace qw77 {
+
+void CmdPrint_Click(FrmMenu& frm) {
+  if (JobRefused(frm)) return;
+  JobBusyMark busy(frm);
+  if (const int port = SelectedSerialPort(frm); port != 0) {
+    if (Status built = BuildSampleTicket(frm); !built.ok()) {
+      // Nothing to send: the buttons as after a failed probe, the operator told why.
+      frm.Svc().window->MsgBox(built.message());
+      SetButtonsEnabled(frm, kNoTicketPrinted, true);
+      frm.State().SetEnabled("CmdSettings", false);
+      return;
+    }
+    PrintViaSerial(frm, port);
+  } else if (SelectedParallelPort(frm) != 0) {
+    PrintViaParallel(frm);
+  }
+}
+
+}  // namespace qw77

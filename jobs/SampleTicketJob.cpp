@@ -1,0 +1,81 @@
+#include "jobs/SampleTicketJob.h"
+
+#include <vector>
+
+#include "form/FrmMenu.h"
+#include "protocol/LogoBlock.h"
+#include "transport/LogoFile.h"
+#include "transport/SpoolFile.h"
+
+namespace qw77 {
+namespace {
+
+constexpr std::string_view kCannotPrint = "The sample ticket cannot be printed. ";
+
+}  // namespace
+
+SampleTicketSettings ReadSampleTicketSettings(const WindowState& state) {
+  SampleTicketSettings s;
+  s.x_scale = state.Text("TxtXScale");
+  s.y_scale = state.Text("TxtYScale");
+  s.line_spacing = state.Text("TxtLinesp");
+  s.char_spacing = state.Text("TxtCharsp");
+  s.font = state.Selected("OptFontB") ? TicketFont::kB : TicketFont::kA;
+  s.left_margin = state.Text("TxtLeftMgn");
+  s.density = state.Text("TxtDensity");
+  if (state.Selected("Opt50mm")) {
+    s.speed = PrintSpeed::k50mm;
+  } else if (state.Selected("Opt80mm")) {
+    s.speed = PrintSpeed::k80mm;
+  } else if (state.Selected("Opt100mm")) {
+    s.speed = PrintSpeed::k100mm;
+  } else {
+    s.speed = PrintSpeed::k150mm;
+  }
+  s.lines = state.Text("TxtLines");
+  s.sample_text = state.Text("TxtSample");
+  s.logo_wanted = state.Value("CheckGraphic") == 1;
+  s.logo_choice = SelectedLogoOption(state);
+  s.barcode_wanted = state.Value("ChkBarCode") == 1;
+  s.barcode_type = state.ListIndex("Combo1");
+  s.barcode_data = state.Text("TxtBarCode");
+  return s;
+}
+
+int SelectedLogoOption(const WindowState& state) {
+  for (int i = 0; i < 2; ++i) {
+    if (state.Selected("Option1", i)) return i;
+  }
+  return 2;
+}
+
+std::string LogoPath(FrmMenu& frm, int option_index) {
+  System* system = frm.Svc().system;
+  const std::string folder = system != nullptr ? system->ProgramDirectory() : ".";
+  return folder + "/" + std::string(LogoFileName(option_index));
+}
+
+Status BuildSampleTicket(FrmMenu& frm) {
+  const SampleTicketSettings settings = ReadSampleTicketSettings(frm.State());
+  std::vector<std::uint8_t> logo;
+  std::string logo_label = "The logo file";
+  if (settings.logo_wanted) {
+    const std::string path = LogoPath(frm, settings.logo_choice);
+    auto file = ReadLogoFile(path);
+    if (!file) {
+      return {file.status().code(), std::string(kCannotPrint) + file.status().message()};
+    }
+    logo = std::move(file).value();
+    logo_label += " " + path;
+  }
+  auto stream = ComposeSampleTicket(settings, logo, logo_label);
+  if (!stream) {
+    return {stream.status().code(), std::string(kCannotPrint) + stream.status().message()};
+  }
+  if (Status written = WriteSpoolFile(*stream); !written) {
+    return {written.code(), std::string(kCannotPrint) + written.message()};
+  }
+  return Status::Ok();
+}
+
+}  // namespace qw77

@@ -1,0 +1,32 @@
+// The sample ticket from the window: its settings read from the controls, the logo file
+// found beside the program, the bytes composed and written to the spool file.
+#pragma once
+
+#include <string>
+
+#include "base/Status.h"
+#include "protocol/Ticket.h"
+
+namespace qw77 {
+
+class FrmMenu;
+class WindowState;
+
+// The settings the window's controls show (texts as shown).
+SampleTicketSettings ReadSampleTicketSettings(const WindowState& state);
+
+// The selected index of the Option1 array (2 when none of the first two is selected).
+int SelectedLogoOption(const WindowState& state);
+
+// The full path of the chosen logo: the program's directory (the current one when no
+// system service is bound) and the file name.
+std::string LogoPath(FrmMenu& frm, int option_index);
+
+// Composes the ticket from the window and writes it to "tempo.txt" in the current
+// directory. Either the file afterwards holds exactly the new ticket, or the result says why
+// not and any earlier tempo.txt is left as it was (the new stream is written to a temporary
+// file beside it and renamed into place). Shows nothing and never yields; the caller tells
+// the operator: the message starts "The sample ticket cannot be printed." and gives the cause.
+Status BuildSampleTicket(FrmMenu& frm);
+
+}  // namespace qw77

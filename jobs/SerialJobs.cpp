@@ -1,0 +1,154 @@
+#include "jobs/SerialJobs.h"
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "form/FrmMenu.h"
+#include "jobs/JobState.h"
+#include "jobs/ShellAndWait.h"
+#include "transport/SerialTransfer.h"
+#include "transport/ShellRunner.h"
+#include "transport/SpoolFile.h"
+
+namespace qw77 {
+
+bool OpenSerialPort(FrmMenu& frm) {
+  const int port = SelectedSerialPort(frm);
+  if (port == 0) return SelectedParallelPort(frm) != 0;
+
+  SerialControl& comm = frm.MSComm(port);
+  switch (ProbeSerial(comm, *frm.Svc().clock, SerialSettingsString(frm))) {
+    case ProbeEnd::kReply:
+      return true;
+    case ProbeEnd::kSilent:
+      frm.Svc().window->MsgBox("ERROR on serial PORT configuration");
+      (void)comm.SetPortOpen(false);
+      return false;
+    case ProbeEnd::kLayerFailure:
+      break;
+  }
+  frm.Svc().window->MsgBox("Error on serial PORT selection");
+  return false;
+}
+
+StatusOutcome RunStatusSerial(FrmMenu& frm, int port) {
+  SetButtonsEnabled(frm, kAllJobButtons, false);
+  if (!OpenSerialPort(frm)) {
+    SetButtonsEnabled(frm, kNoTicketPrinted, true);
+    return StatusOutcome::kProbeFailed;
+  }
+
+  SerialControl& comm = frm.MSComm(port);
+  std::array<std::uint8_t, 4> replies{};
+  Status failure = comm.SetSettings(SerialSettingsString(frm));
+  if (failure.ok() && !comm.PortOpen()) failure = comm.SetPortOpen(true);
+  if (failure.ok()) failure = comm.SetHandshaking(kHandshakeNone);
+  const Exchange exchange = failure.ok()
+                                ? AskStatusReplies(comm, *frm.Svc().clock, replies, failure)
+                                : Exchange::kLinkFailed;
+  (void)comm.SetPortOpen(false);
+
+  if (exchange != Exchange::kAnswered) {
+    // A silent printer gets no message of its own: the disabled Print button says it and
+    // Check Status asks again. A port that failed under us is worth saying, though.
+    if (exchange == Exchange::kLinkFailed) {
+      ReportSerialFailure(frm, "the status request could not be completed", failure);
+    }
+    SetButtonsEnabled(frm, kStatusAnswered, true);
+    return StatusOutcome::kNoAnswer;
+  }
+
+  // Reply 1 only confirms that the printer is there; 2 to 4 carry the flags.
+  const StatusFlags flags = DecodeSerialStatus(replies[1], replies[2], replies[3]);
+  ShowStatusFlags(frm, flags);
+  EnableAfterStatus(frm, flags.no_error);
+  return flags.no_error ? StatusOutcome::kReady : StatusOutcome::kPrinterError;
+}
+
+void CheckStatusSerial(FrmMenu& frm, int port) {
+  (void)RunStatusSerial(frm, port);
+}
+
+void SendSerialCommand(FrmMenu& frm, int port, std::span<const std::uint8_t> command,
+                       std::string_view what) {
+  SerialControl& comm = frm.MSComm(port);
+  Status status = OpenForTransfer(comm);
+  std::size_t sent = 0;
+  if (status.ok()) status = SendBytes(comm, command, sent);
+  Status closed = comm.SetPortOpen(false);
+  if (status.ok()) status = closed;
+  if (!status.ok()) {
+    ReportSerialFailure(frm, std::string(what) + " did not reach the printer", status);
+  }
+}
+
+void ReportSerialFailure(FrmMenu& frm, std::string_view what, const Status& why) {
+  std::string text = "Serial port error: ";
+  text += what;
+  if (!why.message().empty()) text += " (" + why.message() + ")";
+  text += ".";
+  frm.Svc().window->MsgBox(text);
+}
+
+void PrintViaSerial(FrmMenu& frm, int port) {
+  WindowState& s = frm.State();
+  SetButtonsEnabled(frm, kAllJobButtons, false);
+  // Every way out short of a completed transfer leaves the buttons as a failed probe does:
+  // the operator can try again, but Save Settings waits for a ticket that really printed.
+  auto end_unprinted = [&] { SetButtonsEnabled(frm, kNoTicketPrinted, true); };
+
+  if (!OpenSerialPort(frm)) return end_unprinted();
+
+  if (port == 1) {
+    // A probe that fails inside the status request leaves CmdPrint enabled, but the printer
+    // has just not answered: sending the ticket now would only report a print that never
+    // happened, so the job ends as after its own failed probe.
+    const StatusOutcome outcome = RunStatusSerial(frm, 1);
+    if (outcome == StatusOutcome::kProbeFailed) return;
+    if (!s.Enabled("CmdPrint")) return;
+  }
+
+  SerialControl& comm = frm.MSComm(port);
+  Result<std::vector<std::uint8_t>> job = ReadSpoolBytes();
+  if (!job) {
+    frm.Svc().window->MsgBox("Cannot read the spool file " + std::string(kSpoolFileName) + " (" +
+                             job.status().message() + "). Nothing was sent.");
+    return end_unprinted();
+  }
+
+  // The probe has just opened this control with these settings; if it fails now the device
+  // went away in between.
+  Status ready = comm.SetSettings(SerialSettingsString(frm));
+  if (ready.ok()) ready = OpenForTransfer(comm);
+  if (!ready.ok()) {
+    (void)comm.SetPortOpen(false);
+    ReportSerialFailure(frm, "the port could not be opened again for the ticket; nothing was sent",
+                        ready);
+    return end_unprinted();
+  }
+
+  std::size_t sent = 0;
+  Status wrote = SendBytes(comm, *job, sent);
+  if (!wrote.ok()) {
+    (void)comm.SetPortOpen(false);
+    ReportSerialFailure(frm,
+                        "the printer took " + std::to_string(sent) + " of " +
+                            std::to_string(job->size()) +
+                            " bytes of the ticket; the ticket was not printed completely",
+                        wrote);
+    return end_unprinted();
+  }
+  // Closing lets the queued bytes drain; if they cannot, the ticket did not get out whole.
+  if (Status closed = comm.SetPortOpen(false); !closed.ok()) {
+    ReportSerialFailure(frm, "the last bytes of the ticket may not have reached the printer",
+                        closed);
+    return end_unprinted();
+  }
+
+  // A failure to start the interpreter has been reported by the runner; the ticket is out.
+  (void)ShellAndWait(frm, kDeleteSpoolCommand, 0);
+  SetButtonsEnabled(frm, kAllJobButtons, true);
+}
+
+}  // namespace qw77

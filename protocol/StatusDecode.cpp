@@ -1,0 +1,49 @@
+#include "protocol/StatusDecode.h"
+
+namespace qw77 {
+
+StatusFlags DecodeSerialStatus(std::uint8_t reply2, std::uint8_t reply3, std::uint8_t reply4) {
+  struct Row {
+    int StatusFlags::*box;
+    int reply;  // 2, 3 or 4
+    std::uint8_t mask;
+  };
+  // In the order the boxes are decided; each of these is an error.
+  static constexpr Row kRows[] = {
+      {&StatusFlags::ChkHead, 2, 0x04}, {&StatusFlags::ChkCutter, 3, 0x08},
+      {&StatusFlags::ChkBM, 3, 0x04},   {&StatusFlags::ChkTemp, 3, 0x40},
+      {&StatusFlags::ChkVp, 3, 0x20},   {&StatusFlags::ChkHard, 2, 0x08},
+  };
+  const std::uint8_t replies[5] = {0, 0, reply2, reply3, reply4};
+  StatusFlags flags;
+  for (const Row& row : kRows) {
+    const bool set = (replies[row.reply] & row.mask) != 0;
+    flags.*row.box = set ? 1 : 0;
+    if (set) flags.no_error = false;
+  }
+  // Paper running low is a warning only, and an open head or missing paper hides it.
+  flags.ChkPNEnd = (flags.ChkHead == 0 && (reply4 & 0x0C) != 0) ? 1 : 0;
+  return flags;
+}
+
+StatusFlags DecodeParallelStatus(std::uint8_t status) {
+  // Bits 08 nERROR, 10 SELECT, 20 PAPER END, 40 nACK; the printer encodes its conditions
+  // in their combination, so most rows compare all four bits.
+  const std::uint8_t sample = status & 0x78;
+  StatusFlags flags;
+  auto decide = [&](int StatusFlags::*box, bool set) {
+    flags.*box = set ? 1 : 0;
+    if (set) flags.no_error = false;
+  };
+  decide(&StatusFlags::ChkHead, (sample & 0x28) == 0x28);
+  const bool voltage = sample == 0x10;
+  decide(&StatusFlags::ChkVp, voltage);
+  decide(&StatusFlags::ChkHard, voltage);
+  decide(&StatusFlags::ChkCutter, sample == 0x50);
+  decide(&StatusFlags::ChkTemp, sample == 0x40);
+  decide(&StatusFlags::ChkBM, sample == 0x00);
+  flags.ChkPNEnd = (flags.ChkHead == 0 && sample == 0x18) ? 1 : 0;
+  return flags;
+}
+
+}  // namespace qw77
