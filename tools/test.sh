@@ -8,6 +8,13 @@ bash tools/setup.sh
 
 export QW77_WERROR=ON
 export QT_QPA_PLATFORM=offscreen
+# Compiler results are kept between runs on the same machine (in ccache's own folder, outside
+# the checkout), so a clean clone rebuilds only what changed since the last run.
+if command -v ccache >/dev/null; then
+  export CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache
+  ccache --max-size=4G >/dev/null
+fi
+jobs=$(nproc)
 
 passed=0
 skipped=0
@@ -16,7 +23,7 @@ for preset in debug asan; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset"
   log="build/$preset/ctest-summary.log"
-  ctest --preset "$preset" | tee "$log"
+  ctest --preset "$preset" --parallel "$jobs" | tee "$log"
   total=$(sed -n 's/.*tests failed out of \([0-9]*\).*/\1/p' "$log" | tail -n 1)
   not_run=$(grep -c '(Skipped)' "$log" || true)
   passed=$((passed + total - not_run))
