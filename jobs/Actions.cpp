@@ -14,64 +14,83 @@
 namespace qw77 {
 namespace {
 
-// Writes the command into tempo.txt and strobes it out. False when the file could not be
-// written (said to the operator) or the transfer failed.
-bool SendParallelCommand(FrmMenu& frm, std::span<const std::uint8_t> spool) {
+// Writes the command into tempo.txt and strobes it out. A file that could not be written is
+// said to the operator.
+JobReport SendParallelCommand(FrmMenu& frm, std::span<const std::uint8_t> spool) {
   if (Status written = WriteSpoolFile(spool); !written.ok()) {
     frm.Svc().window->MsgBox(written.message() + " Nothing was sent.");
-    return false;
+    return {JobEnd::kNotStarted, 0};
   }
-  return SendFileParallel(frm);
+  return SendSpoolParallel(frm);
 }
 
 }  // namespace
 
-void CmdSettings_Click(FrmMenu& frm) {
-  if (JobRefused(frm)) return;
+JobReport RunSaveSettings(FrmMenu& frm) {
+  if (JobRefused(frm)) return {JobEnd::kNotStarted, 0};
   WindowState& s = frm.State();
   s.SetEnabled("CmdSettings", false);
-  if (!OpenSerialPort(frm)) return;
+  if (const JobEnd probed = OpenSerialPort(frm); probed != JobEnd::kDone) return {probed, 0};
 
+  JobReport report{JobEnd::kNotStarted, 0};
   if (const int port = SelectedSerialPort(frm); port != 0) {
-    SendSerialCommand(frm, port, kStoreSettings, "the save command");
+    report = SendSerialCommand(frm, port, kStoreSettings, "the save command");
   }
   if (SelectedParallelPort(frm) != 0) {
     // The transfer lets the window take clicks between bytes; marking the job busy keeps
     // Print, Autotest and Check Status from rewriting tempo.txt or the port under it.
     JobBusyMark busy(frm);
-    (void)SendParallelCommand(frm, kStoreSettingsSpool);
-    if (frm.program_ending) return;
+    report = SendParallelCommand(frm, kStoreSettingsSpool);
+    if (frm.program_ending) return report;
     s.SetEnabled("CmdSettings", false);
   }
+  return report;
 }
 
-void CmdAutotest_Click(FrmMenu& frm) {
-  if (JobRefused(frm)) return;
+JobReport RunAutotest(FrmMenu& frm) {
+  if (JobRefused(frm)) return {JobEnd::kNotStarted, 0};
   SetButtonsEnabled(frm, kAllJobButtons, false);
-  if (!OpenSerialPort(frm)) {
+  if (const JobEnd probed = OpenSerialPort(frm); probed != JobEnd::kDone) {
     SetButtonsEnabled(frm, kNoTicketPrinted, true);
-    return;
+    return {probed, 0};
   }
+  JobReport report{JobEnd::kNotStarted, 0};
   {
     JobBusyMark busy(frm);
     if (const int port = SelectedSerialPort(frm); port != 0) {
-      SendSerialCommand(frm, port, kSelfTest, "the self-test command");
+      report = SendSerialCommand(frm, port, kSelfTest, "the self-test command");
     }
     if (SelectedParallelPort(frm) != 0) {
-      const bool sent = SendParallelCommand(frm, kSelfTestSpool);
-      if (frm.program_ending) return;
-      if (!sent) frm.Svc().window->MsgBox("ERROR on parallel PORT selection");
+      report = SendParallelCommand(frm, kSelfTestSpool);
+      if (frm.program_ending) return report;
+      if (report.end != JobEnd::kDone) {
+        frm.Svc().window->MsgBox("ERROR on parallel PORT selection");
+      }
     }
   }
   SetButtonsEnabled(frm, kNoTicketPrinted, true);
+  return report;
+}
+
+JobEnd RunCheckStatus(FrmMenu& frm) {
+  if (JobRefused(frm)) return JobEnd::kNotStarted;
+  if (const JobEnd probed = OpenSerialPort(frm); probed != JobEnd::kDone) return probed;
+  // Options are exclusive, so exactly one exchange runs; the serial one probes again.
+  if (const int port = SelectedSerialPort(frm); port != 0) return RunStatusSerial(frm, port);
+  if (SelectedParallelPort(frm) != 0) return CheckStatusParallel(frm);
+  return JobEnd::kNotStarted;
+}
+
+void CmdSettings_Click(FrmMenu& frm) {
+  (void)RunSaveSettings(frm);
+}
+
+void CmdAutotest_Click(FrmMenu& frm) {
+  (void)RunAutotest(frm);
 }
 
 void CmdCheck_Click(FrmMenu& frm) {
-  if (JobRefused(frm)) return;
-  if (!OpenSerialPort(frm)) return;
-  // Options are exclusive, so exactly one exchange runs; the serial one probes again.
-  if (const int port = SelectedSerialPort(frm); port != 0) CheckStatusSerial(frm, port);
-  if (SelectedParallelPort(frm) != 0) CheckStatusParallel(frm);
+  (void)RunCheckStatus(frm);
 }
 
 }  // namespace qw77

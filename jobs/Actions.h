@@ -1,9 +1,17 @@
 // The maintenance buttons: Save Settings, Autotest and Check Status, over either link.
 #pragma once
 
+#include "jobs/JobState.h"
+
 namespace qw77 {
 
 class FrmMenu;
+
+// The three jobs, saying how they ended (the Cmd*_Click handlers below run them for the
+// window; the shell front end reads the outcome).
+JobReport RunSaveSettings(FrmMenu& frm);
+JobReport RunAutotest(FrmMenu& frm);
+JobEnd RunCheckStatus(FrmMenu& frm);
 
 // Stores the printer's current text settings in its memory (CR BEL CR). Serial: the three
 // bytes after the probe; parallel: tempo.txt holding them and a line end, strobed out.

@@ -2,6 +2,7 @@
 // rule that keeps a second job out while one is under way, and the port the window selects.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 #include <string>
@@ -44,6 +45,21 @@ inline constexpr JobButtons kNoTicketPrinted = {JobButton::kRestore, JobButton::
 inline constexpr JobButtons kStatusAnswered = {JobButton::kRestore, JobButton::kCheck};
 // Added to kStatusAnswered for a printer that reports no error.
 inline constexpr JobButtons kPrinterReady = {JobButton::kPrint, JobButton::kAutotest};
+
+// How a job ended, beyond what the window shows: for the shell front end's exit codes.
+enum class JobEnd : std::uint8_t {
+  kDone,              // done; the printer reports no condition (where it was asked)
+  kPrinterCondition,  // the printer answered and reports a condition
+  kNoAnswer,          // the printer did not answer the probe or a status request
+  kPortUnusable,      // the port could not be used: missing, busy, refused, no such port
+  kFailedMidway,      // the transfer was cut short or could not be confirmed
+  kNotStarted,        // declined (a job under way), no port selected, or nothing to send
+};
+
+struct JobReport {
+  JobEnd end = JobEnd::kDone;
+  std::size_t bytes_sent = 0;  // bytes the port accepted
+};
 
 // Enables or disables the buttons of the set, in the order of JobButton.
 void SetButtonsEnabled(FrmMenu& frm, JobButtons buttons, bool enabled);

@@ -35,32 +35,37 @@ ParallelPort WindowParallelPort(FrmMenu& frm) {
       [&frm] { HardwareFailure(frm); });
 }
 
-void CheckStatusParallel(FrmMenu& frm) {
+JobEnd CheckStatusParallel(FrmMenu& frm) {
   SetButtonsEnabled(frm, kAllJobButtons, false);
   const int lpt = SelectedParallelPort(frm);
   ParallelPort port = WindowParallelPort(frm);
   const std::optional<LptRegisters> found = lpt != 0 ? port.Locate(lpt) : std::nullopt;
-  if (port.Ended()) return;
+  if (port.Ended()) return JobEnd::kPortUnusable;
   if (!found) {
     frm.Svc().window->MsgBox("ERROR on parallel PORT selection");
     EnableAfterStatus(frm, true);
-    return;
+    return JobEnd::kPortUnusable;
   }
   const std::uint8_t value = port.Read(found->status);
-  if (port.Ended()) return;
+  if (port.Ended()) return JobEnd::kPortUnusable;
   const StatusFlags flags = DecodeParallelStatus(value);
   ShowStatusFlags(frm, flags);
   EnableAfterStatus(frm, flags.no_error);
+  return flags.no_error ? JobEnd::kDone : JobEnd::kPrinterCondition;
 }
 
 bool SendFileParallel(FrmMenu& frm) {
+  return SendSpoolParallel(frm).end == JobEnd::kDone;
+}
+
+JobReport SendSpoolParallel(FrmMenu& frm) {
   const int lpt = SelectedParallelPort(frm);
-  if (lpt == 0) return false;
+  if (lpt == 0) return {JobEnd::kNotStarted, 0};
   // The addresses are taken once: a port option changed during the transfer (the window
   // takes clicks between bytes) does not move the job to another port.
   ParallelPort port = WindowParallelPort(frm);
   const std::optional<LptRegisters> registers = port.Locate(lpt);
-  if (!registers || port.Ended()) return false;
+  if (!registers || port.Ended()) return {JobEnd::kPortUnusable, 0};
 
   // The whole job is read before the first byte goes out, so a file that cannot be read
   // sends nothing rather than half a ticket.
@@ -68,46 +73,48 @@ bool SendFileParallel(FrmMenu& frm) {
   if (!job) {
     frm.Svc().window->MsgBox("Cannot read the spool file " + std::string(kSpoolFileName) + " (" +
                              job.status().message() + "). Nothing was sent.");
-    return false;
+    return {JobEnd::kNotStarted, 0};
   }
 
   WindowServices& window = *frm.Svc().window;
-  switch (SendParallelBytes(port, *registers, *job, *frm.Svc().clock, kReplyLimit,
-                            [&window] { window.DoEvents(); })) {
+  const ParallelSent sent = SendParallelBytes(port, *registers, *job, *frm.Svc().clock, kReplyLimit,
+                                              [&window] { window.DoEvents(); });
+  switch (sent.end) {
     case ParallelSendEnd::kSent:
-      return true;
+      return {JobEnd::kDone, sent.strobed};
     case ParallelSendEnd::kTimedOut:
       window.MsgBox("Timeout ERROR on parallel port");
-      return false;
+      return {JobEnd::kFailedMidway, sent.strobed};
     case ParallelSendEnd::kEnded:
       break;
   }
-  return false;
+  return {JobEnd::kPortUnusable, sent.strobed};
 }
 
-void PrintViaParallel(FrmMenu& frm) {
+JobReport PrintViaParallel(FrmMenu& frm) {
   WindowState& s = frm.State();
   SetButtonsEnabled(frm, kAllJobButtons, false);
-  CheckStatusParallel(frm);
-  if (frm.program_ending) return;
+  const JobEnd status = CheckStatusParallel(frm);
+  if (frm.program_ending) return {JobEnd::kPortUnusable, 0};
   // The status request enables CmdPrint only for a printer that reports no error.
-  if (!s.Enabled("CmdPrint")) return;
+  if (!s.Enabled("CmdPrint")) return {status, 0};
 
   if (Status built = BuildSampleTicket(frm); !built.ok()) {
     frm.Svc().window->MsgBox(built.message());
     frm.JobBusy = 0;
     SetButtonsEnabled(frm, kNoTicketPrinted, true);
-    return;
+    return {JobEnd::kNotStarted, 0};
   }
 
-  const bool sent = SendFileParallel(frm);
-  if (frm.program_ending) return;
-  s.SetEnabled("CmdSettings", sent);
+  const JobReport sent = SendSpoolParallel(frm);
+  if (frm.program_ending) return sent;
+  s.SetEnabled("CmdSettings", sent.end == JobEnd::kDone);
   // Deleted whether or not the transfer completed. A runner that could not start has told
   // the operator; the buttons still come back.
   (void)ShellAndWait(frm, kDeleteSpoolCommand, 0);
   frm.JobBusy = 0;
   SetButtonsEnabled(frm, kNoTicketPrinted, true);
+  return sent;
 }
 
 }  // namespace qw77

@@ -2,6 +2,7 @@
 // with what the operator is told.
 #pragma once
 
+#include "jobs/JobState.h"
 #include "transport/ParallelPort.h"
 
 namespace qw77 {
@@ -16,7 +17,7 @@ ParallelPort WindowParallelPort(FrmMenu& frm);
 // Reads the selected LPT port's status register once; nothing is sent to the printer.
 // A selection without a port shows "ERROR on parallel PORT selection" and leaves the
 // buttons as for a printer without error.
-void CheckStatusParallel(FrmMenu& frm);
+JobEnd CheckStatusParallel(FrmMenu& frm);
 
 // Strobes every byte of tempo.txt out to the selected LPT port, waiting for the printer's
 // not-busy line (status bit 7) before each byte, at most kReplyLimit per byte. The wait
@@ -25,9 +26,11 @@ void CheckStatusParallel(FrmMenu& frm);
 // with "Timeout ERROR on parallel port" when a byte was not taken in time (nothing after
 // it is sent). Does not delete the file.
 bool SendFileParallel(FrmMenu& frm);
+// The same transfer, saying how it ended and how many bytes went out.
+JobReport SendSpoolParallel(FrmMenu& frm);
 
 // The print job over LPT1 or LPT2: status first, then the ticket is composed, sent and
 // deleted. Clears JobBusy before it gives the buttons back.
-void PrintViaParallel(FrmMenu& frm);
+JobReport PrintViaParallel(FrmMenu& frm);
 
 }  // namespace qw77

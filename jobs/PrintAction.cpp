@@ -8,8 +8,8 @@
 
 namespace qw77 {
 
-void CmdPrint_Click(FrmMenu& frm) {
-  if (JobRefused(frm)) return;
+JobReport RunPrint(FrmMenu& frm) {
+  if (JobRefused(frm)) return {JobEnd::kNotStarted, 0};
   JobBusyMark busy(frm);
   if (const int port = SelectedSerialPort(frm); port != 0) {
     if (Status built = BuildSampleTicket(frm); !built.ok()) {
@@ -17,12 +17,16 @@ void CmdPrint_Click(FrmMenu& frm) {
       frm.Svc().window->MsgBox(built.message());
       SetButtonsEnabled(frm, kNoTicketPrinted, true);
       frm.State().SetEnabled("CmdSettings", false);
-      return;
+      return {JobEnd::kNotStarted, 0};
     }
-    PrintViaSerial(frm, port);
-  } else if (SelectedParallelPort(frm) != 0) {
-    PrintViaParallel(frm);
+    return PrintViaSerial(frm, port);
   }
+  if (SelectedParallelPort(frm) != 0) return PrintViaParallel(frm);
+  return {JobEnd::kNotStarted, 0};
+}
+
+void CmdPrint_Click(FrmMenu& frm) {
+  (void)RunPrint(frm);
 }
 
 }  // namespace qw77

@@ -7,36 +7,37 @@
 #include "form/FrmMenu.h"
 #include "jobs/JobState.h"
 #include "jobs/ShellAndWait.h"
+#include "jobs/StatusView.h"
 #include "transport/SerialTransfer.h"
 #include "transport/ShellRunner.h"
 #include "transport/SpoolFile.h"
 
 namespace qw77 {
 
-bool OpenSerialPort(FrmMenu& frm) {
+JobEnd OpenSerialPort(FrmMenu& frm) {
   const int port = SelectedSerialPort(frm);
-  if (port == 0) return SelectedParallelPort(frm) != 0;
+  if (port == 0) return SelectedParallelPort(frm) != 0 ? JobEnd::kDone : JobEnd::kNotStarted;
 
   SerialControl& comm = frm.MSComm(port);
   switch (ProbeSerial(comm, *frm.Svc().clock, SerialSettingsString(frm))) {
     case ProbeEnd::kReply:
-      return true;
+      return JobEnd::kDone;
     case ProbeEnd::kSilent:
       frm.Svc().window->MsgBox("ERROR on serial PORT configuration");
       (void)comm.SetPortOpen(false);
-      return false;
+      return JobEnd::kNoAnswer;
     case ProbeEnd::kLayerFailure:
       break;
   }
   frm.Svc().window->MsgBox("Error on serial PORT selection");
-  return false;
+  return JobEnd::kPortUnusable;
 }
 
-StatusOutcome RunStatusSerial(FrmMenu& frm, int port) {
+JobEnd RunStatusSerial(FrmMenu& frm, int port) {
   SetButtonsEnabled(frm, kAllJobButtons, false);
-  if (!OpenSerialPort(frm)) {
+  if (const JobEnd probed = OpenSerialPort(frm); probed != JobEnd::kDone) {
     SetButtonsEnabled(frm, kNoTicketPrinted, true);
-    return StatusOutcome::kProbeFailed;
+    return probed;
   }
 
   SerialControl& comm = frm.MSComm(port);
@@ -56,22 +57,22 @@ StatusOutcome RunStatusSerial(FrmMenu& frm, int port) {
       ReportSerialFailure(frm, "the status request could not be completed", failure);
     }
     SetButtonsEnabled(frm, kStatusAnswered, true);
-    return StatusOutcome::kNoAnswer;
+    return exchange == Exchange::kLinkFailed ? JobEnd::kFailedMidway : JobEnd::kNoAnswer;
   }
 
   // Reply 1 only confirms that the printer is there; 2 to 4 carry the flags.
   const StatusFlags flags = DecodeSerialStatus(replies[1], replies[2], replies[3]);
   ShowStatusFlags(frm, flags);
   EnableAfterStatus(frm, flags.no_error);
-  return flags.no_error ? StatusOutcome::kReady : StatusOutcome::kPrinterError;
+  return flags.no_error ? JobEnd::kDone : JobEnd::kPrinterCondition;
 }
 
 void CheckStatusSerial(FrmMenu& frm, int port) {
   (void)RunStatusSerial(frm, port);
 }
 
-void SendSerialCommand(FrmMenu& frm, int port, std::span<const std::uint8_t> command,
-                       std::string_view what) {
+JobReport SendSerialCommand(FrmMenu& frm, int port, std::span<const std::uint8_t> command,
+                            std::string_view what) {
   SerialControl& comm = frm.MSComm(port);
   Status status = OpenForTransfer(comm);
   std::size_t sent = 0;
@@ -80,7 +81,9 @@ void SendSerialCommand(FrmMenu& frm, int port, std::span<const std::uint8_t> com
   if (status.ok()) status = closed;
   if (!status.ok()) {
     ReportSerialFailure(frm, std::string(what) + " did not reach the printer", status);
+    return {JobEnd::kFailedMidway, sent};
   }
+  return {JobEnd::kDone, sent};
 }
 
 void ReportSerialFailure(FrmMenu& frm, std::string_view what, const Status& why) {
@@ -91,22 +94,27 @@ void ReportSerialFailure(FrmMenu& frm, std::string_view what, const Status& why)
   frm.Svc().window->MsgBox(text);
 }
 
-void PrintViaSerial(FrmMenu& frm, int port) {
-  WindowState& s = frm.State();
+JobReport PrintViaSerial(FrmMenu& frm, int port) {
   SetButtonsEnabled(frm, kAllJobButtons, false);
   // Every way out short of a completed transfer leaves the buttons as a failed probe does:
   // the operator can try again, but Save Settings waits for a ticket that really printed.
-  auto end_unprinted = [&] { SetButtonsEnabled(frm, kNoTicketPrinted, true); };
+  auto end_unprinted = [&](JobEnd end, std::size_t sent = 0) {
+    SetButtonsEnabled(frm, kNoTicketPrinted, true);
+    return JobReport{end, sent};
+  };
 
-  if (!OpenSerialPort(frm)) return end_unprinted();
+  if (const JobEnd probed = OpenSerialPort(frm); probed != JobEnd::kDone) {
+    return end_unprinted(probed);
+  }
 
   if (port == 1) {
-    // A probe that fails inside the status request leaves CmdPrint enabled, but the printer
-    // has just not answered: sending the ticket now would only report a print that never
-    // happened, so the job ends as after its own failed probe.
-    const StatusOutcome outcome = RunStatusSerial(frm, 1);
-    if (outcome == StatusOutcome::kProbeFailed) return;
-    if (!s.Enabled("CmdPrint")) return;
+    // Only a printer that answered and reports no error gets the ticket. A probe that fails
+    // inside the status request leaves CmdPrint enabled, but the printer has just not
+    // answered: sending the ticket now would only report a print that never happened, so
+    // the job ends as after its own failed probe.
+    if (const JobEnd status = RunStatusSerial(frm, 1); status != JobEnd::kDone) {
+      return {status, 0};
+    }
   }
 
   SerialControl& comm = frm.MSComm(port);
@@ -114,7 +122,7 @@ void PrintViaSerial(FrmMenu& frm, int port) {
   if (!job) {
     frm.Svc().window->MsgBox("Cannot read the spool file " + std::string(kSpoolFileName) + " (" +
                              job.status().message() + "). Nothing was sent.");
-    return end_unprinted();
+    return end_unprinted(JobEnd::kNotStarted);
   }
 
   // The probe has just opened this control with these settings; if it fails now the device
@@ -125,7 +133,7 @@ void PrintViaSerial(FrmMenu& frm, int port) {
     (void)comm.SetPortOpen(false);
     ReportSerialFailure(frm, "the port could not be opened again for the ticket; nothing was sent",
                         ready);
-    return end_unprinted();
+    return end_unprinted(JobEnd::kPortUnusable);
   }
 
   std::size_t sent = 0;
@@ -137,18 +145,19 @@ void PrintViaSerial(FrmMenu& frm, int port) {
                             std::to_string(job->size()) +
                             " bytes of the ticket; the ticket was not printed completely",
                         wrote);
-    return end_unprinted();
+    return end_unprinted(JobEnd::kFailedMidway, sent);
   }
   // Closing lets the queued bytes drain; if they cannot, the ticket did not get out whole.
   if (Status closed = comm.SetPortOpen(false); !closed.ok()) {
     ReportSerialFailure(frm, "the last bytes of the ticket may not have reached the printer",
                         closed);
-    return end_unprinted();
+    return end_unprinted(JobEnd::kFailedMidway, sent);
   }
 
   // A failure to start the interpreter has been reported by the runner; the ticket is out.
   (void)ShellAndWait(frm, kDeleteSpoolCommand, 0);
   SetButtonsEnabled(frm, kAllJobButtons, true);
+  return {JobEnd::kDone, sent};
 }
 
 }  // namespace qw77

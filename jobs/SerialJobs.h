@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "base/Status.h"
-#include "jobs/StatusView.h"
+#include "jobs/JobState.h"
 
 namespace qw77 {
 
@@ -18,25 +18,26 @@ class FrmMenu;
 // reply (leaving RTS/CTS selected) and after silence ("ERROR on serial PORT
 // configuration"). A refused setting or a missing or busy device shows "Error on serial
 // PORT selection" and leaves the port as the failure left it; the next job reuses it.
-// A parallel selection answers true at once and no selection false, both untouched.
-bool OpenSerialPort(FrmMenu& frm);
+// A parallel selection answers kDone at once and no selection kNotStarted, both untouched.
+JobEnd OpenSerialPort(FrmMenu& frm);
 
 // Asks the printer on COM`port` (1..3, through MSComm`port`) for its status. A caller
 // learns the outcome from CmdPrint: disabled afterwards means an error flag or no answer.
 void CheckStatusSerial(FrmMenu& frm, int port);
 
-// The same exchange, also saying how it ended.
-StatusOutcome RunStatusSerial(FrmMenu& frm, int port);
+// The same exchange, also saying how it ended: kDone only for a printer that answered and
+// reports no error, which is exactly when CmdPrint is enabled afterwards.
+JobEnd RunStatusSerial(FrmMenu& frm, int port);
 
 // Sends tempo.txt to the printer on COM`port` (1..3) through MSComm`port` and deletes the
 // file. COM1 asks the printer's status first and sends only when it reports no error.
-void PrintViaSerial(FrmMenu& frm, int port);
+JobReport PrintViaSerial(FrmMenu& frm, int port);
 
 // Sends a short command on the probed serial port: opened with RTS/CTS, written, closed.
 // The settings are those the probe has just applied. A failure is told to the operator
 // and the port is left closed.
-void SendSerialCommand(FrmMenu& frm, int port, std::span<const std::uint8_t> command,
-                       std::string_view what);
+JobReport SendSerialCommand(FrmMenu& frm, int port, std::span<const std::uint8_t> command,
+                            std::string_view what);
 
 // Tells the operator that a serial job failed after its probe and what became of it.
 void ReportSerialFailure(FrmMenu& frm, std::string_view what, const Status& why);

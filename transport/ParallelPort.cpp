@@ -56,10 +56,11 @@ void ParallelPort::Strobe(const LptRegisters& lpt, std::uint8_t byte) {
   Write(lpt.control, 0xCC);
 }
 
-ParallelSendEnd SendParallelBytes(ParallelPort& port, const LptRegisters& lpt,
-                                  std::span<const std::uint8_t> bytes, Clock& clock,
-                                  Clock::Duration per_byte_limit,
-                                  const std::function<void()>& between_polls) {
+ParallelSent SendParallelBytes(ParallelPort& port, const LptRegisters& lpt,
+                               std::span<const std::uint8_t> bytes, Clock& clock,
+                               Clock::Duration per_byte_limit,
+                               const std::function<void()>& between_polls) {
+  ParallelSent sent;
   for (std::uint8_t byte : bytes) {
     std::uint8_t status = 0;
     // The time test comes before the ready test: a printer that turns ready in the pass in
@@ -75,12 +76,13 @@ ParallelSendEnd SendParallelBytes(ParallelPort& port, const LptRegisters& lpt,
           if (port.Ended()) return Poll::kAbort;
           return (status & 0x80) != 0 ? Poll::kReady : Poll::kNotYet;
         });
-    if (waited == WaitEnd::kAborted) return ParallelSendEnd::kEnded;
-    if (waited == WaitEnd::kTimedOut) return ParallelSendEnd::kTimedOut;
+    if (waited == WaitEnd::kAborted) return {ParallelSendEnd::kEnded, sent.strobed};
+    if (waited == WaitEnd::kTimedOut) return {ParallelSendEnd::kTimedOut, sent.strobed};
     port.Strobe(lpt, byte);
-    if (port.Ended()) return ParallelSendEnd::kEnded;
+    if (port.Ended()) return {ParallelSendEnd::kEnded, sent.strobed};
+    ++sent.strobed;
   }
-  return ParallelSendEnd::kSent;
+  return sent;
 }
 
 }  // namespace qw77

@@ -54,14 +54,18 @@ class ParallelPort {
 };
 
 enum class ParallelSendEnd { kSent, kTimedOut, kEnded };
+struct ParallelSent {
+  ParallelSendEnd end = ParallelSendEnd::kSent;
+  std::size_t strobed = 0;  // bytes the printer latched
+};
 
 // Strobes out every byte, waiting before each for the not-busy line (status bit 7) at most
 // `per_byte_limit`. `between_polls` runs once per pass of the wait (the window processes
 // its events there); the transfer stops when the port has Ended(). A byte that was not
 // taken in time ends the transfer: nothing after it is sent.
-ParallelSendEnd SendParallelBytes(ParallelPort& port, const LptRegisters& lpt,
-                                  std::span<const std::uint8_t> bytes, Clock& clock,
-                                  Clock::Duration per_byte_limit,
-                                  const std::function<void()>& between_polls);
+ParallelSent SendParallelBytes(ParallelPort& port, const LptRegisters& lpt,
+                               std::span<const std::uint8_t> bytes, Clock& clock,
+                               Clock::Duration per_byte_limit,
+                               const std::function<void()>& between_polls);
 
 }  // namespace qw77

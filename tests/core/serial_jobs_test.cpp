@@ -342,7 +342,7 @@ TEST_F(SerialJob, ATicketThatCannotBeComposedIsReportedAndNothingIsSent) {
 
 TEST_F(SerialJob, ProbeWaitsTheReplyLimitWithoutYieldingAndClosesThePort) {
   Use(2);
-  EXPECT_FALSE(OpenSerialPort(*rig.frm));
+  EXPECT_EQ(OpenSerialPort(*rig.frm), JobEnd::kNoAnswer);
   EXPECT_GT(rig.clock.Elapsed(), kReplyLimit);
   EXPECT_LT(rig.clock.Elapsed(), kReplyLimit + 2 * kPollStep);
   EXPECT_EQ(rig.window.do_events, 0);
@@ -354,12 +354,12 @@ TEST_F(SerialJob, APortLeftOpenByAnEarlierFailureIsReusedAndClosed) {
   Use(2);
   rig.com2.peer = Answering();
   rig.com2.fail_after = 0;  // the probe's first write fails with the port open
-  EXPECT_FALSE(OpenSerialPort(*rig.frm));
+  EXPECT_EQ(OpenSerialPort(*rig.frm), JobEnd::kPortUnusable);
   ExpectMessages({"Error on serial PORT selection"});
   EXPECT_TRUE(rig.com2.PortOpen());
 
   rig.com2.fail_after.reset();
-  EXPECT_TRUE(OpenSerialPort(*rig.frm));
+  EXPECT_EQ(OpenSerialPort(*rig.frm), JobEnd::kDone);
   EXPECT_EQ(rig.com2.opens, 1);  // not reopened
   EXPECT_FALSE(rig.com2.PortOpen());
 }
