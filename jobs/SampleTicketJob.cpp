@@ -55,7 +55,7 @@ std::string LogoPath(FrmMenu& frm, int option_index) {
   return folder + "/" + std::string(LogoFileName(option_index));
 }
 
-Status BuildSampleTicket(FrmMenu& frm) {
+Result<std::vector<std::uint8_t>> ComposeWindowTicket(FrmMenu& frm) {
   const SampleTicketSettings settings = ReadSampleTicketSettings(frm.State());
   std::vector<std::uint8_t> logo;
   std::string logo_label = "The logo file";
@@ -63,15 +63,21 @@ Status BuildSampleTicket(FrmMenu& frm) {
     const std::string path = LogoPath(frm, settings.logo_choice);
     auto file = ReadLogoFile(path);
     if (!file) {
-      return {file.status().code(), std::string(kCannotPrint) + file.status().message()};
+      return Status(file.status().code(), std::string(kCannotPrint) + file.status().message());
     }
     logo = std::move(file).value();
     logo_label += " " + path;
   }
   auto stream = ComposeSampleTicket(settings, logo, logo_label);
   if (!stream) {
-    return {stream.status().code(), std::string(kCannotPrint) + stream.status().message()};
+    return Status(stream.status().code(), std::string(kCannotPrint) + stream.status().message());
   }
+  return stream;
+}
+
+Status BuildSampleTicket(FrmMenu& frm) {
+  auto stream = ComposeWindowTicket(frm);
+  if (!stream) return stream.status();
   if (Status written = WriteSpoolFile(*stream); !written) {
     return {written.code(), std::string(kCannotPrint) + written.message()};
   }

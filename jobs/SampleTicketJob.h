@@ -2,7 +2,9 @@
 // found beside the program, the bytes composed and written to the spool file.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "base/Status.h"
 #include "protocol/Ticket.h"
@@ -21,6 +23,11 @@ int SelectedLogoOption(const WindowState& state);
 // The full path of the chosen logo: the program's directory (the current one when no
 // system service is bound) and the file name.
 std::string LogoPath(FrmMenu& frm, int option_index);
+
+// The bytes of the ticket the window's settings make, composed in memory with the chosen
+// logo file; on failure the message starts "The sample ticket cannot be printed." and gives
+// the cause. Shows nothing.
+Result<std::vector<std::uint8_t>> ComposeWindowTicket(FrmMenu& frm);
 
 // Composes the ticket from the window and writes it to "tempo.txt" in the current
 // directory. Either the file afterwards holds exactly the new ticket, or the result says why
