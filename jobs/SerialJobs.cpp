@@ -141,7 +141,7 @@ JobReport PrintViaSerial(FrmMenu& frm, int port) {
   if (!wrote.ok()) {
     (void)comm.SetPortOpen(false);
     ReportSerialFailure(frm,
-                        "the printer took " + std::to_string(sent) + " of " +
+                        "the port accepted " + std::to_string(sent) + " of " +
                             std::to_string(job->size()) +
                             " bytes of the ticket; the ticket was not printed completely",
                         wrote);
@@ -149,7 +149,10 @@ JobReport PrintViaSerial(FrmMenu& frm, int port) {
   }
   // Closing lets the queued bytes drain; if they cannot, the ticket did not get out whole.
   if (Status closed = comm.SetPortOpen(false); !closed.ok()) {
-    ReportSerialFailure(frm, "the last bytes of the ticket may not have reached the printer",
+    ReportSerialFailure(frm,
+                        "the port accepted all " + std::to_string(sent) +
+                            " bytes of the ticket, but the last of them may not have reached "
+                            "the printer; the ticket was not printed completely",
                         closed);
     return end_unprinted(JobEnd::kFailedMidway, sent);
   }

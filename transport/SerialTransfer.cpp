@@ -46,7 +46,7 @@ Status SendBytes(SerialControl& comm, std::span<const std::uint8_t> bytes, std::
   sent = result.written;
   if (!result.status.ok()) return result.status;
   if (sent != bytes.size()) {
-    return {ErrorCode::kIo, "the port took " + std::to_string(sent) + " of " +
+    return {ErrorCode::kIo, "the port accepted " + std::to_string(sent) + " of " +
                                 std::to_string(bytes.size()) + " bytes"};
   }
   return Status::Ok();

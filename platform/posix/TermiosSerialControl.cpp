@@ -9,6 +9,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -94,6 +95,13 @@ tcflag_t DataBitsFlag(int bits) {
     default:
       return CS8;
   }
+}
+
+// The line hung up under us: the peer closed its end (a pseudo-terminal's master, a modem's
+// carrier without CLOCAL) or the device went away. Bytes the driver accepted may never leave.
+bool LineHungUp(int fd) {
+  pollfd p{fd, POLLOUT, 0};
+  return ::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
 }
 
 int MillisecondsUntil(SteadyTime::time_point deadline) {
@@ -225,6 +233,16 @@ Status TermiosSerialControl::SetPortOpen(bool open) {
   return open ? Open() : Close();
 }
 
+std::chrono::milliseconds SerialStallLimit(const SerialSettings& settings, std::size_t buffer_bytes,
+                                           std::chrono::milliseconds floor) {
+  if (settings.baud <= 0) return floor;
+  const int parity_bits = settings.parity == 'N' ? 0 : 1;
+  const long long bits_per_char = 1 + settings.data_bits + parity_bits + settings.stop_bits;
+  const long long drain_ms =
+      static_cast<long long>(buffer_bytes) * bits_per_char * 1000 / settings.baud;
+  return std::max(floor, std::chrono::milliseconds(2 * drain_ms));
+}
+
 Status TermiosSerialControl::Open() {
   const std::string path = DevicePath();
   if (path.empty()) {
@@ -258,6 +276,7 @@ Status TermiosSerialControl::Open() {
 
   fd_ = fd;
   open_path_ = path;
+  wire_free_at_ = {};
   rx_.clear();
   return Status::Ok();
 }
@@ -286,6 +305,11 @@ Status TermiosSerialControl::Close() {
     }
     std::this_thread::sleep_for(kDrainStep);
   }
+  // An empty queue says only that the driver has handed its bytes on: a pseudo-terminal
+  // never reports any, and a line that hangs up meanwhile drops them on the way.
+  if (result.ok() && !AwaitWire(fd)) {
+    result = {ErrorCode::kIo, "the line on " + open_path_ + " hung up"};
+  }
 
   (void)tcflush(fd, TCIFLUSH);
   (void)ioctl(fd, TIOCNXCL);
@@ -296,6 +320,27 @@ Status TermiosSerialControl::Close() {
   return result;
 }
 
+std::chrono::microseconds TermiosSerialControl::WireTime(std::size_t bytes) const {
+  if (settings_.baud <= 0) return {};
+  const long long bits_per_char =
+      1 + settings_.data_bits + (settings_.parity == 'N' ? 0 : 1) + settings_.stop_bits;
+  return std::chrono::microseconds(static_cast<long long>(bytes) * bits_per_char * 1000000 /
+                                   settings_.baud);
+}
+
+bool TermiosSerialControl::AwaitWire(int fd) {
+  const auto now = SteadyTime::now();
+  const auto until = std::min(wire_free_at_, now + WireTime(kSerialHiddenBufferBytes));
+  while (true) {
+    if (LineHungUp(fd)) return false;
+    const int wait_ms = MillisecondsUntil(until);
+    if (wait_ms == 0) return true;
+    // With no events asked for, poll still wakes on a hang-up or an error.
+    pollfd p{fd, 0, 0};
+    (void)::poll(&p, 1, std::min(wait_ms, 50));
+  }
+}
+
 WriteResult TermiosSerialControl::Output(std::span<const std::uint8_t> bytes) {
   WriteResult result;
   if (fd_ < 0) {
@@ -303,18 +348,23 @@ WriteResult TermiosSerialControl::Output(std::span<const std::uint8_t> bytes) {
                      "serial port " + std::to_string(comm_port_) + " is not open"};
     return result;
   }
-  auto deadline = SteadyTime::now() + options_.write_limit;
+  const std::chrono::milliseconds stall_limit =
+      SerialStallLimit(settings_, options_.line_buffer_bytes, options_.write_limit);
+  auto deadline = SteadyTime::now() + stall_limit;
   while (result.written < bytes.size()) {
     const std::size_t left = bytes.size() - result.written;
     const ssize_t n = ::write(fd_, bytes.data() + result.written, left);
     if (n > 0) {
       result.written += static_cast<std::size_t>(n);
-      deadline = SteadyTime::now() + options_.write_limit;
+      const auto now = SteadyTime::now();
+      deadline = now + stall_limit;
+      wire_free_at_ = std::max(wire_free_at_, now) + WireTime(static_cast<std::size_t>(n));
       continue;
     }
     if (n < 0 && errno == EINTR) continue;
     if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
       result.status = {ErrorCode::kIo, "write to " + open_path_ + " failed: " + ErrnoText(errno)};
+      wire_free_at_ = {};  // nothing of a failed transfer is waited for at closing
       return result;
     }
     // The driver is full (flow control holds the line, or nobody reads): block until it
@@ -322,19 +372,27 @@ WriteResult TermiosSerialControl::Output(std::span<const std::uint8_t> bytes) {
     const int wait_ms = MillisecondsUntil(deadline);
     if (wait_ms == 0) {
       result.status = {ErrorCode::kTimedOut, "the line on " + open_path_ + " took no data for " +
-                                                 std::to_string(options_.write_limit.count()) +
-                                                 " ms; " + std::to_string(result.written) + " of " +
+                                                 std::to_string(stall_limit.count()) + " ms; " +
+                                                 std::to_string(result.written) + " of " +
                                                  std::to_string(bytes.size()) + " byte(s) sent"};
+      wire_free_at_ = {};  // nothing of a failed transfer is waited for at closing
       return result;
     }
     pollfd p{fd_, POLLOUT, 0};
     const int ready = ::poll(&p, 1, wait_ms);
     if (ready < 0 && errno != EINTR) {
       result.status = {ErrorCode::kIo, "waiting on " + open_path_ + " failed: " + ErrnoText(errno)};
+      wire_free_at_ = {};  // nothing of a failed transfer is waited for at closing
+      return result;
+    }
+    if (ready > 0 && (p.revents & POLLHUP) != 0) {
+      result.status = {ErrorCode::kIo, "the line on " + open_path_ + " hung up"};
+      wire_free_at_ = {};  // nothing of a failed transfer is waited for at closing
       return result;
     }
     if (ready > 0 && (p.revents & (POLLERR | POLLNVAL)) != 0) {
       result.status = {ErrorCode::kIo, "serial line " + open_path_ + " failed"};
+      wire_free_at_ = {};  // nothing of a failed transfer is waited for at closing
       return result;
     }
   }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <optional>
@@ -13,10 +14,25 @@
 
 namespace qw77 {
 
-// How long Output waits for the line to take at least one more byte. A printer holding
+// How long Output waits at least for the line to take one more byte. A printer holding
 // CTS low while it feeds paper or prints a logo pauses for well under a second; five
 // seconds without a single byte taken means the line is held for good.
 inline constexpr std::chrono::milliseconds kSerialWriteLimit{5000};
+// What the driver's buffer takes from a writer at once. A pseudo-terminal, a UART's transmit
+// buffer and most USB adapters take about 4 KiB and then nothing until the line has drained
+// it, so at 4800 baud a writer sees no progress for 8.5 s while the line works steadily.
+inline constexpr std::size_t kSerialLineBufferBytes = 4096;
+// What a driver may hold beyond what its output queue reports: a pseudo-terminal takes
+// nearly 12 KiB from a writer and always reports an empty queue. Closing waits at most the
+// time the line needs for this much, at the baud in force, for the bytes to be on the wire.
+inline constexpr std::size_t kSerialHiddenBufferBytes = 16384;
+
+// How long Output waits for the line to take one more byte: the larger of `floor` and twice
+// the time the line needs to send `buffer_bytes` at the settings in force (start bit, data
+// bits, parity bit and stop bits per character). A line that moves at its baud never runs
+// out of it; a line held for good ends within it (18.8 s at 4800 baud 8E1 for 4 KiB).
+std::chrono::milliseconds SerialStallLimit(const SerialSettings& settings, std::size_t buffer_bytes,
+                                           std::chrono::milliseconds floor);
 // How long closing waits for the driver's queue to shrink before the rest is dropped.
 // tcdrain() has no limit at all, so closing polls the queue instead.
 inline constexpr std::chrono::milliseconds kSerialCloseLimit{2000};
@@ -34,6 +50,8 @@ struct TermiosOptions {
   // A fixed device path; empty means "chosen by the port number".
   std::string device;
   std::chrono::milliseconds write_limit = kSerialWriteLimit;
+  // The driver's buffer as the stall limit counts it (0: the write limit alone counts).
+  std::size_t line_buffer_bytes = kSerialLineBufferBytes;
   std::chrono::milliseconds close_limit = kSerialCloseLimit;
 };
 
@@ -64,6 +82,11 @@ class TermiosSerialControl : public SerialControl {
   Status Open();
   Status Close();
   Status Apply(int fd, const SerialSettings& settings, int handshaking) const;
+  // Waits until the bytes written should have left on the wire (at most what a driver can
+  // hold unseen), watching for a hang-up. False when the line hung up meanwhile.
+  bool AwaitWire(int fd);
+  // The line's time for `bytes` characters at the settings in force.
+  std::chrono::microseconds WireTime(std::size_t bytes) const;
   // Moves whatever the driver holds into rx_; false when the read failed.
   bool FillReceiveBuffer();
 
@@ -75,6 +98,8 @@ class TermiosSerialControl : public SerialControl {
   int fd_ = -1;
   std::string open_path_;
   std::deque<std::uint8_t> rx_;
+  // When the line will have sent everything handed to it, at its baud.
+  std::chrono::steady_clock::time_point wire_free_at_{};
 };
 
 }  // namespace qw77

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <memory>
 #include <numeric>
 #include <optional>
 #include <string>
@@ -64,6 +65,8 @@ TermiosSerialControl MakeControl(const Pty& pty,
   TermiosOptions options;
   options.device = pty.slave();
   options.write_limit = write_limit;
+  // A limit given by the test is the whole limit: no allowance for the line's buffer.
+  if (write_limit != kSerialWriteLimit) options.line_buffer_bytes = 0;
   return TermiosSerialControl(1, options);
 }
 
@@ -260,6 +263,46 @@ TEST(TermiosSerial, AWriteNobodyReadsEndsAtTheLimit) {
   const auto close_start = std::chrono::steady_clock::now();
   (void)port.SetPortOpen(false);
   EXPECT_LT(std::chrono::steady_clock::now() - close_start, kSerialCloseCap);
+  EXPECT_FALSE(port.PortOpen());
+}
+
+// The line's buffer is counted at the settings in force: a line moving at its baud never
+// runs out of the limit, whatever the floor.
+TEST(SerialStallLimit, CoversTwiceTheBufferAtTheBaudInForce) {
+  struct Case {
+    int baud;
+    char parity;
+    std::size_t buffer;
+    long long expected_ms;
+  } cases[] = {
+      {4800, 'N', 4096, 17066},  // 10 bits a character
+      {4800, 'E', 4096, 18772},  // 11 with the parity bit
+      {38400, 'N', 4096, 5000},  // drains in 1 s: the floor holds
+      {9600, 'N', 0, 5000},      // no buffer counted
+      {0, 'N', 4096, 5000},      // no rate known
+  };
+  for (const Case& c : cases) {
+    SerialSettings settings;
+    settings.baud = c.baud;
+    settings.parity = c.parity;
+    EXPECT_EQ(SerialStallLimit(settings, c.buffer, kSerialWriteLimit).count(), c.expected_ms)
+        << c.baud << c.parity << " " << c.buffer;
+  }
+}
+
+// Bytes that sat in the buffer of a line that hung up never reached the other end; an empty
+// output queue must not pass for a delivered ticket.
+TEST(TermiosSerial, ClosingALineThatHungUpIsAFailure) {
+  auto pty = std::make_unique<Pty>();
+  REQUIRE_PTY(*pty);
+  TermiosSerialControl port = MakeControl(*pty);
+  ASSERT_TRUE(port.SetPortOpen(true).ok());
+  const std::vector<std::uint8_t> bytes(64, 0x41);
+  ASSERT_TRUE(port.Output(bytes).status.ok());
+  pty.reset();  // the other end goes away with the bytes unread
+  const Status closed = port.SetPortOpen(false);
+  EXPECT_EQ(closed.code(), ErrorCode::kIo);
+  EXPECT_NE(closed.message().find("hung up"), std::string::npos) << closed.message();
   EXPECT_FALSE(port.PortOpen());
 }
 

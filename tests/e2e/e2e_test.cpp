@@ -9,9 +9,11 @@
 
 #include "jobs/Actions.h"
 #include "jobs/PrintAction.h"
+#include "jobs/SerialJobs.h"
 #include "platform/posix/TermiosSerialControl.h"
 #include "platform/posix/VPrinterPortAccess.h"
 #include "tests/fakes/TestRig.h"
+#include "transport/SpoolFile.h"
 #include "vprinter/Server.h"
 
 namespace qw77 {
@@ -32,7 +34,7 @@ enum class Link { kCom1, kLpt1 };
 class EndToEnd : public ::testing::Test {
  protected:
   void Start(Link link, Conditions conditions = {}, Faults faults = {},
-             std::chrono::milliseconds write_limit = kSerialWriteLimit) {
+             std::chrono::milliseconds write_limit = kSerialWriteLimit, bool paced = false) {
     static auto fonts = vprinter::Fonts::LoadDefault();
     ASSERT_TRUE(fonts) << fonts.status().message();
     status_ = std::make_unique<vprinter::StatusModel>(conditions, faults);
@@ -40,14 +42,17 @@ class EndToEnd : public ::testing::Test {
     server_ = std::make_unique<vprinter::Server>(*printer_);
     const std::string com1 = (dir_.path() / "com1").string();
     const std::string lpt = (dir_.path() / "lpt.sock").string();
-    // Unpaced: the tests are about what arrives, the benchmark is about how fast.
-    ASSERT_TRUE(server_->OpenSerial({com1, 0, false}).ok());
+    // Unpaced unless a test is about the line's speed: the tests are about what arrives,
+    // the benchmark is about how fast.
+    ASSERT_TRUE(server_->OpenSerial({com1, 0, paced}).ok());
     ASSERT_TRUE(server_->OpenParallel(lpt).ok());
     thread_ = std::thread([this] { server_->Run(); });
 
     TermiosOptions options;
     options.device = com1;
     options.write_limit = write_limit;
+    // A limit given by the test is the whole limit: no allowance for the line's buffer.
+    if (write_limit != kSerialWriteLimit) options.line_buffer_bytes = 0;
     com1_ = std::make_unique<TermiosSerialControl>(1, options);
     ports_ = MakeVPrinterPortAccess(lpt);
     ASSERT_TRUE(ports_->InitializeWinIo()) << ports_->FailureReason();
@@ -301,7 +306,7 @@ TEST_F(EndToEnd, AStalledLineEndsThePrintWithAMessage) {
   const auto took = std::chrono::steady_clock::now() - started;
   const auto messages = Messages();
   ASSERT_EQ(messages.size(), 1u);
-  EXPECT_EQ(messages[0].rfind("Serial port error: the printer took 0 of ", 0), 0u) << messages[0];
+  EXPECT_EQ(messages[0].rfind("Serial port error: the port accepted 0 of ", 0), 0u) << messages[0];
   EXPECT_NE(messages[0].find("not printed completely"), std::string::npos) << messages[0];
   EXPECT_EQ(Buttons(), "R-PAC");
   EXPECT_LT(took, limit * 5) << "the write limit bounds the wait";
@@ -316,6 +321,47 @@ TEST_F(EndToEnd, ALineHeldAfterTheProbeFailsTheStatusExchange) {
   CmdCheck_Click(*frm_);
   EXPECT_EQ(Messages(), std::vector<std::string>{"Error on serial PORT selection"});
   EXPECT_EQ(Buttons(), "R-PAC");
+}
+
+// The printer closes its line after 100 bytes of a logo ticket: the bytes the port accepted
+// after that never reach it, so the ticket is not reported as printed.
+TEST_F(EndToEnd, APrinterThatHangsUpMidTicketIsNotReportedAsPrinted) {
+  Start(Link::kCom1, {}, Faults{.hang_up_after_bytes = 100}, kSerialWriteLimit, /*paced=*/true);
+  frm_->SerialBaud = "19200";
+  frm_->State().SetValue("CheckGraphic", 1);
+  frm_->State().Select("Option1", 0);
+  CmdPrint_Click(*frm_);
+  const auto messages = Messages();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].rfind("Serial port error: the port accepted ", 0), 0u) << messages[0];
+  EXPECT_NE(messages[0].find("hung up"), std::string::npos) << messages[0];
+  EXPECT_EQ(Buttons(), "R-PAC");
+  EXPECT_TRUE(std::filesystem::exists("tempo.txt")) << "an unprinted ticket is kept";
+}
+
+// A pseudo-terminal takes a writer's bytes about 4 KiB at a time; at 4800 baud the steps are
+// 8.5 s apart while the line works steadily, longer than the plain write limit.
+TEST_F(EndToEnd, A40KilobyteStreamAt4800BaudGoesThroughAtLineRate) {
+#ifdef __SANITIZE_ADDRESS__
+  GTEST_SKIP() << "a minute and a half of line time; the debug build runs it";
+#endif
+  Start(Link::kCom1, {}, {}, kSerialWriteLimit, /*paced=*/true);
+  frm_->SerialBaud = "4800";
+  frm_->SerialParity = "N";
+  std::vector<std::uint8_t> stream;
+  const std::string line = "0123456789 line of a long stream, forty columns\n";
+  while (stream.size() + line.size() <= 40 * 1024)
+    stream.insert(stream.end(), line.begin(), line.end());
+  ASSERT_TRUE(WriteSpoolFile(stream).ok());
+  const JobReport report = PrintViaSerial(*frm_, 1);
+  EXPECT_TRUE(Messages().empty()) << Messages().front();
+  EXPECT_EQ(report.end, JobEnd::kDone);
+  EXPECT_EQ(report.bytes_sent, stream.size());
+  // The virtual printer paces itself a little behind the nominal rate; give it the tail.
+  std::this_thread::sleep_for(std::chrono::seconds(2));
+  std::size_t line_ends = 0;
+  for (const std::string& c : Commands()) line_ends += c == "LF";
+  EXPECT_EQ(line_ends, stream.size() / line.size()) << "every line arrived";
 }
 
 TEST_F(EndToEnd, APrinterBusyForGoodTimesOutOnTheParallelPort) {
