@@ -4,10 +4,10 @@ qw77_room(qw77_base FOLDERS base
 
 # The seams only; their implementations are a room of their own further down.
 qw77_room(qw77_platform
-  HEADERS platform/Clock.h platform/PortAccess.h platform/SerialControl.h
+  HEADERS platform/Clock.h platform/Endpoint.h platform/PortAccess.h platform/SerialControl.h
           platform/SerialSettings.h platform/Services.h platform/System.h
           platform/WindowServices.h
-  SOURCES platform/SerialSettings.cpp
+  SOURCES platform/Endpoint.cpp platform/SerialSettings.cpp
   LINKS qw77_base)
 
 qw77_room(qw77_protocol FOLDERS protocol
