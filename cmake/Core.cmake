@@ -32,12 +32,13 @@ qw77_room(qw77_jobs FOLDERS jobs
   LINKS qw77_transport qw77_form)
 
 # The POSIX and Linux implementations of the seams, and the factory that picks them.
-set(_os_sources platform/factory/PlatformFactory.cpp platform/posix/PosixSystem.cpp
-                platform/posix/SteadyClock.cpp platform/posix/TermiosSerialControl.cpp
+set(_os_sources platform/factory/PlatformFactory.cpp platform/factory/RoutedPortAccess.cpp
+                platform/posix/PosixSystem.cpp platform/posix/SteadyClock.cpp
+                platform/posix/TcpSerialControl.cpp platform/posix/TermiosSerialControl.cpp
                 platform/posix/VPrinterPortAccess.cpp)
 set(_os_folders platform/factory platform/posix)
 if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
-  list(APPEND _os_sources platform/linux/PpdevPortAccess.cpp)
+  list(APPEND _os_sources platform/linux/PpdevPortAccess.cpp platform/linux/UsbLp.cpp)
   list(APPEND _os_folders platform/linux)
 endif()
 qw77_room(qw77_platform_os FOLDERS ${_os_folders} SOURCES ${_os_sources} LINKS qw77_platform)

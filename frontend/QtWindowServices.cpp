@@ -16,10 +16,16 @@ QString Q(std::string_view s) {
 }  // namespace
 
 void QtWindowServices::MsgBox(std::string_view text, MessageIcon icon, std::string_view title) {
+  MsgBoxDetailed(text, {}, icon, title);
+}
+
+void QtWindowServices::MsgBoxDetailed(std::string_view text, std::string_view detail,
+                                      MessageIcon icon, std::string_view title) {
   QMessageBox box(icon == MessageIcon::kCritical ? QMessageBox::Critical : QMessageBox::NoIcon,
                   Q(title.empty() ? kAppTitle : title), Q(text), QMessageBox::Ok, window_);
   box.setObjectName(QStringLiteral("MsgBox"));
   box.setTextFormat(Qt::PlainText);  // the texts are the program's own, never markup
+  if (!detail.empty()) box.setDetailedText(Q(detail));
   box.exec();
 }
 

@@ -16,6 +16,8 @@ class QtWindowServices : public WindowServices {
   void Attach(MainWindow* window) { window_ = window; }
 
   void MsgBox(std::string_view text, MessageIcon icon, std::string_view title) override;
+  void MsgBoxDetailed(std::string_view text, std::string_view detail, MessageIcon icon,
+                      std::string_view title) override;
   void DoEvents() override;
   void SetMainWindowEnabled(bool enabled) override;
   void ShowAboutModal() override;

@@ -23,7 +23,8 @@ void HardwareFailure(FrmMenu& frm) {
   // The operator gets the one fixed message; whoever reads the log learns the cause.
   const std::string reason = frm.Svc().port_access->FailureReason();
   if (!reason.empty()) std::cerr << "qw77: port access: " << reason << '\n';
-  frm.Svc().window->MsgBox("Hardware port error", MessageIcon::kCritical, kHardwareErrorTitle);
+  frm.Svc().window->MsgBoxDetailed("Hardware port error", reason, MessageIcon::kCritical,
+                                   kHardwareErrorTitle);
   frm.Svc().window->CloseMainWindow();
 }
 

@@ -19,11 +19,12 @@ JobEnd OpenSerialPort(FrmMenu& frm) {
   if (port == 0) return SelectedParallelPort(frm) != 0 ? JobEnd::kDone : JobEnd::kNotStarted;
 
   SerialControl& comm = frm.MSComm(port);
-  switch (ProbeSerial(comm, *frm.Svc().clock, SerialSettingsString(frm))) {
+  const ProbeResult probe = ProbeSerial(comm, *frm.Svc().clock, SerialSettingsString(frm));
+  switch (probe.end) {
     case ProbeEnd::kReply:
       return JobEnd::kDone;
     case ProbeEnd::kSilent:
-      frm.Svc().window->MsgBox("ERROR on serial PORT configuration");
+      frm.Svc().window->MsgBoxDetailed("ERROR on serial PORT configuration", comm.NoReplyReason());
       (void)comm.SetPortOpen(false);
       return JobEnd::kNoAnswer;
     case ProbeEnd::kLayerFailure:

@@ -22,6 +22,10 @@ class PortAccess {
   // The little-endian 32-bit word at a physical address (the BIOS data area at 400h..).
   virtual bool GetPhysLong(std::uint32_t address, std::uint32_t& value) = 0;
 
+  // Hands on whatever the access has buffered of the data strobed so far (a device that
+  // takes bytes in transfers rather than one at a time); false when that failed.
+  virtual bool Flush() { return true; }
+
   // Why the last InitializeWinIo failed, for the log ("" when it did not).
   virtual std::string FailureReason() const { return {}; }
 };

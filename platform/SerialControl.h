@@ -60,6 +60,10 @@ class SerialControl {
   virtual std::size_t InBufferCount() = 0;
   // Takes bytes out of the receive buffer, as InputLen says.
   virtual std::vector<std::uint8_t> Input() = 0;
+
+  // Why nothing can come back on this port, where the port knows (a printer interface
+  // that is one-way); empty otherwise.
+  virtual std::string NoReplyReason() const { return {}; }
 };
 
 }  // namespace qw77

@@ -18,6 +18,14 @@ class WindowServices {
   // An empty title means the application's title.
   virtual void MsgBox(std::string_view text, MessageIcon icon = MessageIcon::kNone,
                       std::string_view title = {}) = 0;
+  // The same box with the cause behind it (the device, the system's error and what to do)
+  // as its detailed text, out of the way until asked for. A window system without such a
+  // place shows the box alone.
+  virtual void MsgBoxDetailed(std::string_view text, std::string_view detail,
+                              MessageIcon icon = MessageIcon::kNone, std::string_view title = {}) {
+    (void)detail;
+    MsgBox(text, icon, title);
+  }
   // Lets the window process its pending events once.
   virtual void DoEvents() = 0;
   // A disabled main window takes no input but still repaints.

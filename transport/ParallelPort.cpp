@@ -56,6 +56,10 @@ void ParallelPort::Strobe(const LptRegisters& lpt, std::uint8_t byte) {
   Write(lpt.control, 0xCC);
 }
 
+bool ParallelPort::Flush() {
+  return Ended() || access_.Flush();
+}
+
 ParallelSent SendParallelBytes(ParallelPort& port, const LptRegisters& lpt,
                                std::span<const std::uint8_t> bytes, Clock& clock,
                                Clock::Duration per_byte_limit,
@@ -82,6 +86,8 @@ ParallelSent SendParallelBytes(ParallelPort& port, const LptRegisters& lpt,
     if (port.Ended()) return {ParallelSendEnd::kEnded, sent.strobed};
     ++sent.strobed;
   }
+  // What a buffering access still holds is part of the transfer.
+  if (!port.Flush()) return {ParallelSendEnd::kTimedOut, sent.strobed};
   return sent;
 }
 

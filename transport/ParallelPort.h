@@ -44,6 +44,9 @@ class ParallelPort {
   // The byte to the data register, then the strobe asserted (CDh) and released (CCh) on
   // the control register, back to back; the printer latches the byte on the strobe.
   void Strobe(const LptRegisters& lpt, std::uint8_t byte);
+  // Hands on what the access buffers of the strobed bytes (a printer-class device takes them
+  // in transfers); false when the printer did not take them.
+  bool Flush();
 
  private:
   void Refused();

@@ -1,6 +1,7 @@
 #include "transport/SerialTransfer.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/Wait.h"
@@ -18,18 +19,21 @@ WaitEnd AwaitAnyByte(SerialControl& comm, Clock& clock) {
 
 }  // namespace
 
-ProbeEnd ProbeSerial(SerialControl& comm, Clock& clock, std::string_view settings) {
-  if (!comm.SetSettings(settings).ok()) return ProbeEnd::kLayerFailure;
-  if (!comm.PortOpen() && !comm.SetPortOpen(true).ok()) return ProbeEnd::kLayerFailure;
-  if (!comm.SetHandshaking(kHandshakeNone).ok()) return ProbeEnd::kLayerFailure;
+ProbeResult ProbeSerial(SerialControl& comm, Clock& clock, std::string_view settings) {
+  auto failed = [](Status why) { return ProbeResult{ProbeEnd::kLayerFailure, std::move(why)}; };
+  if (Status st = comm.SetSettings(settings); !st.ok()) return failed(st);
+  if (!comm.PortOpen()) {
+    if (Status st = comm.SetPortOpen(true); !st.ok()) return failed(st);
+  }
+  if (Status st = comm.SetHandshaking(kHandshakeNone); !st.ok()) return failed(st);
   std::size_t sent = 0;
-  if (!SendBytes(comm, kProbe, sent).ok()) return ProbeEnd::kLayerFailure;
+  if (Status st = SendBytes(comm, kProbe, sent); !st.ok()) return failed(st);
   comm.SetInputLen(0);
 
-  if (AwaitAnyByte(comm, clock) != WaitEnd::kReady) return ProbeEnd::kSilent;
-  if (!comm.SetHandshaking(kHandshakeRtsCts).ok()) return ProbeEnd::kLayerFailure;
-  if (!comm.SetPortOpen(false).ok()) return ProbeEnd::kLayerFailure;
-  return ProbeEnd::kReply;
+  if (AwaitAnyByte(comm, clock) != WaitEnd::kReady) return {ProbeEnd::kSilent, {}};
+  if (Status st = comm.SetHandshaking(kHandshakeRtsCts); !st.ok()) return failed(st);
+  if (Status st = comm.SetPortOpen(false); !st.ok()) return failed(st);
+  return {ProbeEnd::kReply, {}};
 }
 
 Status OpenForTransfer(SerialControl& comm) {

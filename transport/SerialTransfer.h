@@ -20,10 +20,15 @@ enum class ProbeEnd {
   kLayerFailure,  // a setting was refused or the device could not be opened or written
 };
 
+struct ProbeResult {
+  ProbeEnd end = ProbeEnd::kReply;
+  Status failure;  // why, for kLayerFailure
+};
+
 // Applies `settings` (as SerialControl::SetSettings takes them), opens the port if needed,
 // sends the probe with no flow control and waits up to kReplyLimit for any byte. The reply
 // is never read. The waits do not yield.
-ProbeEnd ProbeSerial(SerialControl& comm, Clock& clock, std::string_view settings);
+ProbeResult ProbeSerial(SerialControl& comm, Clock& clock, std::string_view settings);
 
 // Opens the control for a transfer if it is closed and selects RTS/CTS flow control.
 Status OpenForTransfer(SerialControl& comm);

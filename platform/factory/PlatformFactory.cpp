@@ -3,9 +3,12 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/factory/RoutedPortAccess.h"
 #include "platform/linux/PpdevPortAccess.h"
+#include "platform/linux/UsbLp.h"
 #include "platform/posix/PosixSystem.h"
 #include "platform/posix/SteadyClock.h"
+#include "platform/posix/TcpSerialControl.h"
 #include "platform/posix/TermiosSerialControl.h"
 #include "platform/posix/VPrinterPortAccess.h"
 
@@ -71,6 +74,69 @@ std::unique_ptr<PortAccess> MakePortAccess(std::optional<std::string_view> choic
 std::unique_ptr<PortAccess> MakePortAccess() {
   const char* value = std::getenv(kPortAccessVariable);
   return MakePortAccess(value ? std::optional<std::string_view>(value) : std::nullopt);
+}
+
+namespace {
+
+// The parport number of "/dev/parportN"; nullopt for any other path.
+std::optional<int> ParportIndex(const std::string& path) {
+  constexpr std::string_view kPrefix = "/dev/parport";
+  if (path.rfind(kPrefix, 0) != 0 || path.size() == kPrefix.size()) return std::nullopt;
+  int index = 0;
+  for (char c : std::string_view(path).substr(kPrefix.size())) {
+    if (c < '0' || c > '9') return std::nullopt;
+    index = index * 10 + (c - '0');
+  }
+  return index;
+}
+
+std::unique_ptr<PortAccess> MakeOneLpt(const Endpoint& endpoint) {
+  switch (endpoint.kind) {
+    case EndpointKind::kPpdev:
+      if (std::optional<int> index = ParportIndex(endpoint.path)) {
+        return std::make_unique<PpdevPortAccess>(*index);
+      }
+      return std::make_unique<UnavailablePortAccess>(endpoint.path +
+                                                     " is not a /dev/parportN device");
+    case EndpointKind::kVPrinter:
+      return MakeVPrinterPortAccess(endpoint.path);
+    case EndpointKind::kUsbLp:
+      return std::make_unique<UsbLpPortAccess>(MakeLpDevice(endpoint.path));
+    case EndpointKind::kSerialDevice:
+    case EndpointKind::kTcp:
+      break;
+  }
+  return std::make_unique<UnavailablePortAccess>(endpoint.Spec() +
+                                                 " cannot be reached through a parallel port");
+}
+
+}  // namespace
+
+std::unique_ptr<SerialControl> MakeSerialControl(int port, const Endpoint& endpoint) {
+  switch (endpoint.kind) {
+    case EndpointKind::kSerialDevice: {
+      TermiosOptions options;
+      options.device = endpoint.path;
+      return std::make_unique<TermiosSerialControl>(port, options);
+    }
+    case EndpointKind::kTcp:
+      return std::make_unique<TcpSerialControl>(port, endpoint.host, endpoint.tcp_port);
+    case EndpointKind::kUsbLp:
+      return std::make_unique<UsbLpSerialControl>(port, MakeLpDevice(endpoint.path));
+    case EndpointKind::kPpdev:
+    case EndpointKind::kVPrinter:
+      break;
+  }
+  return nullptr;
+}
+
+std::unique_ptr<PortAccess> MakePortAccess(const Endpoint& lpt1, const Endpoint& lpt2) {
+  // Both ports on the machine's own parallel ports, as without a map: one ppdev access
+  // lists them as the BIOS would.
+  const bool plain_ppdev = lpt1.kind == EndpointKind::kPpdev && lpt1.path == "/dev/parport0" &&
+                           lpt2.kind == EndpointKind::kPpdev && lpt2.path == "/dev/parport1";
+  if (plain_ppdev) return std::make_unique<PpdevPortAccess>();
+  return std::make_unique<RoutedPortAccess>(MakeOneLpt(lpt1), MakeOneLpt(lpt2));
 }
 
 std::array<std::unique_ptr<SerialControl>, 3> MakeSerialControls() {

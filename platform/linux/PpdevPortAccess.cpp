@@ -72,10 +72,19 @@ PpdevPortAccess::~PpdevPortAccess() {
   (void)ShutdownWinIo();
 }
 
+PpdevPortAccess::PpdevPortAccess(int only_index, std::filesystem::path proc_root,
+                                 std::filesystem::path dev_root)
+    : PpdevPortAccess(std::move(proc_root), std::move(dev_root)) {
+  only_index_ = only_index;
+}
+
 bool PpdevPortAccess::InitializeWinIo() {
   (void)ShutdownWinIo();
   failure_.clear();
   std::vector<ParportInfo> found = ListParports(proc_root_);
+  if (only_index_) {
+    std::erase_if(found, [this](const ParportInfo& p) { return p.index != *only_index_; });
+  }
   if (found.size() > 2) found.resize(2);  // the BIOS area lists LPT1 and LPT2 only
 
   std::vector<Lpt> opened;

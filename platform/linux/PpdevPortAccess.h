@@ -41,6 +41,9 @@ class PpdevPortAccess : public PortAccess {
  public:
   explicit PpdevPortAccess(std::filesystem::path proc_root = "/proc",
                            std::filesystem::path dev_root = "/dev");
+  // Only parport<index>, presented as LPT1 (a port map's "ppdev:/dev/parport<index>").
+  PpdevPortAccess(int only_index, std::filesystem::path proc_root = "/proc",
+                  std::filesystem::path dev_root = "/dev");
   ~PpdevPortAccess() override;
   PpdevPortAccess(const PpdevPortAccess&) = delete;
   PpdevPortAccess& operator=(const PpdevPortAccess&) = delete;
@@ -66,6 +69,7 @@ class PpdevPortAccess : public PortAccess {
 
   std::filesystem::path proc_root_;
   std::filesystem::path dev_root_;
+  std::optional<int> only_index_;
   std::vector<Lpt> lpts_;  // at most two: LPT1, LPT2
   bool ready_ = false;
   std::string failure_;

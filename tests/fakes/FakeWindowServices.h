@@ -13,14 +13,20 @@ struct ShownMessage {
   std::string text;
   MessageIcon icon;
   std::string title;  // as shown: the application's title when the call named none
+  std::string detail;
 };
 
 class FakeWindowServices : public WindowServices {
  public:
   void MsgBox(std::string_view text, MessageIcon icon, std::string_view title) override {
     std::string shown_title(title.empty() ? kAppTitle : title);
-    messages.push_back({std::string(text), icon, shown_title});
+    messages.push_back({std::string(text), icon, shown_title, {}});
     calls.push_back("MsgBox:" + std::string(text));
+  }
+  void MsgBoxDetailed(std::string_view text, std::string_view detail, MessageIcon icon,
+                      std::string_view title) override {
+    MsgBox(text, icon, title);
+    messages.back().detail = std::string(detail);
   }
   void DoEvents() override {
     ++do_events;

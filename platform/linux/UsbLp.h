@@ -1,0 +1,113 @@
+// The kernel's printer-class devices (/dev/usb/lpN for USB printers, /dev/lpN for parallel
+// ports through the lp driver) behind a COM or an LPT port.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "platform/PortAccess.h"
+#include "platform/SerialControl.h"
+
+namespace qw77 {
+
+// One printer-class device, in the calls the two adapters below need. Errors are errno values.
+class LpDevice {
+ public:
+  virtual ~LpDevice() = default;
+  virtual int Open() = 0;  // 0 or errno
+  virtual void Close() = 0;
+  virtual bool IsOpen() const = 0;
+  // Bytes written (>= 0), or -errno. Never blocks.
+  virtual long Write(std::span<const std::uint8_t> bytes) = 0;
+  // Bytes read (>= 0), or -errno (-EAGAIN: nothing yet; -EINVAL: the interface is one-way).
+  virtual long Read(std::span<std::uint8_t> into) = 0;
+  // Waits up to `timeout_ms` until the device takes more; false on timeout.
+  virtual bool WaitWritable(int timeout_ms) = 0;
+  // The LPGETSTATUS value, or nullopt when the ioctl failed.
+  virtual std::optional<std::uint8_t> PortStatus() = 0;
+  virtual const std::string& Path() const = 0;
+};
+
+std::unique_ptr<LpDevice> MakeLpDevice(std::string path);
+
+// Output gives up when the printer takes no byte for this long.
+inline constexpr std::chrono::milliseconds kLpWriteLimit{5000};
+
+// A printer-class device as a byte stream behind a COM port. Line settings and handshaking
+// have no meaning and are accepted as they are; replies are read back where the printer's
+// interface is bidirectional.
+class UsbLpSerialControl : public SerialControl {
+ public:
+  UsbLpSerialControl(int port, std::unique_ptr<LpDevice> device);
+
+  void SetCommPort(int port) override { comm_port_ = port; }
+  int CommPort() const override { return comm_port_; }
+  Status SetSettings(std::string_view settings) override;
+  std::string Settings() const override { return settings_; }
+  bool PortOpen() const override { return device_->IsOpen(); }
+  Status SetPortOpen(bool open) override;
+  Status SetHandshaking(int mode) override;
+  int Handshaking() const override { return handshaking_; }
+  WriteResult Output(std::span<const std::uint8_t> bytes) override;
+  void SetInputLen(int length) override { input_len_ = length; }
+  std::size_t InBufferCount() override;
+  std::vector<std::uint8_t> Input() override;
+  std::string NoReplyReason() const override;
+
+ private:
+  void Receive();
+
+  int comm_port_;
+  std::unique_ptr<LpDevice> device_;
+  std::string settings_ = "9600,N,8,1";
+  int handshaking_ = kHandshakeNone;
+  int input_len_ = 0;
+  bool one_way_ = false;
+  std::deque<std::uint8_t> rx_;
+};
+
+// Bytes a strobe adds before the buffer goes to the device in one write: a ticket is a few
+// transfers, not one per byte.
+inline constexpr std::size_t kLpChunkBytes = 4096;
+// The printer's conditions are asked again when the last answer is older than this.
+inline constexpr std::chrono::milliseconds kLpStatusAge{200};
+
+// A printer-class device as the registers of one parallel port at base 378h, for the
+// register-level parallel job. A data write and a strobe (control going to CDh) add the byte
+// to a buffer that goes to the device in chunks; the status register is the LPGETSTATUS value
+// in its parallel-port places (nERROR 08h, SELECT 10h, PAPER END 20h), with nACK idle high
+// and the not-busy bit set while the buffer has room. Flush hands on what is buffered.
+class UsbLpPortAccess : public PortAccess {
+ public:
+  explicit UsbLpPortAccess(std::unique_ptr<LpDevice> device);
+
+  bool InitializeWinIo() override;
+  bool ShutdownWinIo() override;
+  bool GetPortVal(std::uint16_t port, std::uint32_t& value, std::uint8_t size) override;
+  bool SetPortVal(std::uint16_t port, std::uint32_t value, std::uint8_t size) override;
+  bool GetPhysLong(std::uint32_t address, std::uint32_t& value) override;
+  bool Flush() override;
+  std::string FailureReason() const override { return failure_; }
+
+  static constexpr std::uint16_t kBase = 0x378;
+
+ private:
+  bool WriteOut();
+  bool RefreshStatus();
+
+  std::unique_ptr<LpDevice> device_;
+  bool usb_class_;  // /dev/usb/lpN: the class status has no busy or nACK bit
+  std::uint8_t data_ = 0;
+  std::vector<std::uint8_t> buffer_;
+  std::uint8_t status_ = 0;
+  std::chrono::steady_clock::time_point status_at_{};
+  std::string failure_;
+};
+
+}  // namespace qw77

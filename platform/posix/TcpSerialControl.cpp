@@ -1,0 +1,231 @@
+#include "platform/posix/TcpSerialControl.h"
+
+#include <fcntl.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
+#include "platform/SerialSettings.h"
+
+namespace qw77 {
+namespace {
+
+using SteadyTime = std::chrono::steady_clock;
+
+int MillisecondsUntil(SteadyTime::time_point deadline) {
+  const auto left =
+      std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyTime::now());
+  return left.count() > 0 ? static_cast<int>(std::min<long long>(left.count(), 1 << 30)) : 0;
+}
+
+ErrorCode CodeForConnect(int err) {
+  switch (err) {
+    case EACCES:
+    case EPERM:
+      return ErrorCode::kPermission;
+    case ETIMEDOUT:
+      return ErrorCode::kTimedOut;
+    default:
+      return ErrorCode::kNotFound;
+  }
+}
+
+}  // namespace
+
+TcpSerialControl::TcpSerialControl(int port, std::string host, std::uint16_t tcp_port,
+                                   TcpLimits limits)
+    : comm_port_(port), host_(std::move(host)), tcp_port_(tcp_port), limits_(limits) {}
+
+TcpSerialControl::~TcpSerialControl() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+std::string TcpSerialControl::Address() const {
+  const bool v6 = host_.find(':') != std::string::npos;
+  return (v6 ? "[" + host_ + "]" : host_) + ":" + std::to_string(tcp_port_);
+}
+
+Status TcpSerialControl::SetSettings(std::string_view settings) {
+  // The text is still checked, so that a job behaves the same whatever the port reaches.
+  Result<SerialSettings> parsed = ParseSerialSettings(settings);
+  if (!parsed) return parsed.status();
+  settings_ = std::string(settings);
+  return Status::Ok();
+}
+
+Status TcpSerialControl::SetHandshaking(int mode) {
+  if (mode != kHandshakeNone && mode != kHandshakeRtsCts) {
+    return {ErrorCode::kInvalidArgument, "unknown handshaking " + std::to_string(mode)};
+  }
+  handshaking_ = mode;
+  return Status::Ok();
+}
+
+Status TcpSerialControl::SetPortOpen(bool open) {
+  if (open == PortOpen()) return Status::Ok();
+  return open ? Connect() : Close();
+}
+
+Status TcpSerialControl::Connect() {
+  addrinfo hints{};
+  hints.ai_family = AF_UNSPEC;
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* found = nullptr;
+  const std::string service = std::to_string(tcp_port_);
+  if (const int rc = getaddrinfo(host_.c_str(), service.c_str(), &hints, &found); rc != 0) {
+    return {ErrorCode::kNotFound,
+            "the printer's host name " + host_ + " cannot be resolved: " + gai_strerror(rc)};
+  }
+  const auto deadline = SteadyTime::now() + limits_.connect;
+  int last_error = ETIMEDOUT;
+  for (addrinfo* a = found; a != nullptr && fd_ < 0; a = a->ai_next) {
+    const int fd =
+        ::socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, a->ai_protocol);
+    if (fd < 0) {
+      last_error = errno;
+      continue;
+    }
+    int rc = ::connect(fd, a->ai_addr, a->ai_addrlen);
+    if (rc != 0 && errno == EINPROGRESS) {
+      pollfd p{fd, POLLOUT, 0};
+      rc = ::poll(&p, 1, MillisecondsUntil(deadline));
+      int err = ETIMEDOUT;
+      if (rc > 0) {
+        socklen_t len = sizeof err;
+        (void)getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len);
+      }
+      rc = err == 0 ? 0 : -1;
+      errno = err;
+    }
+    if (rc != 0) {
+      last_error = errno;
+      ::close(fd);
+      continue;
+    }
+    const int one = 1;
+    // Small requests (a status request is 4 bytes) go out at once.
+    (void)setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    fd_ = fd;
+  }
+  freeaddrinfo(found);
+  if (fd_ < 0) {
+    std::string why = last_error == ETIMEDOUT
+                          ? "no answer within " + std::to_string(limits_.connect.count()) + " ms"
+                          : std::strerror(last_error);
+    return {CodeForConnect(last_error),
+            "cannot connect to the printer at " + Address() + ": " + why};
+  }
+  peer_closed_ = false;
+  rx_.clear();
+  return Status::Ok();
+}
+
+Status TcpSerialControl::Close() {
+  Status result;
+  // Give the printer a bounded time to take what is still queued; a printer that closed
+  // its end or stopped reading has not got the rest.
+  const auto deadline = SteadyTime::now() + limits_.drain;
+  while (true) {
+    Receive();
+    int queued = 0;
+    if (ioctl(fd_, TIOCOUTQ, &queued) != 0) queued = 0;
+    if (peer_closed_) {
+      result = {ErrorCode::kIo,
+                "the printer at " + Address() + " closed the connection" +
+                    (queued > 0 ? " with " + std::to_string(queued) + " byte(s) not taken"
+                                : std::string())};
+      break;
+    }
+    if (queued <= 0) break;
+    const int wait_ms = MillisecondsUntil(deadline);
+    if (wait_ms == 0) {
+      result = {ErrorCode::kTimedOut, std::to_string(queued) + " byte(s) were not taken by the " +
+                                          "printer at " + Address() + " within " +
+                                          std::to_string(limits_.drain.count()) + " ms"};
+      break;
+    }
+    pollfd p{fd_, POLLIN, 0};
+    (void)::poll(&p, 1, std::min(wait_ms, 20));
+  }
+  ::close(fd_);
+  fd_ = -1;
+  rx_.clear();
+  return result;
+}
+
+void TcpSerialControl::Receive() {
+  if (fd_ < 0 || peer_closed_) return;
+  std::uint8_t chunk[4096];
+  while (true) {
+    const ssize_t n = ::recv(fd_, chunk, sizeof chunk, MSG_DONTWAIT);
+    if (n > 0) {
+      rx_.insert(rx_.end(), chunk, chunk + n);
+      continue;
+    }
+    if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) {
+      peer_closed_ = true;
+    }
+    return;
+  }
+}
+
+WriteResult TcpSerialControl::Output(std::span<const std::uint8_t> bytes) {
+  WriteResult result;
+  if (fd_ < 0) {
+    result.status = {ErrorCode::kNotOpen, "the connection to " + Address() + " is not open"};
+    return result;
+  }
+  auto deadline = SteadyTime::now() + limits_.write;
+  while (result.written < bytes.size()) {
+    const ssize_t n = ::send(fd_, bytes.data() + result.written, bytes.size() - result.written,
+                             MSG_NOSIGNAL | MSG_DONTWAIT);
+    if (n > 0) {
+      result.written += static_cast<std::size_t>(n);
+      deadline = SteadyTime::now() + limits_.write;
+      continue;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
+      const int err = errno;
+      result.status = {ErrorCode::kIo,
+                       err == EPIPE || err == ECONNRESET
+                           ? "the printer at " + Address() + " closed the connection"
+                           : "sending to " + Address() + " failed: " + std::strerror(err)};
+      return result;
+    }
+    const int wait_ms = MillisecondsUntil(deadline);
+    if (wait_ms == 0) {
+      result.status = {ErrorCode::kTimedOut, "the printer at " + Address() + " took no data for " +
+                                                 std::to_string(limits_.write.count()) + " ms"};
+      return result;
+    }
+    pollfd p{fd_, POLLOUT, 0};
+    (void)::poll(&p, 1, wait_ms);
+  }
+  return result;
+}
+
+std::size_t TcpSerialControl::InBufferCount() {
+  Receive();
+  return rx_.size();
+}
+
+std::vector<std::uint8_t> TcpSerialControl::Input() {
+  Receive();
+  std::size_t n = rx_.size();
+  if (input_len_ > 0) n = std::min(n, static_cast<std::size_t>(input_len_));
+  std::vector<std::uint8_t> out(rx_.begin(), rx_.begin() + static_cast<std::ptrdiff_t>(n));
+  rx_.erase(rx_.begin(), rx_.begin() + static_cast<std::ptrdiff_t>(n));
+  return out;
+}
+
+}  // namespace qw77

@@ -1,0 +1,70 @@
+// A network printer's raw byte stream (usually port 9100) behind a COM port. Each opening is
+// one TCP connection: the probe, the status exchange and the ticket each connect anew, as a
+// serial job opens and closes its port. Line settings have no meaning on a socket and are
+// accepted as they are; handshaking is the socket's own flow control.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <deque>
+#include <string>
+
+#include "platform/SerialControl.h"
+
+namespace qw77 {
+
+// Connecting gives up after this long (a host that does not answer at all).
+inline constexpr std::chrono::milliseconds kTcpConnectLimit{3000};
+// Output gives up when the printer takes no byte for this long.
+inline constexpr std::chrono::milliseconds kTcpWriteLimit{5000};
+// Closing waits at most this long for the printer to take what is still queued.
+inline constexpr std::chrono::milliseconds kTcpDrainLimit{5000};
+
+struct TcpLimits {
+  std::chrono::milliseconds connect = kTcpConnectLimit;
+  std::chrono::milliseconds write = kTcpWriteLimit;
+  std::chrono::milliseconds drain = kTcpDrainLimit;
+};
+
+class TcpSerialControl : public SerialControl {
+ public:
+  TcpSerialControl(int port, std::string host, std::uint16_t tcp_port, TcpLimits limits = {});
+  ~TcpSerialControl() override;
+  TcpSerialControl(const TcpSerialControl&) = delete;
+  TcpSerialControl& operator=(const TcpSerialControl&) = delete;
+
+  void SetCommPort(int port) override { comm_port_ = port; }
+  int CommPort() const override { return comm_port_; }
+  Status SetSettings(std::string_view settings) override;
+  std::string Settings() const override { return settings_; }
+  bool PortOpen() const override { return fd_ >= 0; }
+  Status SetPortOpen(bool open) override;
+  Status SetHandshaking(int mode) override;
+  int Handshaking() const override { return handshaking_; }
+  WriteResult Output(std::span<const std::uint8_t> bytes) override;
+  void SetInputLen(int length) override { input_len_ = length; }
+  std::size_t InBufferCount() override;
+  std::vector<std::uint8_t> Input() override;
+
+  // "host:port", as messages name the printer.
+  std::string Address() const;
+
+ private:
+  Status Connect();
+  Status Close();
+  // Moves what has arrived into rx_; notes a peer that closed its end.
+  void Receive();
+
+  int comm_port_;
+  std::string host_;
+  std::uint16_t tcp_port_;
+  TcpLimits limits_;
+  std::string settings_ = "9600,N,8,1";
+  int handshaking_ = kHandshakeNone;
+  int input_len_ = 0;
+  int fd_ = -1;
+  bool peer_closed_ = false;
+  std::deque<std::uint8_t> rx_;
+};
+
+}  // namespace qw77
