@@ -56,7 +56,6 @@ TEST(FormLoad, ClosesOpenPortsAndSetsTheDefaults) {
   EXPECT_EQ(rig.state().Picture("ImgLogo"), kLogoResource);
   for (int n = 1; n <= 3; ++n) EXPECT_FALSE(rig.com(n).PortOpen()) << n;
   EXPECT_EQ(rig.com2.closes, 1);
-  EXPECT_EQ(rig.com1.closes, 0);  // a closed port is left alone
   EXPECT_EQ(rig.ports.initializations, 1);
   EXPECT_EQ(rig.state().ListIndex("Combo1"), 0);
   EXPECT_EQ(rig.state().Text("Combo1"), "EAN-13");
