@@ -248,8 +248,10 @@ const ParallelDecodeCase kParallelDecodeCases[] = {
     {"PaperNearEnd18", 0x18, "0000001", "R-PAC"},
     {"Cutter50", 0x50, "0010000", "R---C"},
     {"Temperature40", 0x40, "0000100", "R---C"},
-    {"LowBitsIgnored5F", 0x5F, "0000000", "R-PAC"},
-    {"TopBitIgnoredD8", 0xD8, "0000000", "R-PAC"},
+    // The ignored bits ride on a status that decodes to a condition: over 58h (ready) they
+    // would change nothing even if they were read.
+    {"LowBitsIgnored1F", 0x1F, "0000001", "R-PAC"},
+    {"TopBitIgnoredD0", 0xD0, "0010000", "R---C"},
 };
 
 void PrintTo(const ParallelDecodeCase& c, std::ostream* os) {

@@ -45,9 +45,11 @@ TEST(ShellAndWait, AHangingCommandIsAbandonedAtTheLimit) {
 
 TEST(ShellAndWait, AProcessThatCannotBeQueriedEndsTheWaitAfterOnePass) {
   TestRig rig;
-  rig.system.next_process.runs_for_queries = 0;
+  rig.system.next_process.unqueryable = true;
   ASSERT_TRUE(ShellAndWait(*rig.frm, "true", 0).ok());
   EXPECT_EQ(rig.system.processes[0].queries, 1);
+  EXPECT_EQ(rig.clock.sleeps, 0);
+  EXPECT_TRUE(rig.system.processes[0].released);
 }
 
 TEST(ShellAndWait, AVisibleCommandLeavesTheWindowEnabled) {
