@@ -22,12 +22,13 @@ Result<ProcessId> StartCommand(System& system, std::string_view interpreter,
 
 void AwaitCommand(System& system, Clock& clock, ProcessId pid, Clock::Duration limit,
                   const std::function<void()>& between_polls) {
-  // A process that cannot be queried counts as ended (its code stays 0).
+  // A process that cannot be queried (any more) counts as ended: waiting on it could only
+  // run to the limit with the window disabled.
   std::uint32_t exit_code = 0;
   (void)PollUntil(
       clock, limit, kPollStep,
       [&] {
-        if (std::optional<std::uint32_t> code = system.QueryExitCode(pid)) exit_code = *code;
+        exit_code = system.QueryExitCode(pid).value_or(0);
         between_polls();
         return Poll::kNotYet;
       },

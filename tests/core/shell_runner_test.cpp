@@ -43,13 +43,18 @@ TEST(ShellAndWait, AHangingCommandIsAbandonedAtTheLimit) {
   EXPECT_TRUE(rig.system.processes[0].released);
 }
 
-TEST(ShellAndWait, AProcessThatCannotBeQueriedEndsTheWaitAfterOnePass) {
-  TestRig rig;
-  rig.system.next_process.unqueryable = true;
-  ASSERT_TRUE(ShellAndWait(*rig.frm, "true", 0).ok());
-  EXPECT_EQ(rig.system.processes[0].queries, 1);
-  EXPECT_EQ(rig.clock.sleeps, 0);
-  EXPECT_TRUE(rig.system.processes[0].released);
+TEST(ShellAndWait, AProcessThatCannotBeQueriedEndsTheWait) {
+  // From the first query, or after it was seen running: either way the wait ends at once
+  // instead of running to the limit with the window disabled.
+  for (int runs : {0, 2}) {
+    TestRig rig;
+    rig.system.next_process.unqueryable = true;
+    rig.system.next_process.runs_for_queries = runs;
+    ASSERT_TRUE(ShellAndWait(*rig.frm, "true", 0).ok());
+    EXPECT_EQ(rig.system.processes[0].queries, runs + 1);
+    EXPECT_EQ(rig.clock.sleeps, runs);
+    EXPECT_TRUE(rig.system.processes[0].released);
+  }
 }
 
 TEST(ShellAndWait, AVisibleCommandLeavesTheWindowEnabled) {

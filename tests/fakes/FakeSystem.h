@@ -23,7 +23,7 @@ class FakeSystem : public System {
     int queries = 0;
     int runs_for_queries = 0;  // answers kStillActive this many times, then exit_code
     bool never_ends = false;
-    bool unqueryable = false;  // every query answers nothing, as for a process not ours
+    bool unqueryable = false;  // after runs_for_queries, queries answer nothing (gone)
     std::uint32_t exit_code = 0;
     bool released = false;
   };
@@ -51,7 +51,7 @@ class FakeSystem : public System {
   std::optional<std::uint32_t> QueryExitCode(ProcessId pid) override {
     Process& p = processes.at(static_cast<std::size_t>(pid - 1));
     ++p.queries;
-    if (p.unqueryable) return std::nullopt;
+    if (p.unqueryable && p.queries > p.runs_for_queries) return std::nullopt;
     if (p.never_ends || p.queries <= p.runs_for_queries) return kStillActive;
     return p.exit_code;
   }
