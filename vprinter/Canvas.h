@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Status.h"
+#include "vprinter/Status.h"
 
 namespace qw77::vprinter {
 

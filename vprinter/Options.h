@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/Status.h"
 #include "vprinter/Printer.h"
 #include "vprinter/SerialEndpoint.h"
+#include "vprinter/Status.h"
 #include "vprinter/StatusModel.h"
 
 namespace qw77::vprinter {

@@ -17,9 +17,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/Status.h"
 #include "vprinter/Printer.h"
 #include "vprinter/SerialEndpoint.h"
+#include "vprinter/Status.h"
 
 namespace qw77::vprinter {
 

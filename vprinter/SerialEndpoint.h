@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/Status.h"
 #include "vprinter/Printer.h"
+#include "vprinter/Status.h"
 
 namespace qw77::vprinter {
 
