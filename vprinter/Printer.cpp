@@ -231,6 +231,7 @@ void Printer::EndTicket(Source src, const std::string& why, const std::string& s
       saved = path;
       note += " -> " + path;
     } else {
+      ++tickets_not_saved_;
       note += ", NOT SAVED: " + written.message();
       std::cerr << "qw77-vprinter: " << written.message() << "\n";
     }

@@ -71,6 +71,8 @@ class Printer {
   const std::vector<Canvas>& tickets() const { return tickets_; }  // kept when no out_dir
   const TextSettings& stored_settings() const { return stored_; }
   const TextSettings& settings() const { return renderer_.text(); }
+  // Tickets (or parts of them) whose picture could not be written.
+  int tickets_not_saved() const { return tickets_not_saved_; }
   int replies_sent() const { return replies_sent_; }
   int self_tests() const { return self_tests_; }
   StatusModel& status() { return status_; }
@@ -103,6 +105,7 @@ class Printer {
   std::vector<std::string> ticket_files_;
   std::vector<Canvas> tickets_;
   int ticket_number_ = 0;
+  int tickets_not_saved_ = 0;
   int replies_sent_ = 0;
   int self_tests_ = 0;
   Millis last_activity_ = 0;

@@ -1,9 +1,13 @@
 // qw77-vprinter: a virtual thermal ticket printer on a pseudo-terminal and a socket.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 
 #include "vprinter/Options.h"
 #include "vprinter/Server.h"
@@ -19,6 +23,50 @@ void OnSignal(int) {
 int Fail(const std::string& why) {
   std::cerr << "qw77-vprinter: " << why << "\n";
   return 2;
+}
+
+// Prints a file's bytes, read in pieces so that a file of any size takes bounded memory.
+// 0 when every ticket was saved, 1 when one was not or the file could not be read through,
+// 2 when it could not be opened at all.
+int Render(qw77::vprinter::Printer& printer, const std::string& path) {
+  using qw77::vprinter::Source;
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return Fail("cannot read " + path + ": " + std::strerror(errno));
+  struct stat st {};
+  if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    close(fd);
+    return Fail("cannot read " + path + ": it is a folder, not a file");
+  }
+  printer.on_ticket = [](const std::string& saved) {
+    if (!saved.empty()) std::cout << "ticket: " << saved << std::endl;
+  };
+  std::vector<std::uint8_t> buf(64 * 1024);
+  std::size_t done = 0;
+  std::string read_error;
+  for (;;) {
+    const ssize_t n = read(fd, buf.data(), buf.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      read_error = std::strerror(errno);
+      break;
+    }
+    if (n == 0) break;
+    printer.Feed(Source::kFile, {buf.data(), static_cast<std::size_t>(n)}, 0);
+    done += static_cast<std::size_t>(n);
+  }
+  close(fd);
+  printer.EndOfStream(Source::kFile);
+  printer.Shutdown();
+  if (!read_error.empty()) {
+    Fail("cannot read " + path + " after " + std::to_string(done) + " bytes: " + read_error +
+         "; the rest is not printed");
+    return 1;
+  }
+  if (printer.tickets_not_saved() > 0) {
+    Fail(std::to_string(printer.tickets_not_saved()) + " ticket picture(s) could not be saved");
+    return 1;
+  }
+  return 0;
 }
 
 }  // namespace
@@ -48,17 +96,7 @@ int main(int argc, char** argv) {
   po.idle_ms = cl.idle_ms;
   Printer printer(*fonts, status, po);
 
-  if (!cl.render_file.empty()) {
-    std::ifstream in(cl.render_file, std::ios::binary);
-    if (!in) return Fail("cannot read " + cl.render_file);
-    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                                          std::istreambuf_iterator<char>());
-    printer.Feed(Source::kFile, bytes, 0);
-    printer.EndOfStream(Source::kFile);
-    printer.Shutdown();
-    for (const std::string& f : printer.ticket_files()) std::cout << "ticket: " << f << "\n";
-    return 0;
-  }
+  if (!cl.render_file.empty()) return Render(printer, cl.render_file);
 
   Server server(printer);
   if (cl.serial) {

@@ -1,8 +1,11 @@
 // Shared helpers of the virtual printer's tests.
 #pragma once
 
+#include <stdlib.h>
+
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -28,6 +31,22 @@ template <std::size_t N>
 std::vector<std::uint8_t> Bytes(const char (&s)[N]) {
   return std::vector<std::uint8_t>(s, s + N - 1);
 }
+
+class TempDir {
+ public:
+  TempDir() {
+    char tmpl[] = "/tmp/qw77-vprinter-XXXXXX";
+    path_ = mkdtemp(tmpl);
+  }
+  ~TempDir() { std::filesystem::remove_all(path_); }
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
 
 // A printer that keeps its tickets in memory.
 struct PrinterRig {

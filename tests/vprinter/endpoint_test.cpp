@@ -21,23 +21,11 @@ namespace qw77::vprinter {
 namespace {
 
 using testing::Bytes;
+using testing::TempDir;
 
 // Rounds of the printer's loop allowed for an answer: generous, so only a printer that
 // never answers fails; a silent printer is checked through its log instead of a clock.
 constexpr int kRounds = 500;
-
-class TempDir {
- public:
-  TempDir() {
-    char tmpl[] = "/tmp/qw77-vprinter-XXXXXX";
-    path_ = mkdtemp(tmpl);
-  }
-  ~TempDir() { std::filesystem::remove_all(path_); }
-  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
 
 // Opens the port the way the application's serial control does: exclusive, locked, raw.
 int OpenLikeTheApplication(const std::string& path, speed_t speed) {
