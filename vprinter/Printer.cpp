@@ -71,8 +71,21 @@ const char* SpeedName(std::uint8_t n) {
   }
 }
 
+// m xL xH yL yH of an image command.
+std::string RasterParams(std::span<const std::uint8_t> b) {
+  return "m=" + Dec(b[0]) + " xL=" + Dec(b[1]) + " xH=" + Dec(b[2]) + " yL=" + Dec(b[3]) +
+         " yH=" + Dec(b[4]);
+}
+
 int SpeedValue(std::uint8_t n) {
   return n == 0x30 ? 50 : n == 0x20 ? 80 : n == 0x10 ? 100 : 150;
+}
+
+// ticket-0007.png; a ticket too tall for one picture goes on in ticket-0007-part2.png, ...
+std::string PictureName(int ticket, const std::string& suffix, int part) {
+  char name[64];
+  std::snprintf(name, sizeof name, "ticket-%04d%s", ticket, suffix.c_str());
+  return std::string(name) + (part > 1 ? "-part" + std::to_string(part) : "") + ".png";
 }
 
 }  // namespace
@@ -115,10 +128,15 @@ class Printer::Port : public CommandSink {
     printer_.OnUnknown(source_, offset, b);
   }
   void OnTruncated(const CommandDef* def, std::size_t offset, std::span<const std::uint8_t> b,
-                   std::size_t needed) override {
-    printer_.OnTruncated(source_, def, offset, b, needed);
+                   std::size_t seen, std::size_t needed) override {
+    printer_.OnTruncated(source_, def, offset, b, seen, needed);
+  }
+  void OnOverlong(const CommandDef& def, std::size_t offset, std::span<const std::uint8_t> head,
+                  std::size_t length) override {
+    printer_.OnOverlong(source_, def, offset, head, length);
   }
   Interpreter& interp() { return interp_; }
+  const Interpreter& interp() const { return interp_; }
   Millis last_byte = 0;
 
  private:
@@ -131,7 +149,8 @@ Printer::Printer(std::shared_ptr<const Fonts> fonts, StatusModel& status, Printe
     : fonts_(fonts),
       status_(status),
       options_(std::move(options)),
-      renderer_(fonts_, options_.paper) {
+      renderer_(fonts_, options_.paper, options_.part_rows) {
+  renderer_.on_part = [this](Canvas part) { OnPart(std::move(part)); };
   ports_.push_back(std::make_unique<Port>(*this, Source::kSerial));
   ports_.push_back(std::make_unique<Port>(*this, Source::kParallel));
   ports_.push_back(std::make_unique<Port>(*this, Source::kFile));
@@ -144,6 +163,12 @@ Printer::Printer(std::shared_ptr<const Fonts> fonts, StatusModel& status, Printe
 
 Printer::~Printer() = default;
 
+std::size_t Printer::BufferedBytes() const {
+  std::size_t n = 0;
+  for (const auto& port : ports_) n += port->interp().BufferedBytes();
+  return n;
+}
+
 Printer::Port& Printer::PortFor(Source src) {
   return *ports_[static_cast<std::size_t>(src)];
 }
@@ -153,6 +178,7 @@ void Printer::Log(LogEntry entry) {
   const std::string line = entry.Format();
   if (log_file_.is_open()) log_file_ << line << '\n' << std::flush;
   if (options_.echo_log) std::cout << line << '\n' << std::flush;
+  if (log_.size() == kLogEntriesKept) log_.pop_front();
   log_.push_back(std::move(entry));
 }
 
@@ -193,7 +219,7 @@ void Printer::Tick(Millis now) {
   }
   if (now - last_activity_ < options_.idle_ms) return;
   FlushText();
-  if (renderer_.HasContent()) {
+  if (TicketInProgress()) {
     EndTicket(last_source_, "idle for " + std::to_string(options_.idle_ms) + " ms");
   }
 }
@@ -206,46 +232,85 @@ Millis Printer::NextDeadline() const {
   for (const auto& port : ports_) {
     if (port->interp().HasPending()) consider(port->last_byte + options_.idle_ms);
   }
-  if (renderer_.HasContent()) consider(last_activity_ + options_.idle_ms);
+  if (TicketInProgress()) consider(last_activity_ + options_.idle_ms);
   return next;
 }
 
 void Printer::Shutdown() {
   for (auto& port : ports_) port->interp().Finish();
   FlushText();
-  if (renderer_.HasContent()) EndTicket(last_source_, "end of session");
+  if (TicketInProgress()) EndTicket(last_source_, "end of session");
+}
+
+std::string Printer::Store(Canvas picture, const std::string& name, std::string& saved) {
+  std::string note;
+  if (!options_.out_dir.empty()) {
+    const std::string path = (std::filesystem::path(options_.out_dir) / name).string();
+    const Status written = picture.WritePng(path);
+    if (written.ok()) {
+      ticket_files_.push_back(path);
+      saved = path;
+      note = " -> " + path;
+    } else {
+      ++tickets_not_saved_;
+      note = ", NOT SAVED: " + written.message();
+      std::cerr << "qw77-vprinter: " << written.message() << "\n";
+    }
+  } else if (options_.keep_tickets) {
+    note = " (kept in memory)";
+    tickets_.push_back(std::move(picture));
+  } else {
+    note = " (not kept)";
+  }
+  return note;
+}
+
+void Printer::OnPart(Canvas part) {
+  // Blank paper fed before anything is printed makes no ticket, however much of it there is.
+  if (parts_ == 0 && !part.inked()) {
+    blank_rows_skipped_ += part.height();
+    return;
+  }
+  if (parts_ == 0) ++ticket_number_;
+  ++parts_;
+  part_rows_done_ += part.height();
+  const std::string what = "ticket " + std::to_string(ticket_number_) + " part " +
+                           std::to_string(parts_) + ", " + std::to_string(part.height()) +
+                           " dots; it goes on";
+  std::string saved;
+  const std::string note = Store(std::move(part), PictureName(ticket_number_, "", parts_), saved);
+  Log({LogEntry::kEvent, last_source_, PortFor(last_source_).interp().BytesSeen(), what, "",
+       note.substr(note.find_first_not_of(" ,"))});
+  if (on_ticket) on_ticket(saved);
 }
 
 void Printer::EndTicket(Source src, const std::string& why, const std::string& suffix) {
   Canvas page = renderer_.TakeTicket();
-  ++ticket_number_;
-  char name[64];
-  std::snprintf(name, sizeof name, "ticket-%04d%s.png", ticket_number_, suffix.c_str());
-  std::string note = why + ", " + std::to_string(page.height()) + " dots long";
-  std::string saved;
-  if (!options_.out_dir.empty()) {
-    const std::string path = (std::filesystem::path(options_.out_dir) / name).string();
-    const Status written = page.WritePng(path);
-    if (written.ok()) {
-      ticket_files_.push_back(path);
-      saved = path;
-      note += " -> " + path;
-    } else {
-      ++tickets_not_saved_;
-      note += ", NOT SAVED: " + written.message();
-      std::cerr << "qw77-vprinter: " << written.message() << "\n";
-    }
-  } else {
-    note += " (kept in memory)";
-    tickets_.push_back(std::move(page));
+  if (parts_ == 0) ++ticket_number_;
+  const int part = parts_ + 1;
+  const std::int64_t rows = part_rows_done_ + page.height();
+  std::string note = why + ", " + std::to_string(rows) + " dots long";
+  if (parts_ > 0) note += " in " + std::to_string(page.height() > 0 ? part : parts_) + " parts";
+  if (blank_rows_skipped_ > 0) {
+    note += "; " + std::to_string(blank_rows_skipped_) +
+            " dots of blank paper fed before it are not drawn";
   }
+  // The last part may be empty when the ticket ended right at a cut.
+  const bool stored = parts_ == 0 || page.height() > 0;
+  std::string saved;
+  if (stored) note += Store(std::move(page), PictureName(ticket_number_, suffix, part), saved);
   Log({LogEntry::kEvent, src, PortFor(src).interp().BytesSeen(),
        "ticket " + std::to_string(ticket_number_) + " ends", "", note});
-  if (on_ticket) on_ticket(saved);
+  parts_ = 0;
+  part_rows_done_ = 0;
+  blank_rows_skipped_ = 0;
+  if (stored && on_ticket) on_ticket(saved);
 }
 
 void Printer::OnText(Source src, std::size_t offset, std::uint8_t byte) {
-  if (!text_run_.empty() && text_source_ != src) FlushText();
+  if (!text_run_.empty() && (text_source_ != src || text_run_.size() >= kTextRunBytes)) {
+    FlushText();
+  }
   if (text_run_.empty()) {
     text_source_ = src;
     text_offset_ = offset;
@@ -260,11 +325,25 @@ void Printer::OnUnknown(Source src, std::size_t offset, std::span<const std::uin
 }
 
 void Printer::OnTruncated(Source src, const CommandDef* def, std::size_t offset,
-                          std::span<const std::uint8_t> b, std::size_t needed) {
-  std::string note = "stream ended after " + std::to_string(b.size()) + " bytes";
+                          std::span<const std::uint8_t> b, std::size_t seen, std::size_t needed) {
+  std::string note = "stream ended after " + std::to_string(seen) + " bytes";
   if (needed) note += " of " + std::to_string(needed);
   Log({LogEntry::kTruncated, src, offset, def ? def->name : "command", HexBytes(b),
        note + "; discarded"});
+}
+
+void Printer::OnOverlong(Source src, const CommandDef& def, std::size_t offset,
+                         std::span<const std::uint8_t> head, std::size_t length) {
+  LogEntry e{LogEntry::kMalformed, src, offset, def.name, "", ""};
+  const std::size_t p = def.prefix_length;
+  if (def.id == CommandId::kRasterImage && head.size() >= p + 5) {
+    e.params = RasterParams(head.subspan(p));
+    e.note = "image " + std::to_string((head[p + 1] + 256 * head[p + 2]) * 8) + "x" +
+             std::to_string(head[p + 3] + 256 * head[p + 4]) + " dots, ";
+  }
+  e.note += std::to_string(length) + " bytes, more than the " + std::to_string(kMaxCommandBytes) +
+            " a command may have; skipped, nothing printed";
+  Log(std::move(e));
 }
 
 void Printer::OnCommand(Source src, const CommandDef& def, std::size_t offset,
@@ -407,10 +486,8 @@ void Printer::OnCommand(Source src, const CommandDef& def, std::size_t offset,
       EndTicket(src, "closing feed");
       return;
     case CommandId::kRasterImage: {
-      const int m = b[p], xl = b[p + 1], xh = b[p + 2], yl = b[p + 3], yh = b[p + 4];
-      const int x = xl + 256 * xh, y = yl + 256 * yh;
-      e.params =
-          "m=" + Dec(m) + " xL=" + Dec(xl) + " xH=" + Dec(xh) + " yL=" + Dec(yl) + " yH=" + Dec(yh);
+      const int m = b[p], x = b[p + 1] + 256 * b[p + 2], y = b[p + 3] + 256 * b[p + 4];
+      e.params = RasterParams(b.subspan(p));
       const int mode = m >= '0' ? m - '0' : m;
       if (mode < 0 || mode > 3) {
         malformed("no such mode; " + Dec(x * y) + " data bytes skipped");
@@ -509,7 +586,7 @@ void Printer::OnCommand(Source src, const CommandDef& def, std::size_t offset,
 
 void Printer::SelfTest(Source src) {
   ++self_tests_;
-  if (renderer_.HasContent()) EndTicket(src, "self test starts");
+  if (TicketInProgress()) EndTicket(src, "self test starts");
   // The test page is printed with the stored settings' layout in a plain font, then the
   // settings in force come back.
   const TextSettings in_force = renderer_.text();

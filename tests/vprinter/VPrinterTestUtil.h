@@ -50,10 +50,12 @@ class TempDir {
 
 // A printer that keeps its tickets in memory.
 struct PrinterRig {
-  explicit PrinterRig(Conditions c = {}, Faults f = {}, int paper_dots = 448)
+  explicit PrinterRig(Conditions c = {}, Faults f = {}, int paper_dots = 448,
+                      int part_rows = kMaxPartRows)
       : status(c, f), printer(TestFonts(), status, [&] {
           PrinterOptions o;
           o.paper.printable_dots = paper_dots;
+          o.part_rows = part_rows;
           return o;
         }()) {
     printer.on_serial_reply = [this](std::uint8_t b) { replies.push_back(b); };

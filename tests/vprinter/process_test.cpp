@@ -1,11 +1,14 @@
 // The qw77-vprinter executable as a whole: exit status, messages, signals and the files it
 // leaves behind.
 #include <gtest/gtest.h>
+#include <png.h>
 
 #include <filesystem>
 #include <fstream>
 
 #include "tests/vprinter/ProcessRig.h"
+#include "vprinter/Canvas.h"
+#include "vprinter/Renderer.h"
 
 namespace qw77::vprinter {
 namespace {
@@ -15,6 +18,15 @@ using testing::TempDir;
 
 void WriteFile(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// The height a PNG file's header gives, -1 when it is no PNG.
+long PngHeight(const std::string& path) {
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_file(&image, path.c_str())) return -1;
+  png_image_free(&image);
+  return image.height;
 }
 
 class RenderInputTest : public ::testing::TestWithParam<const char*> {};
@@ -42,6 +54,41 @@ TEST(RenderTest, ATicketThatCannotBeSavedMakesTheStatusNonZero) {
   EXPECT_EQ(e.code, 1) << e.err;
   EXPECT_NE(e.err.find("ticket-0001.png"), std::string::npos) << e.err;
   EXPECT_NE(e.out.find("ticket: " + (dir / "out/ticket-0002.png")), std::string::npos) << e.out;
+}
+
+// Taller than a PNG may be (libpng refuses more than 1,000,000 rows): saved in numbered
+// parts, none taller than a part, together as long as the paper fed, text at both ends.
+TEST(RenderTest, AVeryTallTicketIsSavedInParts) {
+  TempDir dir;
+  const int line_feeds = 4000;  // 255 dots each
+  WriteFile(dir / "in.bin",
+            "\x1B\x33\xFF"
+            "TOP" +
+                std::string(line_feeds, '\n') + std::string("END\x1BJ\x00", 6));
+  const testing::Exit e =
+      RunVPrinter({"--render", dir / "in.bin", "--out", dir / "out", "--quiet"});
+  ASSERT_EQ(e.code, 0) << e.err;
+  std::vector<std::string> parts = {dir / "out/ticket-0001.png"};
+  for (int k = 2;
+       std::filesystem::exists(dir / ("out/ticket-0001-part" + std::to_string(k) + ".png")); ++k) {
+    parts.push_back(dir / ("out/ticket-0001-part" + std::to_string(k) + ".png"));
+  }
+  long total = 0;
+  for (const std::string& p : parts) {
+    EXPECT_NE(e.out.find("ticket: " + p + "\n"), std::string::npos) << p;
+    const long height = PngHeight(p);
+    EXPECT_GT(height, 0) << p;
+    EXPECT_LE(height, kMaxPartRows) << p;
+    total += height;
+  }
+  for (const std::string& p : {parts.front(), parts.back()}) {
+    Result<Canvas> c = Canvas::ReadPng(p);
+    ASSERT_TRUE(c) << c.status().message();
+    EXPECT_TRUE(c->inked()) << p;
+  }
+  EXPECT_GT(parts.size(), 10u);
+  // The last line's height (24) instead of its spacing: the closing feed prints it.
+  EXPECT_EQ(total, 255L * line_feeds + 24);
 }
 
 }  // namespace
