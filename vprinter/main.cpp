@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
@@ -23,6 +24,17 @@ void OnSignal(int) {
 int Fail(const std::string& why) {
   std::cerr << "qw77-vprinter: " << why << "\n";
   return 2;
+}
+
+// A folder that exists can still refuse files (permissions, a read-only or virtual file
+// system); only making one tells, and it is better told before the first ticket.
+std::string CannotWriteTo(const std::string& dir) {
+  std::string probe = (std::filesystem::path(dir) / ".qw77-vprinter-probe-XXXXXX").string();
+  const int fd = mkstemp(probe.data());
+  if (fd < 0) return std::strerror(errno);
+  close(fd);
+  unlink(probe.c_str());
+  return "";
 }
 
 // Prints a file's bytes, read in pieces so that a file of any size takes bounded memory.
@@ -84,6 +96,8 @@ int main(int argc, char** argv) {
   std::error_code ec;
   std::filesystem::create_directories(cl.out_dir, ec);
   if (ec) return Fail("cannot create " + cl.out_dir + ": " + ec.message());
+  const std::string refused = CannotWriteTo(cl.out_dir);
+  if (!refused.empty()) return Fail("cannot write to " + cl.out_dir + ": " + refused);
 
   Result<std::shared_ptr<const Fonts>> fonts = Fonts::LoadDefault();
   if (!fonts) return Fail(fonts.status().message() + " (install console-setup-linux)");

@@ -91,5 +91,29 @@ TEST(RenderTest, AVeryTallTicketIsSavedInParts) {
   EXPECT_EQ(total, 255L * line_feeds + 24);
 }
 
+class UnwritableOutTest : public ::testing::TestWithParam<bool> {};
+
+INSTANTIATE_TEST_SUITE_P(RenderAndServe, UnwritableOutTest, ::testing::Bool());
+
+// /proc exists and takes no file from anyone, root included. Neither mode starts: the
+// server never says "ready", --render draws nothing.
+TEST_P(UnwritableOutTest, RefusesToStart) {
+  TempDir dir;
+  WriteFile(dir / "in.bin", "HI\n\x1BJ\x10");
+  std::vector<std::string> args = {"--out", "/proc", "--quiet"};
+  if (GetParam()) {
+    args.insert(args.end(), {"--render", dir / "in.bin"});
+  } else {
+    args.insert(args.end(), {"--no-serial", "--parallel-socket", dir / "lpt.sock"});
+  }
+  testing::VPrinterProcess p(args);
+  const bool ready = p.WaitForLine("ready");
+  if (ready) p.Signal(SIGTERM);
+  const testing::Exit e = p.Wait();
+  EXPECT_FALSE(ready) << e.out;
+  EXPECT_EQ(e.code, 2);
+  EXPECT_NE(e.err.find("cannot write to /proc"), std::string::npos) << e.err;
+}
+
 }  // namespace
 }  // namespace qw77::vprinter
