@@ -10,6 +10,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "vprinter/CrashCleanup.h"
+
 namespace qw77::vprinter {
 namespace {
 
@@ -94,6 +96,7 @@ Result<std::unique_ptr<ParallelEndpoint>> ParallelEndpoint::Open(Printer& printe
     unlink(ep->path_.c_str());
     return Status{ErrorCode::kIo, "cannot listen on " + ep->path_ + ": " + why};
   }
+  RegisterCrashCleanup(ep->path_);
   return ep;
 }
 
@@ -101,6 +104,7 @@ ParallelEndpoint::~ParallelEndpoint() {
   for (Client& c : clients_) close(c.fd);
   if (listen_fd_ >= 0) {
     close(listen_fd_);
+    UnregisterCrashCleanup(path_);
     unlink(path_.c_str());
   }
 }

@@ -71,17 +71,12 @@ Result<std::unique_ptr<SerialEndpoint>> SerialEndpoint::Open(Printer& printer,
     cfsetospeed(&tio, B9600);
     tcsetattr(ep->slave_, TCSANOW, &tio);
   }
-  const std::string& link = ep->options_.link_path;
-  if (!link.empty()) {
-    struct stat st {};
-    if (lstat(link.c_str(), &st) == 0) {
-      if (!S_ISLNK(st.st_mode)) {
-        return Status{ErrorCode::kBusy, link + " exists and is not a symbolic link"};
-      }
-      unlink(link.c_str());
-    }
-    if (symlink(name, link.c_str()) != 0) return Errno("cannot make the link " + link);
-    ep->link_made_ = true;
+  if (!ep->options_.link_path.empty()) {
+    Result<std::unique_ptr<SerialLink>> link = SerialLink::Claim(ep->options_.link_path);
+    if (!link) return link.status();
+    ep->link_ = std::move(*link);
+    const Status pointed = ep->link_->PointAt(name);
+    if (!pointed) return pointed;
   }
   SerialEndpoint* self = ep.get();
   printer.on_serial_reply = [self](std::uint8_t byte) { self->QueueReply(byte); };
@@ -100,14 +95,6 @@ SerialEndpoint::~SerialEndpoint() {
   printer_.on_serial_reply = nullptr;
   if (master_ >= 0) close(master_);
   if (slave_ >= 0) close(slave_);
-  if (link_made_) {
-    // Only our own link is removed, never something put there since.
-    char target[256];
-    const ssize_t n = readlink(options_.link_path.c_str(), target, sizeof target - 1);
-    if (n > 0 && std::string(target, static_cast<std::size_t>(n)) == slave_path_) {
-      unlink(options_.link_path.c_str());
-    }
-  }
 }
 
 int SerialEndpoint::PacingBaud() const {
@@ -243,6 +230,12 @@ void SerialEndpoint::HangUp(const std::string& why) {
   if (slave_ >= 0) close(slave_);
   slave_ = -1;
   replies_.clear();
+  // The terminal's number is free for the next program that opens one: the link must not
+  // lead the application there.
+  if (link_) {
+    link_->Remove();
+    printer_.Note(Source::kSerial, "link " + link_->path() + " removed");
+  }
 }
 
 }  // namespace qw77::vprinter

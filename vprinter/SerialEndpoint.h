@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "vprinter/Printer.h"
+#include "vprinter/SerialLink.h"
 #include "vprinter/Status.h"
 
 namespace qw77::vprinter {
@@ -60,7 +61,7 @@ class SerialEndpoint {
   int master_ = -1;
   int slave_ = -1;  // held open so the terminal outlives the application's open and close
   std::string slave_path_;
-  bool link_made_ = false;
+  std::unique_ptr<SerialLink> link_;
   bool stalled_ = false;
   std::atomic<long> received_{0};  // read by tests and benchmarks from other threads
   Micros next_exclusive_check_ = 0;

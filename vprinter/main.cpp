@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "vprinter/CrashCleanup.h"
 #include "vprinter/Options.h"
 #include "vprinter/Server.h"
 
@@ -81,6 +82,43 @@ int Render(qw77::vprinter::Printer& printer, const std::string& path) {
   return 0;
 }
 
+// Serves the interfaces until a stopping signal.
+int Serve(qw77::vprinter::Printer& printer, qw77::vprinter::CommandLine& cl) {
+  using namespace qw77;
+  using namespace qw77::vprinter;
+  // Stopping signals stop the server (which removes its link and socket on the way out),
+  // also one that comes while the interfaces are being opened; faults remove them too.
+  Server server(printer);
+  g_server = &server;
+  struct Unhook {
+    ~Unhook() { g_server = nullptr; }
+  } unhook;
+  struct sigaction sa {};
+  sa.sa_handler = OnSignal;
+  sigemptyset(&sa.sa_mask);
+  for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaction(sig, &sa, nullptr);
+  std::signal(SIGPIPE, SIG_IGN);
+  RemoveOnCrash();
+  if (cl.serial) {
+    const Status s = server.OpenSerial(cl.serial_options);
+    if (!s) return Fail(s.message());
+    std::cout << "serial: " << server.serial()->device_path() << "\n";
+    if (!cl.serial_options.link_path.empty()) {
+      std::cout << "serial link: " << cl.serial_options.link_path << "\n";
+    }
+  }
+  if (!cl.parallel_socket.empty()) {
+    const Status s = server.OpenParallel(cl.parallel_socket);
+    if (!s) return Fail(s.message());
+    std::cout << "parallel: " << cl.parallel_socket << "\n";
+  }
+  std::cout << "status: " << printer.status().conditions().Describe() << "\n"
+            << "tickets: " << cl.out_dir << "\n"
+            << "ready" << std::endl;
+  server.Run();
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -112,32 +150,5 @@ int main(int argc, char** argv) {
 
   if (!cl.render_file.empty()) return Render(printer, cl.render_file);
 
-  Server server(printer);
-  if (cl.serial) {
-    const Status s = server.OpenSerial(cl.serial_options);
-    if (!s) return Fail(s.message());
-    std::cout << "serial: " << server.serial()->device_path() << "\n";
-    if (!cl.serial_options.link_path.empty()) {
-      std::cout << "serial link: " << cl.serial_options.link_path << "\n";
-    }
-  }
-  if (!cl.parallel_socket.empty()) {
-    const Status s = server.OpenParallel(cl.parallel_socket);
-    if (!s) return Fail(s.message());
-    std::cout << "parallel: " << cl.parallel_socket << "\n";
-  }
-  std::cout << "status: " << status.conditions().Describe() << "\n"
-            << "tickets: " << cl.out_dir << "\n"
-            << "ready" << std::endl;
-
-  g_server = &server;
-  struct sigaction sa {};
-  sa.sa_handler = OnSignal;
-  sigemptyset(&sa.sa_mask);
-  sigaction(SIGINT, &sa, nullptr);
-  sigaction(SIGTERM, &sa, nullptr);
-  std::signal(SIGPIPE, SIG_IGN);
-  server.Run();
-  g_server = nullptr;
-  return 0;
+  return Serve(printer, cl);
 }

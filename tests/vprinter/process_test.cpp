@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <signal.h>
+#include <string.h>
+
 #include <filesystem>
 #include <fstream>
 
@@ -113,6 +116,41 @@ TEST_P(UnwritableOutTest, RefusesToStart) {
   EXPECT_FALSE(ready) << e.out;
   EXPECT_EQ(e.code, 2);
   EXPECT_NE(e.err.find("cannot write to /proc"), std::string::npos) << e.err;
+}
+
+struct StopCase {
+  int sig;
+  bool crash;  // the process dies of the signal, after removing its link
+};
+
+void PrintTo(const StopCase& c, std::ostream* os) {
+  *os << strsignal(c.sig);
+}
+
+class SerialLinkStopTest : public ::testing::TestWithParam<StopCase> {};
+
+INSTANTIATE_TEST_SUITE_P(Signals, SerialLinkStopTest,
+                         ::testing::Values(StopCase{SIGINT, false}, StopCase{SIGTERM, false},
+                                           StopCase{SIGHUP, false}, StopCase{SIGABRT, true}));
+
+// However the printer ends, its link goes with it: a link left behind would lead the
+// application to whatever terminal gets that number next.
+TEST_P(SerialLinkStopTest, RemovesTheLink) {
+  TempDir dir;
+  testing::VPrinterProcess p(
+      {"--serial-link", dir / "com1", "--out", dir / "out", "--quiet", "--idle-ms", "100"});
+  ASSERT_TRUE(p.WaitForLine("ready"));
+  ASSERT_TRUE(std::filesystem::is_symlink(dir / "com1"));
+  p.Signal(GetParam().sig);
+  const testing::Exit e = p.Wait();
+  EXPECT_FALSE(e.hung);
+  if (GetParam().crash) {
+    EXPECT_EQ(e.signal, GetParam().sig) << e.err;
+  } else {
+    EXPECT_EQ(e.code, 0) << e.err;
+  }
+  EXPECT_FALSE(std::filesystem::is_symlink(dir / "com1"));
+  EXPECT_FALSE(std::filesystem::exists(dir / "com1.lock"));
 }
 
 }  // namespace
