@@ -131,7 +131,8 @@ void SerialEndpoint::Prepare(std::vector<pollfd>& fds, Micros now, Micros& wake_
   if (master_ < 0) return;
   ReleaseExclusiveMode(now, wake_at);
   short events = 0;
-  if (!stalled_) {
+  // A client that leaves replies unread gets no more requests read until it reads.
+  if (!stalled_ && replies_.size() < kMaxUnsentReplyBytes) {
     if (read_ready_at_ <= now) {
       events |= POLLIN;
     } else {
@@ -165,6 +166,8 @@ void SerialEndpoint::ReadInput(Micros now) {
   };
   cap(faults.stall_after_bytes);
   cap(faults.hang_up_after_bytes);
+  // A status request is 3 bytes and makes one reply: the replies stay within the bound.
+  want = std::min(want, kMaxUnsentReplyBytes - std::min(kMaxUnsentReplyBytes, replies_.size()));
   std::uint8_t buf[4096];
   want = std::min(want, sizeof buf);
   ssize_t n = 0;

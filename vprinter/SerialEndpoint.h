@@ -20,6 +20,10 @@ namespace qw77::vprinter {
 
 using Micros = std::int64_t;  // steady clock, microseconds
 
+// Replies a client may leave unread before the printer stops reading its requests: one
+// that never reads holds itself back instead of growing the printer's memory.
+inline constexpr std::size_t kMaxUnsentReplyBytes = 4096;
+
 struct SerialOptions {
   std::string link_path;  // a symlink to the terminal made here, if not empty
   int baud = 0;           // > 0: pace at this rate; 0: at the rate the application set
@@ -37,6 +41,7 @@ class SerialEndpoint {
   bool hung_up() const { return master_ < 0; }
   bool stalled() const { return stalled_; }
   long bytes_received() const { return received_; }
+  std::size_t unsent_bytes() const { return replies_.size(); }
   // The rate input is paced at now (bits per second), 0 when not paced.
   int PacingBaud() const;
 
