@@ -22,6 +22,16 @@ void OnSignal(int) {
   if (g_server) g_server->Stop();
 }
 
+// --render stops on a signal once no picture is half-written: at the next piece of the
+// file, or right after the picture being written is whole.
+volatile std::sig_atomic_t g_render_signal = 0;
+
+void OnRenderSignal(int sig) {
+  g_render_signal = sig;
+}
+
+struct Interrupted {};
+
 int Fail(const std::string& why) {
   std::cerr << "qw77-vprinter: " << why << "\n";
   return 2;
@@ -50,26 +60,44 @@ int Render(qw77::vprinter::Printer& printer, const std::string& path) {
     close(fd);
     return Fail("cannot read " + path + ": it is a folder, not a file");
   }
+  struct sigaction sa {};
+  sa.sa_handler = OnRenderSignal;
+  sa.sa_flags = SA_RESTART;  // a write under way goes on to its end
+  sigemptyset(&sa.sa_mask);
+  for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaction(sig, &sa, nullptr);
   printer.on_ticket = [](const std::string& saved) {
     if (!saved.empty()) std::cout << "ticket: " << saved << std::endl;
+    if (g_render_signal) throw Interrupted{};
   };
   std::vector<std::uint8_t> buf(64 * 1024);
   std::size_t done = 0;
   std::string read_error;
-  for (;;) {
-    const ssize_t n = read(fd, buf.data(), buf.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      read_error = std::strerror(errno);
-      break;
+  try {
+    while (!g_render_signal) {
+      const ssize_t n = read(fd, buf.data(), buf.size());
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) {
+        read_error = std::strerror(errno);
+        break;
+      }
+      if (n == 0) break;
+      done += static_cast<std::size_t>(n);
+      printer.Feed(Source::kFile, {buf.data(), static_cast<std::size_t>(n)}, 0);
     }
-    if (n == 0) break;
-    printer.Feed(Source::kFile, {buf.data(), static_cast<std::size_t>(n)}, 0);
-    done += static_cast<std::size_t>(n);
+    if (!g_render_signal) {
+      printer.EndOfStream(Source::kFile);
+      printer.Shutdown();
+    }
+  } catch (const Interrupted&) {
   }
   close(fd);
-  printer.EndOfStream(Source::kFile);
-  printer.Shutdown();
+  if (g_render_signal) {
+    Fail(std::string("interrupted by ") + strsignal(g_render_signal) + " with " +
+         std::to_string(done) + " bytes of " + path +
+         " read: the tickets listed are complete; the ticket in progress and the rest of the "
+         "file are not printed");
+    return 128 + g_render_signal;
+  }
   if (!read_error.empty()) {
     Fail("cannot read " + path + " after " + std::to_string(done) + " bytes: " + read_error +
          "; the rest is not printed");

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <poll.h>
 #include <signal.h>
 #include <string.h>
+#include <sys/inotify.h>
 
 #include <filesystem>
 #include <fstream>
@@ -116,6 +118,52 @@ TEST_P(UnwritableOutTest, RefusesToStart) {
   EXPECT_FALSE(ready) << e.out;
   EXPECT_EQ(e.code, 2);
   EXPECT_NE(e.err.find("cannot write to /proc"), std::string::npos) << e.err;
+}
+
+// Waits until a file whose name ends in `suffix` is made in `dir`.
+bool AwaitFileIn(const std::string& dir, const std::string& suffix, testing::VPrinterProcess& p) {
+  const int fd = inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
+  const bool watching = fd >= 0 && inotify_add_watch(fd, dir.c_str(), IN_CREATE) >= 0;
+  bool seen = false;
+  for (int i = 0; watching && !seen && i < testing::kProcessLimitMs / 100; ++i) {
+    pollfd pfd{fd, POLLIN, 0};
+    if (poll(&pfd, 1, 100) <= 0) {
+      if (kill(p.pid(), 0) != 0) break;
+      continue;
+    }
+    alignas(inotify_event) char buf[4096];
+    const ssize_t n = read(fd, buf, sizeof buf);
+    for (ssize_t at = 0; at < n;) {
+      const auto* ev = reinterpret_cast<const inotify_event*>(buf + at);
+      const std::string name = ev->len ? ev->name : "";
+      seen = seen || (name.size() > suffix.size() &&
+                      name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0);
+      at += static_cast<ssize_t>(sizeof(inotify_event) + ev->len);
+    }
+  }
+  if (fd >= 0) close(fd);
+  return seen;
+}
+
+// A stop while a picture is being written waits for it to be whole: no .part file is left,
+// every picture there is complete, and the status says the file was not printed through.
+TEST(RenderTest, ASignalLeavesNoPartialFile) {
+  TempDir dir;
+  std::filesystem::create_directories(dir / "out");
+  WriteFile(dir / "in.bin", "\x1B\x33\xFFX" + std::string(4000, '\n') + "Y");
+  testing::VPrinterProcess p({"--render", dir / "in.bin", "--out", dir / "out", "--quiet"});
+  ASSERT_TRUE(AwaitFileIn(dir / "out", ".part", p));
+  p.Signal(SIGTERM);
+  const testing::Exit e = p.Wait();
+  EXPECT_EQ(e.code, 128 + SIGTERM) << e.err;
+  EXPECT_NE(e.err.find("interrupted"), std::string::npos) << e.err;
+  int pictures = 0;
+  for (const auto& f : std::filesystem::directory_iterator(dir / "out")) {
+    EXPECT_EQ(f.path().extension(), ".png") << f.path();
+    EXPECT_GT(PngHeight(f.path()), 0) << f.path();
+    ++pictures;
+  }
+  EXPECT_GE(pictures, 1);
 }
 
 struct StopCase {
