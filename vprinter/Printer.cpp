@@ -243,6 +243,7 @@ void Printer::Shutdown() {
 }
 
 std::string Printer::Store(Canvas picture, const std::string& name, std::string& saved) {
+  if (on_picture) on_picture(picture);
   std::string note;
   if (!options_.out_dir.empty()) {
     const std::string path = (std::filesystem::path(options_.out_dir) / name).string();

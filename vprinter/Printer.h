@@ -72,6 +72,10 @@ class Printer {
   // stored (with its file, or "" when it is not in a file).
   std::function<void(const std::string&)> on_ticket;
 
+  // Called with each picture (a ticket, or a part of one too tall for one picture) before
+  // it is stored.
+  std::function<void(const Canvas&)> on_picture;
+
   // Called with each status reply to send on the serial line.
   std::function<void(std::uint8_t)> on_serial_reply;
 
