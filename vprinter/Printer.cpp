@@ -15,6 +15,8 @@ const char* SourceName(Source s) {
       return "parallel";
     case Source::kFile:
       return "file";
+    case Source::kTcp:
+      return "tcp";
   }
   return "?";
 }
@@ -154,6 +156,7 @@ Printer::Printer(std::shared_ptr<const Fonts> fonts, StatusModel& status, Printe
   ports_.push_back(std::make_unique<Port>(*this, Source::kSerial));
   ports_.push_back(std::make_unique<Port>(*this, Source::kParallel));
   ports_.push_back(std::make_unique<Port>(*this, Source::kFile));
+  ports_.push_back(std::make_unique<Port>(*this, Source::kTcp));
   if (!options_.log_path.empty()) {
     log_file_.open(options_.log_path, std::ios::out | std::ios::app);
     if (!log_file_) std::cerr << "qw77-vprinter: cannot open log " << options_.log_path << "\n";
@@ -557,7 +560,8 @@ void Printer::OnCommand(Source src, const CommandDef& def, std::size_t offset,
         malformed("no such status request");
         break;
       }
-      if (src != Source::kSerial) {
+      const auto& reply_to = src == Source::kTcp ? on_tcp_reply : on_serial_reply;
+      if (src != Source::kSerial && src != Source::kTcp) {
         e.note = "no reply channel on this interface";
         break;
       }
@@ -566,7 +570,7 @@ void Printer::OnCommand(Source src, const CommandDef& def, std::size_t offset,
         ++replies_sent_;
         e.note = "status " + Dec(n) + " answered " + Hex(*reply);
         Log(std::move(e));
-        if (on_serial_reply) on_serial_reply(*reply);
+        if (reply_to) reply_to(*reply);
         return;
       }
       e.note = "status " + Dec(n) + " NOT answered (silent)";

@@ -18,7 +18,7 @@
 
 namespace qw77::vprinter {
 
-enum class Source { kSerial, kParallel, kFile };
+enum class Source { kSerial, kParallel, kFile, kTcp };
 
 struct LogEntry {
   enum Kind { kCommand, kText, kUnknown, kMalformed, kTruncated, kEvent };
@@ -76,8 +76,9 @@ class Printer {
   // it is stored.
   std::function<void(const Canvas&)> on_picture;
 
-  // Called with each status reply to send on the serial line.
+  // Called with each status reply to send on the serial line, or on the TCP connection.
   std::function<void(std::uint8_t)> on_serial_reply;
+  std::function<void(std::uint8_t)> on_tcp_reply;
 
   // The latest kLogEntriesKept entries.
   const std::deque<LogEntry>& log() const { return log_; }

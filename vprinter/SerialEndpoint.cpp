@@ -157,15 +157,11 @@ void SerialEndpoint::Service(short revents, Micros now) {
 }
 
 void SerialEndpoint::ReadInput(Micros now) {
-  const Faults& faults = printer_.status().faults();
+  const StatusModel& status = printer_.status();
   const int baud = PacingBaud();
   // At most what the wire carries in 10 ms, so the pace stays even.
   std::size_t want = baud > 0 ? static_cast<std::size_t>(std::max(1, baud / 10 / 100)) : 4096;
-  auto cap = [&](long limit) {
-    if (limit >= 0) want = std::min<std::size_t>(want, static_cast<std::size_t>(limit - received_));
-  };
-  cap(faults.stall_after_bytes);
-  cap(faults.hang_up_after_bytes);
+  want = status.ReadAllowance(received_, want);
   // A status request is 3 bytes and makes one reply: the replies stay within the bound.
   want = std::min(want, kMaxUnsentReplyBytes - std::min(kMaxUnsentReplyBytes, replies_.size()));
   std::uint8_t buf[4096];
@@ -191,14 +187,14 @@ void SerialEndpoint::ReadInput(Micros now) {
     }
     const int replies_before = printer_.replies_sent();
     printer_.Feed(Source::kSerial, {buf, static_cast<std::size_t>(n)}, ToMillis(now));
-    if (faults.stall_after_reply && printer_.replies_sent() > replies_before) {
+    if (status.faults().stall_after_reply && printer_.replies_sent() > replies_before) {
       Stall("after its first reply");
     }
   }
-  if (faults.stall_after_bytes >= 0 && received_ >= faults.stall_after_bytes && !stalled_) {
+  if (status.StallsAt(received_) && !stalled_) {
     Stall("after " + std::to_string(received_) + " bytes");
   }
-  if (faults.hang_up_after_bytes >= 0 && received_ >= faults.hang_up_after_bytes) {
+  if (status.HangsUpAt(received_)) {
     HangUp("fault: hangs up after " + std::to_string(received_) + " bytes");
   }
 }

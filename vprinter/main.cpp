@@ -140,6 +140,11 @@ int Serve(qw77::vprinter::Printer& printer, qw77::vprinter::CommandLine& cl) {
     if (!s) return Fail(s.message());
     std::cout << "parallel: " << cl.parallel_socket << "\n";
   }
+  if (cl.tcp_port >= 0) {
+    const Status s = server.OpenTcp(cl.tcp_host, cl.tcp_port);
+    if (!s) return Fail(s.message());
+    std::cout << "tcp: " << server.tcp()->address() << "\n";
+  }
   std::cout << "status: " << printer.status().conditions().Describe() << "\n"
             << "tickets: " << cl.out_dir << "\n"
             << "ready" << std::endl;

@@ -1,7 +1,11 @@
 // Shared helpers of the virtual printer's tests.
 #pragma once
 
+#include <fcntl.h>
+#include <netinet/in.h>
 #include <stdlib.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -30,6 +34,25 @@ inline std::vector<std::uint8_t> Bytes(std::initializer_list<int> list) {
 template <std::size_t N>
 std::vector<std::uint8_t> Bytes(const char (&s)[N]) {
   return std::vector<std::uint8_t>(s, s + N - 1);
+}
+
+// A non-blocking client of the TCP endpoint, over loopback only; small buffers, so that a
+// client that does not read is soon held back.
+inline int ConnectTcp(int port) {
+  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  const int small = 8192;
+  setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+  setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &small, sizeof small);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_port = htons(static_cast<std::uint16_t>(port));
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+    close(fd);
+    return -1;
+  }
+  fcntl(fd, F_SETFL, O_NONBLOCK);
+  return fd;
 }
 
 class TempDir {

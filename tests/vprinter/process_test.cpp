@@ -166,6 +166,33 @@ TEST(RenderTest, ASignalLeavesNoPartialFile) {
   EXPECT_GE(pictures, 1);
 }
 
+// All three interfaces at once; the TCP one on a port of the system's choosing, printed on
+// its "tcp:" line, takes a ticket and answers a status request.
+TEST(TcpProcessTest, ServesBesideTheOtherInterfaces) {
+  TempDir dir;
+  testing::VPrinterProcess p({"--serial-link", dir / "com1", "--parallel-socket", dir / "lpt",
+                              "--tcp", "0", "--out", dir / "out"});
+  ASSERT_TRUE(p.WaitForLine("ready"));
+  const std::string prefix = "tcp: 127.0.0.1:";
+  const std::size_t at = p.out().find(prefix);
+  ASSERT_NE(at, std::string::npos) << p.out();
+  const int fd = testing::ConnectTcp(std::stoi(p.out().substr(at + prefix.size())));
+  ASSERT_GE(fd, 0);
+  const std::string ticket = std::string("HI\n\x1BJ\x10\x10\x04\x01", 9);
+  ASSERT_EQ(write(fd, ticket.data(), ticket.size()), ssize_t(ticket.size()));
+  pollfd pfd{fd, POLLIN, 0};
+  std::uint8_t reply = 0;
+  ASSERT_EQ(poll(&pfd, 1, testing::kProcessLimitMs), 1);
+  ASSERT_EQ(read(fd, &reply, 1), 1);
+  EXPECT_EQ(reply, 0x12);
+  close(fd);
+  p.Signal(SIGTERM);
+  const testing::Exit e = p.Wait();
+  EXPECT_EQ(e.code, 0) << e.err;
+  EXPECT_TRUE(std::filesystem::exists(dir / "out/ticket-0001.png"));
+  EXPECT_NE(e.out.find("tcp @3 ESC J n=16"), std::string::npos) << e.out;
+}
+
 struct StopCase {
   int sig;
   bool crash;  // the process dies of the signal, after removing its link

@@ -17,6 +17,7 @@ namespace qw77::vprinter {
 namespace {
 
 using testing::Bytes;
+using testing::ConnectTcp;
 using testing::TempDir;
 
 constexpr int kRounds = 500;
@@ -62,6 +63,11 @@ const EndpointCase kSerial{
     },
     Bytes({0x10, 0x04, 0x01}), [](Server& s) { return s.serial()->unsent_bytes(); }};
 
+const EndpointCase kTcp{"Tcp", [](Server& s, const TempDir&) { return s.OpenTcp("127.0.0.1", 0); },
+                        [](Server& s, const TempDir&) { return ConnectTcp(s.tcp()->port()); },
+                        Bytes({0x10, 0x04, 0x01}),
+                        [](Server& s) { return s.tcp()->unsent_bytes(); }};
+
 std::string Name(const ::testing::TestParamInfo<EndpointCase>& info) {
   return info.param.name;
 }
@@ -80,7 +86,7 @@ struct Rig {
     std::vector<int> got;
     for (int i = 0; i < kRounds && got.size() < want; ++i) {
       server.RunOnce(10000);
-      std::uint8_t buf[4096];
+      std::uint8_t buf[65536];
       const ssize_t n = read(fd, buf, sizeof buf);
       if (n == 0 || (n < 0 && errno != EAGAIN)) {
         got.push_back(-1);
@@ -103,7 +109,8 @@ struct Rig {
 
 class UnreadRepliesTest : public ::testing::TestWithParam<EndpointCase> {};
 
-INSTANTIATE_TEST_SUITE_P(Endpoints, UnreadRepliesTest, ::testing::Values(kParallel, kSerial), Name);
+INSTANTIATE_TEST_SUITE_P(Endpoints, UnreadRepliesTest, ::testing::Values(kParallel, kSerial, kTcp),
+                         Name);
 
 // The printer stops taking requests from a client that leaves its replies unread, instead
 // of keeping the replies in memory; once the client reads, every request is answered.
@@ -133,7 +140,7 @@ TEST_P(UnreadRepliesTest, HoldBackTheClientAndLoseNothing) {
 
 class SecondClientTest : public ::testing::TestWithParam<EndpointCase> {};
 
-INSTANTIATE_TEST_SUITE_P(Endpoints, SecondClientTest, ::testing::Values(kParallel), Name);
+INSTANTIATE_TEST_SUITE_P(Endpoints, SecondClientTest, ::testing::Values(kParallel, kTcp), Name);
 
 // One client at a time: a second is closed at once, with a log line, and the first goes
 // on as if nothing happened; once the first has gone, the next is served.
