@@ -4,8 +4,13 @@
 //     (bytes x 10 / baud) a real line would need;
 //  2. the printer's own time to interpret and draw that ticket, in memory and as a PNG;
 //  3. the application's CPU time during a Check Status against a silent printer (the real
-//     handler, termios control and clock; the wait must poll, not spin).
+//     handler, termios control and clock; the wait must poll, not spin);
+//  4. the peak resident memory of `qw77-vprinter --render` for a worst-case tall ticket:
+//     307,125 dots of 80 mm paper inked edge to edge, so that every band of every part is
+//     held (a part takes at most 61 MiB, within the 64 MiB a ticket may take).
 #include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -13,6 +18,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <mutex>
 #include <thread>
 
@@ -188,6 +194,49 @@ int SilentCheckFigure(const std::shared_ptr<const Fonts>& fonts) {
   return 0;
 }
 
+int MemoryFigure() {
+  const std::filesystem::path dir =
+      std::filesystem::temp_directory_path() / ("qw77-vprinter-rss-" + std::to_string(getpid()));
+  std::filesystem::create_directories(dir);
+  // 75 images of 72 x 4095 bytes, every dot black: 307,125 dots, cut into four parts.
+  const int row_bytes = 72, rows = 4095, images = 75;
+  {
+    std::ofstream f(dir / "worst.bin", std::ios::binary);
+    const std::string image = std::string("\x1Dv0\x00", 4) + char(row_bytes) + char(0) +
+                              char(rows % 256) + char(rows / 256) +
+                              std::string(static_cast<std::size_t>(row_bytes) * rows, '\xFF');
+    for (int i = 0; i < images; ++i) f << image;
+    f << std::string("\x1BJ\x00", 3);
+  }
+  const std::string exe =
+      (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "qw77-vprinter").string();
+  const std::string input = (dir / "worst.bin").string(), out = (dir / "out").string();
+  const Wall::time_point start = Wall::now();
+  const pid_t pid = fork();
+  if (pid == 0) {
+    const int null = open("/dev/null", O_WRONLY);
+    dup2(null, 1);
+    execl(exe.c_str(), exe.c_str(), "--paper", "80", "--quiet", "--render", input.c_str(), "--out",
+          out.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  int status = 0;
+  rusage usage{};
+  wait4(pid, &status, 0, &usage);
+  const double wall = Seconds(Wall::now() - start);
+  std::filesystem::remove_all(dir);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    std::fprintf(stderr, "%s --render failed (status %d)\n", exe.c_str(), status);
+    return 1;
+  }
+  std::printf("qw77-vprinter --render of a 307,125-dot ticket inked edge to edge (80 mm):\n");
+  std::printf(
+      "  peak resident memory of the process %.1f MiB (of which the ticket's part at most\n"
+      "  61 MiB), %.2f s\n",
+      static_cast<double>(usage.ru_maxrss) / 1024.0, wall);
+  return 0;
+}
+
 }  // namespace
 
 int main() {
@@ -200,5 +249,6 @@ int main() {
   if (SerialFigure(*fonts, ticket) != 0) return 1;
   std::printf("printer's own time for that ticket (%d runs):\n", 20);
   RenderFigure(*fonts, ticket);
-  return SilentCheckFigure(*fonts);
+  if (SilentCheckFigure(*fonts) != 0) return 1;
+  return MemoryFigure();
 }

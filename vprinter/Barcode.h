@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "base/Status.h"
+#include "vprinter/Status.h"
 
 namespace qw77::vprinter {
 

@@ -107,7 +107,7 @@ Match MatchCommand(std::span<const std::uint8_t> bytes, bool at_end) {
     bool known = false;
     const std::size_t length = CommandLength(*best, bytes, known);
     if (known && bytes.size() >= length) return {Match::kCommand, length, best};
-    if (!at_end) return {Match::kNeedMore, 0, best};
+    if (!at_end) return {Match::kNeedMore, 0, best, known ? length : 0};
     return {Match::kTruncated, bytes.size(), best, known ? length : 0};
   }
   const std::uint8_t b = bytes[0];

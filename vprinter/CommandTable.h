@@ -66,7 +66,8 @@ struct Match {
   } kind;
   std::size_t length = 0;
   const CommandDef* def = nullptr;
-  std::size_t needed = 0;  // kTruncated: the length the command would have had, when known
+  // kTruncated and kNeedMore: the length the command has (or would have had), when known.
+  std::size_t needed = 0;
 };
 
 // Looks at the head of `bytes`. With `at_end` no more bytes will come, so an open command

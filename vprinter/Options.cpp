@@ -25,8 +25,8 @@ std::string UsageText() {
   return R"(Usage: qw77-vprinter [options]
 
 A virtual thermal ticket printer. It listens on a pseudo-terminal (its serial port) and,
-if asked, on a Unix-domain socket (its parallel port), answers status requests, draws
-every ticket it prints as a PNG and logs every command it receives.
+if asked, on a Unix-domain socket (its parallel port) and a TCP port, answers status
+requests, draws every ticket it prints as a PNG and logs every command it receives.
 
 Interfaces:
   --serial-link PATH     also make PATH a symbolic link to the serial terminal
@@ -34,6 +34,9 @@ Interfaces:
   --no-serial            no serial interface
   --parallel-socket PATH listen for parallel-port register access on PATH
                          (the application reaches it with QW77_PORT_ACCESS=vprinter:PATH)
+  --tcp [HOST:]PORT      serve the serial line's byte stream on a TCP port, one
+                         connection at a time (HOST default 127.0.0.1, [::1] for IPv6;
+                         PORT 0 takes a free port, printed as "tcp: HOST:PORT")
   --baud N               pace serial input at N baud (default: the rate the
                          application set on the line; 10 bits per byte)
   --no-pace              take serial input as fast as it comes
@@ -56,6 +59,7 @@ Faults:
   --stall                stop reading the serial line after the first reply
   --stall-after N        stop reading the serial line after N bytes
   --hang-up-after N      close the serial line after N bytes
+                         (on TCP these three apply to each connection)
   --busy-ms N            parallel: busy for N ms after the first byte of each job
   --busy-forever         parallel: busy all the time
 
@@ -96,6 +100,28 @@ Result<CommandLine> ParseCommandLine(const std::vector<std::string>& args) {
       if (a == "--out") cl.out_dir = *v;
       if (a == "--log") cl.log_path = *v;
       if (a == "--render") cl.render_file = *v;
+    } else if (a == "--tcp") {
+      Result<std::string> v = value();
+      if (!v) return v.status();
+      if (v->empty()) return Bad("--tcp needs a non-empty value");
+      // HOST:PORT, [IPV6]:PORT or PORT alone.
+      std::string port = *v;
+      const std::size_t bracket = v->find("]:");
+      const std::size_t colon = v->rfind(':');
+      if (v->front() == '[' && bracket != std::string::npos) {
+        cl.tcp_host = v->substr(1, bracket - 1);
+        port = v->substr(bracket + 2);
+      } else if (colon != std::string::npos) {
+        cl.tcp_host = v->substr(0, colon);
+        port = v->substr(colon + 1);
+      }
+      if (cl.tcp_host.empty() ||
+          (v->front() != '[' && cl.tcp_host.find(':') != std::string::npos)) {
+        return Bad("--tcp takes [HOST:]PORT (an IPv6 address in brackets), not \"" + *v + "\"");
+      }
+      Result<long> n = Number("--tcp port", port, 0, 65535);
+      if (!n) return n.status();
+      cl.tcp_port = static_cast<int>(*n);
     } else if (a == "--paper") {
       Result<std::string> v = value();
       if (!v) return v.status();
@@ -142,8 +168,9 @@ Result<CommandLine> ParseCommandLine(const std::vector<std::string>& args) {
       return Bad("unknown option \"" + a + "\" (see --help)");
     }
   }
-  if (!cl.serial && cl.parallel_socket.empty() && cl.render_file.empty() && !cl.help) {
-    return Bad("--no-serial leaves no interface: add --parallel-socket or --render");
+  if (!cl.serial && cl.parallel_socket.empty() && cl.tcp_port < 0 && cl.render_file.empty() &&
+      !cl.help) {
+    return Bad("--no-serial leaves no interface: add --parallel-socket, --tcp or --render");
   }
   return cl;
 }

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "base/Status.h"
 #include "vprinter/Printer.h"
 #include "vprinter/SerialEndpoint.h"
+#include "vprinter/Status.h"
 #include "vprinter/StatusModel.h"
 
 namespace qw77::vprinter {
@@ -16,7 +16,9 @@ struct CommandLine {
   bool serial = true;
   SerialOptions serial_options;
   std::string parallel_socket;  // empty: no parallel interface
-  std::string render_file;      // print this file's bytes and exit
+  std::string tcp_host = "127.0.0.1";
+  int tcp_port = -1;        // -1: no TCP interface; 0: a free port
+  std::string render_file;  // print this file's bytes and exit
   std::string out_dir = "vprinter-tickets";
   std::string log_path;
   bool quiet = false;

@@ -10,6 +10,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "vprinter/CrashCleanup.h"
+
 namespace qw77::vprinter {
 namespace {
 
@@ -94,37 +96,55 @@ Result<std::unique_ptr<ParallelEndpoint>> ParallelEndpoint::Open(Printer& printe
     unlink(ep->path_.c_str());
     return Status{ErrorCode::kIo, "cannot listen on " + ep->path_ + ": " + why};
   }
+  RegisterCrashCleanup(ep->path_);
   return ep;
 }
 
 ParallelEndpoint::~ParallelEndpoint() {
-  for (Client& c : clients_) close(c.fd);
+  if (client_) close(client_->fd);
   if (listen_fd_ >= 0) {
     close(listen_fd_);
+    UnregisterCrashCleanup(path_);
     unlink(path_.c_str());
   }
 }
 
+std::size_t ParallelEndpoint::unsent_bytes() const {
+  return client_ ? client_->out.size() : 0;
+}
+
 void ParallelEndpoint::Prepare(std::vector<pollfd>& fds) {
   fds.push_back({listen_fd_, POLLIN, 0});
-  for (const Client& c : clients_) {
-    fds.push_back({c.fd, static_cast<short>(POLLIN | (c.out.empty() ? 0 : POLLOUT)), 0});
-  }
+  if (!client_) return;
+  // No more requests while the client leaves this many replies unread; a hang-up is
+  // reported all the same.
+  short events = client_->out.size() < kMaxUnsentReplyBytes ? POLLIN : 0;
+  if (!client_->out.empty()) events |= POLLOUT;
+  fds.push_back({client_->fd, events, 0});
 }
 
 void ParallelEndpoint::Accept() {
   for (;;) {
     const int fd = accept4(listen_fd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
     if (fd < 0) return;
-    clients_.push_back({fd, {}, {}});
+    if (client_) {
+      // Two programs writing the same registers would garble each other's bytes.
+      close(fd);
+      printer_.Note(Source::kParallel, "second port user refused: the port is in use");
+      continue;
+    }
+    client_ = Client{fd, {}, {}};
     printer_.Note(Source::kParallel, "port user connected");
   }
 }
 
 bool ParallelEndpoint::ServeClient(Client& c, short revents, Micros now) {
-  if (revents & POLLIN) {
+  // Each request of 3 bytes makes one reply byte: reading no more than the room left
+  // keeps the replies waiting within the bound.
+  const std::size_t room = kMaxUnsentReplyBytes - std::min(kMaxUnsentReplyBytes, c.out.size());
+  if ((revents & POLLIN) && room > 0) {
     std::uint8_t buf[4096];
-    const ssize_t n = read(c.fd, buf, sizeof buf);
+    const ssize_t n = read(c.fd, buf, std::min(sizeof buf, room));
     if (n == 0) return false;
     if (n < 0 && errno != EAGAIN && errno != EINTR) return false;
     if (n > 0) c.in.insert(c.in.end(), buf, buf + n);
@@ -167,22 +187,23 @@ bool ParallelEndpoint::ServeClient(Client& c, short revents, Micros now) {
   return true;
 }
 
+void ParallelEndpoint::Drop(const std::string& why) {
+  close(client_->fd);
+  client_.reset();
+  printer_.Note(Source::kParallel, why);
+}
+
 void ParallelEndpoint::Service(const std::vector<pollfd>& fds, Micros now) {
+  // The client first: one that has just gone makes room for one waiting to connect.
+  short revents = 0;
+  for (const pollfd& p : fds) {
+    if (client_ && p.fd == client_->fd) revents = p.revents;
+  }
+  if (client_ && revents != 0 && !ServeClient(*client_, revents, now)) {
+    Drop("port user disconnected");
+  }
   for (const pollfd& p : fds) {
     if (p.fd == listen_fd_ && (p.revents & POLLIN)) Accept();
-  }
-  for (std::size_t k = 0; k < clients_.size();) {
-    short revents = 0;
-    for (const pollfd& p : fds) {
-      if (p.fd == clients_[k].fd) revents = p.revents;
-    }
-    if (revents == 0 || ServeClient(clients_[k], revents, now)) {
-      ++k;
-      continue;
-    }
-    close(clients_[k].fd);
-    printer_.Note(Source::kParallel, "port user disconnected");
-    clients_.erase(clients_.begin() + static_cast<std::ptrdiff_t>(k));
   }
 }
 

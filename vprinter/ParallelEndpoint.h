@@ -2,11 +2,13 @@
 // port's three addresses; ParallelEndpoint carries register reads and writes over a
 // Unix-domain socket so the application can reach that port without hardware.
 //
-// Socket protocol (stream socket, one request at a time, every request answered):
+// Socket protocol (stream socket, one client at a time, every request answered):
 //   request: 3 bytes  op ('R' read or 'W' write), register (0 data, 1 status, 2 control),
 //            value (written value; 0 for a read)
 //   reply:   1 byte   the register's value for 'R', the value written for 'W'
-// A malformed request closes that connection.
+// A malformed request closes that connection. A second client while one is connected is
+// closed at once (a port has one user); a client that leaves kMaxUnsentReplyBytes replies
+// unread gets no more requests read until it reads.
 #pragma once
 
 #include <poll.h>
@@ -17,9 +19,9 @@
 #include <string>
 #include <vector>
 
-#include "base/Status.h"
 #include "vprinter/Printer.h"
 #include "vprinter/SerialEndpoint.h"
+#include "vprinter/Status.h"
 
 namespace qw77::vprinter {
 
@@ -58,6 +60,7 @@ class ParallelEndpoint {
 
   const std::string& path() const { return path_; }
   ParallelPort& port() { return port_; }
+  std::size_t unsent_bytes() const;
 
   void Prepare(std::vector<pollfd>& fds);
   void Service(const std::vector<pollfd>& fds, Micros now);
@@ -72,12 +75,13 @@ class ParallelEndpoint {
       : printer_(printer), path_(std::move(path)), port_(printer.status()) {}
   void Accept();
   bool ServeClient(Client& c, short revents, Micros now);  // false: drop the client
+  void Drop(const std::string& why);
 
   Printer& printer_;
   std::string path_;
   ParallelPort port_;
   int listen_fd_ = -1;
-  std::vector<Client> clients_;
+  std::optional<Client> client_;
 };
 
 }  // namespace qw77::vprinter

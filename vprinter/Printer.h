@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -17,7 +18,7 @@
 
 namespace qw77::vprinter {
 
-enum class Source { kSerial, kParallel, kFile };
+enum class Source { kSerial, kParallel, kFile, kTcp };
 
 struct LogEntry {
   enum Kind { kCommand, kText, kUnknown, kMalformed, kTruncated, kEvent };
@@ -34,11 +35,18 @@ using Millis = std::int64_t;  // a steady clock reading, supplied by the caller
 
 struct PrinterOptions {
   Paper paper;
-  std::string out_dir;    // where tickets go; empty: kept in memory only
-  std::string log_path;   // empty: no log file
-  bool echo_log = false;  // also write each log line to stdout
-  Millis idle_ms = 2000;  // quiet time that ends a ticket or an unfinished command
+  std::string out_dir;           // where tickets go; empty: kept in memory only
+  bool keep_tickets = true;      // with no out_dir: false draws each ticket and drops it
+  std::string log_path;          // empty: no log file
+  bool echo_log = false;         // also write each log line to stdout
+  Millis idle_ms = 2000;         // quiet time that ends a ticket or an unfinished command
+  int part_rows = kMaxPartRows;  // a taller ticket is saved in parts of this many dots
 };
+
+// The log entries kept in memory (the log file and the echo get every one).
+inline constexpr std::size_t kLogEntriesKept = 10000;
+// Longest run of text bytes on one log line; a longer run continues on the next.
+inline constexpr std::size_t kTextRunBytes = 256;
 
 class Printer {
  public:
@@ -60,17 +68,28 @@ class Printer {
   // Records something that happened on an interface (a fault taking effect, a client).
   void Note(Source source, std::string what);
 
-  // Called after each ticket has ended (with its file, or "" when kept in memory).
+  // Called after each ticket, and each part of a ticket too tall for one picture, is
+  // stored (with its file, or "" when it is not in a file).
   std::function<void(const std::string&)> on_ticket;
 
-  // Called with each status reply to send on the serial line.
-  std::function<void(std::uint8_t)> on_serial_reply;
+  // Called with each picture (a ticket, or a part of one too tall for one picture) before
+  // it is stored.
+  std::function<void(const Canvas&)> on_picture;
 
-  const std::vector<LogEntry>& log() const { return log_; }
+  // Called with each status reply to send on the serial line, or on the TCP connection.
+  std::function<void(std::uint8_t)> on_serial_reply;
+  std::function<void(std::uint8_t)> on_tcp_reply;
+
+  // The latest kLogEntriesKept entries.
+  const std::deque<LogEntry>& log() const { return log_; }
   const std::vector<std::string>& ticket_files() const { return ticket_files_; }
   const std::vector<Canvas>& tickets() const { return tickets_; }  // kept when no out_dir
   const TextSettings& stored_settings() const { return stored_; }
   const TextSettings& settings() const { return renderer_.text(); }
+  // Tickets (or parts of them) whose picture could not be written.
+  int tickets_not_saved() const { return tickets_not_saved_; }
+  // Bytes the interfaces' interpreters hold for commands not yet complete.
+  std::size_t BufferedBytes() const;
   int replies_sent() const { return replies_sent_; }
   int self_tests() const { return self_tests_; }
   StatusModel& status() { return status_; }
@@ -84,11 +103,18 @@ class Printer {
   void OnText(Source src, std::size_t offset, std::uint8_t byte);
   void OnUnknown(Source src, std::size_t offset, std::span<const std::uint8_t> b);
   void OnTruncated(Source src, const CommandDef* def, std::size_t offset,
-                   std::span<const std::uint8_t> b, std::size_t needed);
+                   std::span<const std::uint8_t> b, std::size_t seen, std::size_t needed);
+  void OnOverlong(Source src, const CommandDef& def, std::size_t offset,
+                  std::span<const std::uint8_t> head, std::size_t length);
 
   void Log(LogEntry entry);
   void FlushText();
+  bool TicketInProgress() const { return renderer_.HasContent() || parts_ > 0; }
   void EndTicket(Source src, const std::string& why, const std::string& suffix = "");
+  void OnPart(Canvas part);
+  // Writes (or keeps) one picture of the current ticket; returns the log's note on it and
+  // sets `saved` to its file when it was written.
+  std::string Store(Canvas picture, const std::string& name, std::string& saved);
   void SelfTest(Source src);
   Port& PortFor(Source src);
 
@@ -98,11 +124,17 @@ class Printer {
   Renderer renderer_;
   TextSettings stored_;
   std::vector<std::unique_ptr<Port>> ports_;
-  std::vector<LogEntry> log_;
+  std::deque<LogEntry> log_;
   std::ofstream log_file_;
   std::vector<std::string> ticket_files_;
   std::vector<Canvas> tickets_;
   int ticket_number_ = 0;
+  int tickets_not_saved_ = 0;
+  // The ticket in progress: parts handed out so far, their rows, and blank paper fed
+  // before anything was printed that filled whole parts and was not drawn.
+  int parts_ = 0;
+  std::int64_t part_rows_done_ = 0;
+  std::int64_t blank_rows_skipped_ = 0;
   int replies_sent_ = 0;
   int self_tests_ = 0;
   Millis last_activity_ = 0;

@@ -6,7 +6,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "base/Status.h"
+#include "vprinter/Status.h"
 
 namespace qw77::vprinter {
 

@@ -36,11 +36,25 @@ std::uint8_t InkForDensity(int density) {
   return static_cast<std::uint8_t>(std::clamp(40 - 6 * density, 0, 170));
 }
 
-Renderer::Renderer(std::shared_ptr<const Fonts> fonts, Paper paper)
-    : fonts_(std::move(fonts)), paper_(paper), page_(paper.Width()) {}
+Renderer::Renderer(std::shared_ptr<const Fonts> fonts, Paper paper, int part_rows)
+    : fonts_(std::move(fonts)),
+      paper_(paper),
+      part_rows_(std::clamp(part_rows, kMinPartRows, kMaxPartRows)),
+      page_(paper.Width()) {}
 
-int Renderer::LineWidth() const {
-  return line_x_;
+void Renderer::MakeRoom(int rows) {
+  if (y_ == 0 || y_ + rows <= part_rows_) return;
+  Canvas part = std::move(page_);
+  part.Grow(y_);
+  page_ = Canvas(paper_.Width());
+  y_ = 0;
+  if (on_part) on_part(std::move(part));
+}
+
+int Renderer::LineHeight() const {
+  int height = 0;
+  for (const Glyph& g : line_) height = std::max(height, g.font->height() * g.height_mul);
+  return height;
 }
 
 void Renderer::PutChar(char32_t cp) {
@@ -80,8 +94,8 @@ void Renderer::DrawGlyph(const Glyph& g, int baseline) {
 }
 
 void Renderer::PrintLine() {
-  int height = 0;
-  for (const Glyph& g : line_) height = std::max(height, g.font->height() * g.height_mul);
+  const int height = LineHeight();
+  MakeRoom(std::max(text_.line_spacing, height));
   for (const Glyph& g : line_) DrawGlyph(g, y_ + height);
   y_ += std::max(text_.line_spacing, height);
   page_.Grow(y_);
@@ -94,9 +108,9 @@ void Renderer::LineFeed() {
 }
 
 void Renderer::Feed(int dots) {
+  const int height = LineHeight();
+  MakeRoom(height + dots);
   if (!line_.empty()) {
-    int height = 0;
-    for (const Glyph& g : line_) height = std::max(height, g.font->height() * g.height_mul);
     for (const Glyph& g : line_) DrawGlyph(g, y_ + height);
     y_ += height;
     line_.clear();
@@ -114,7 +128,9 @@ int Renderer::PrintRaster(int width_bytes, int rows, int mode, std::span<const s
   const int right_edge = paper_.Side() + paper_.printable_dots;
   const std::uint8_t ink = InkForDensity(text_.density);
   int clipped = 0;
+  // Row by row, so that an image taller than a part is split between parts.
   for (int r = 0; r < rows; ++r) {
+    MakeRoom(sy);
     for (int c = 0; c < width_bytes * 8; ++c) {
       const std::size_t at = static_cast<std::size_t>(r) * static_cast<std::size_t>(width_bytes) +
                              static_cast<std::size_t>(c / 8);
@@ -122,15 +138,15 @@ int Renderer::PrintRaster(int width_bytes, int rows, int mode, std::span<const s
       for (int dy = 0; dy < sy; ++dy) {
         for (int dx = 0; dx < sx; ++dx) {
           const int x = left + c * sx + dx;
-          if (x < right_edge) page_.Mark(x, y_ + r * sy + dy, ink);
+          if (x < right_edge) page_.Mark(x, y_ + dy, ink);
         }
       }
     }
+    y_ += sy;
+    page_.Grow(y_);
   }
   const int drawn_width = width_bytes * 8 * sx;
   if (left + drawn_width > right_edge) clipped = left + drawn_width - right_edge;
-  y_ += rows * sy;
-  page_.Grow(y_);
   return clipped;
 }
 
@@ -148,6 +164,9 @@ Result<int> Renderer::PrintBarcode(const BarcodeSymbol& symbol) {
   }
   const std::uint8_t ink = InkForDensity(text_.density);
   const PsfFont& hri_font = fonts_->a;
+  const int text_rows = hri_font.height() + 4;
+  MakeRoom(barcode_.height +
+           text_rows * ((barcode_.text_position & 1) + (barcode_.text_position >> 1)));
   auto draw_text = [&](int top) {
     const int text_w = static_cast<int>(symbol.text.size()) * hri_font.width();
     int x0 = paper_.Side() + text_.left_margin + (modules * module - text_w) / 2;
@@ -160,7 +179,7 @@ Result<int> Renderer::PrintBarcode(const BarcodeSymbol& symbol) {
       }
       x0 += hri_font.width();
     }
-    y_ += hri_font.height() + 4;
+    y_ += text_rows;
   };
   if (barcode_.text_position & 1) draw_text(y_);
   const int left = paper_.Side() + text_.left_margin + kQuietModules * module;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -51,12 +52,28 @@ struct Paper {
   int Side() const { return (Width() - printable_dots) / 2; }
 };
 
+// A ticket is drawn in parts of at most this many dot rows (12.5 m of paper); a longer one
+// is handed out part by part as it is printed. With the picture held in bands, one part of
+// 80 mm paper takes at most 391 bands of 256 x 640 dots: 61 MiB, within kTicketMemoryBytes.
+inline constexpr int kMaxPartRows = 100000;
+inline constexpr std::size_t kTicketMemoryBytes = std::size_t{64} << 20;
+static_assert((kMaxPartRows + Canvas::kBandRows - 1) / Canvas::kBandRows *
+                  std::size_t{Canvas::kBandRows} * 640 <=
+              kTicketMemoryBytes);
+// The tallest single step of drawing (a barcode of 255 dots with its text above and below);
+// a part is never made shorter than this.
+inline constexpr int kMinPartRows = 512;
+
 // The grey of a burnt dot at a print density: darker as the density rises.
 std::uint8_t InkForDensity(int density);
 
 class Renderer {
  public:
-  Renderer(std::shared_ptr<const Fonts> fonts, Paper paper);
+  Renderer(std::shared_ptr<const Fonts> fonts, Paper paper, int part_rows = kMaxPartRows);
+
+  // Called with each full part of a ticket taller than the part height, as soon as nothing
+  // more can be drawn on it. The rest of the ticket continues on a fresh strip.
+  std::function<void(Canvas)> on_part;
 
   TextSettings& text() { return text_; }
   const TextSettings& text() const { return text_; }
@@ -74,11 +91,10 @@ class Renderer {
   // Draws a barcode at the left margin with quiet zones; fails when it cannot fit.
   Result<int> PrintBarcode(const BarcodeSymbol& symbol);
 
+  // Something drawn or waiting in the line buffer, on the strip not yet handed out.
   bool HasContent() const { return !line_.empty() || page_.inked(); }
-  bool LineEmpty() const { return line_.empty(); }
   // Ends the ticket: prints a pending line and hands over the paper, starting a new one.
   Canvas TakeTicket();
-  int CursorY() const { return y_; }
 
  private:
   struct Glyph {
@@ -90,11 +106,15 @@ class Renderer {
     std::uint8_t ink;
   };
   void PrintLine();
-  int LineWidth() const;
+  // Hands out the strip above the cursor as a part if `rows` more would make it taller than
+  // a part. Everything drawn so far lies above the cursor, so the cut splits nothing.
+  void MakeRoom(int rows);
+  int LineHeight() const;
   void DrawGlyph(const Glyph& g, int baseline);
 
   std::shared_ptr<const Fonts> fonts_;
   Paper paper_;
+  int part_rows_;
   TextSettings text_;
   BarcodeSettings barcode_;
   Canvas page_;

@@ -71,17 +71,12 @@ Result<std::unique_ptr<SerialEndpoint>> SerialEndpoint::Open(Printer& printer,
     cfsetospeed(&tio, B9600);
     tcsetattr(ep->slave_, TCSANOW, &tio);
   }
-  const std::string& link = ep->options_.link_path;
-  if (!link.empty()) {
-    struct stat st {};
-    if (lstat(link.c_str(), &st) == 0) {
-      if (!S_ISLNK(st.st_mode)) {
-        return Status{ErrorCode::kBusy, link + " exists and is not a symbolic link"};
-      }
-      unlink(link.c_str());
-    }
-    if (symlink(name, link.c_str()) != 0) return Errno("cannot make the link " + link);
-    ep->link_made_ = true;
+  if (!ep->options_.link_path.empty()) {
+    Result<std::unique_ptr<SerialLink>> link = SerialLink::Claim(ep->options_.link_path);
+    if (!link) return link.status();
+    ep->link_ = std::move(*link);
+    const Status pointed = ep->link_->PointAt(name);
+    if (!pointed) return pointed;
   }
   SerialEndpoint* self = ep.get();
   printer.on_serial_reply = [self](std::uint8_t byte) { self->QueueReply(byte); };
@@ -100,14 +95,6 @@ SerialEndpoint::~SerialEndpoint() {
   printer_.on_serial_reply = nullptr;
   if (master_ >= 0) close(master_);
   if (slave_ >= 0) close(slave_);
-  if (link_made_) {
-    // Only our own link is removed, never something put there since.
-    char target[256];
-    const ssize_t n = readlink(options_.link_path.c_str(), target, sizeof target - 1);
-    if (n > 0 && std::string(target, static_cast<std::size_t>(n)) == slave_path_) {
-      unlink(options_.link_path.c_str());
-    }
-  }
 }
 
 int SerialEndpoint::PacingBaud() const {
@@ -144,7 +131,8 @@ void SerialEndpoint::Prepare(std::vector<pollfd>& fds, Micros now, Micros& wake_
   if (master_ < 0) return;
   ReleaseExclusiveMode(now, wake_at);
   short events = 0;
-  if (!stalled_) {
+  // A client that leaves replies unread gets no more requests read until it reads.
+  if (!stalled_ && replies_.size() < kMaxUnsentReplyBytes) {
     if (read_ready_at_ <= now) {
       events |= POLLIN;
     } else {
@@ -169,15 +157,13 @@ void SerialEndpoint::Service(short revents, Micros now) {
 }
 
 void SerialEndpoint::ReadInput(Micros now) {
-  const Faults& faults = printer_.status().faults();
+  const StatusModel& status = printer_.status();
   const int baud = PacingBaud();
   // At most what the wire carries in 10 ms, so the pace stays even.
   std::size_t want = baud > 0 ? static_cast<std::size_t>(std::max(1, baud / 10 / 100)) : 4096;
-  auto cap = [&](long limit) {
-    if (limit >= 0) want = std::min<std::size_t>(want, static_cast<std::size_t>(limit - received_));
-  };
-  cap(faults.stall_after_bytes);
-  cap(faults.hang_up_after_bytes);
+  want = status.ReadAllowance(received_, want);
+  // A status request is 3 bytes and makes one reply: the replies stay within the bound.
+  want = std::min(want, kMaxUnsentReplyBytes - std::min(kMaxUnsentReplyBytes, replies_.size()));
   std::uint8_t buf[4096];
   want = std::min(want, sizeof buf);
   ssize_t n = 0;
@@ -201,14 +187,14 @@ void SerialEndpoint::ReadInput(Micros now) {
     }
     const int replies_before = printer_.replies_sent();
     printer_.Feed(Source::kSerial, {buf, static_cast<std::size_t>(n)}, ToMillis(now));
-    if (faults.stall_after_reply && printer_.replies_sent() > replies_before) {
+    if (status.faults().stall_after_reply && printer_.replies_sent() > replies_before) {
       Stall("after its first reply");
     }
   }
-  if (faults.stall_after_bytes >= 0 && received_ >= faults.stall_after_bytes && !stalled_) {
+  if (status.StallsAt(received_) && !stalled_) {
     Stall("after " + std::to_string(received_) + " bytes");
   }
-  if (faults.hang_up_after_bytes >= 0 && received_ >= faults.hang_up_after_bytes) {
+  if (status.HangsUpAt(received_)) {
     HangUp("fault: hangs up after " + std::to_string(received_) + " bytes");
   }
 }
@@ -243,6 +229,12 @@ void SerialEndpoint::HangUp(const std::string& why) {
   if (slave_ >= 0) close(slave_);
   slave_ = -1;
   replies_.clear();
+  // The terminal's number is free for the next program that opens one: the link must not
+  // lead the application there.
+  if (link_) {
+    link_->Remove();
+    printer_.Note(Source::kSerial, "link " + link_->path() + " removed");
+  }
 }
 
 }  // namespace qw77::vprinter

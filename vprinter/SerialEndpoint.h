@@ -12,12 +12,17 @@
 #include <string>
 #include <vector>
 
-#include "base/Status.h"
 #include "vprinter/Printer.h"
+#include "vprinter/SerialLink.h"
+#include "vprinter/Status.h"
 
 namespace qw77::vprinter {
 
 using Micros = std::int64_t;  // steady clock, microseconds
+
+// Replies a client may leave unread before the printer stops reading its requests: one
+// that never reads holds itself back instead of growing the printer's memory.
+inline constexpr std::size_t kMaxUnsentReplyBytes = 4096;
 
 struct SerialOptions {
   std::string link_path;  // a symlink to the terminal made here, if not empty
@@ -36,6 +41,7 @@ class SerialEndpoint {
   bool hung_up() const { return master_ < 0; }
   bool stalled() const { return stalled_; }
   long bytes_received() const { return received_; }
+  std::size_t unsent_bytes() const { return replies_.size(); }
   // The rate input is paced at now (bits per second), 0 when not paced.
   int PacingBaud() const;
 
@@ -60,7 +66,7 @@ class SerialEndpoint {
   int master_ = -1;
   int slave_ = -1;  // held open so the terminal outlives the application's open and close
   std::string slave_path_;
-  bool link_made_ = false;
+  std::unique_ptr<SerialLink> link_;
   bool stalled_ = false;
   std::atomic<long> received_{0};  // read by tests and benchmarks from other threads
   Micros next_exclusive_check_ = 0;

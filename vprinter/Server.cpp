@@ -21,6 +21,7 @@ Server::Server(Printer& printer) : printer_(printer) {
 }
 
 Server::~Server() {
+  tcp_.reset();
   parallel_.reset();
   serial_.reset();
   for (int fd : wake_) {
@@ -39,6 +40,13 @@ Status Server::OpenParallel(const std::string& socket_path) {
   Result<std::unique_ptr<ParallelEndpoint>> ep = ParallelEndpoint::Open(printer_, socket_path);
   if (!ep) return ep.status();
   parallel_ = std::move(*ep);
+  return Status::Ok();
+}
+
+Status Server::OpenTcp(const std::string& host, int port) {
+  Result<std::unique_ptr<TcpEndpoint>> ep = TcpEndpoint::Open(printer_, host, port);
+  if (!ep) return ep.status();
+  tcp_ = std::move(*ep);
   return Status::Ok();
 }
 
@@ -72,6 +80,7 @@ bool Server::RunOnce(Micros max_wait_us) {
   if (serial_) serial_->Prepare(fds, now, wake_at);
   const bool serial_polled = fds.size() > serial_at;
   if (parallel_) parallel_->Prepare(fds);
+  if (tcp_) tcp_->Prepare(fds);
 
   const Micros wait_us = std::max<Micros>(0, wake_at - now);
   const int timeout_ms = static_cast<int>(std::min<Micros>((wait_us + 999) / 1000, INT_MAX));
@@ -89,6 +98,7 @@ bool Server::RunOnce(Micros max_wait_us) {
   }
   if (serial_) serial_->Service(serial_polled ? fds[serial_at].revents : 0, now);
   if (parallel_) parallel_->Service(fds, now);
+  if (tcp_) tcp_->Service(fds, now);
   printer_.Tick(now / 1000);
   return took_input;
 }

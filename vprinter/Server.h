@@ -1,4 +1,4 @@
-// The printer's one thread: waits on both interfaces and on the idle timer, and serves
+// The printer's one thread: waits on its interfaces and on the idle timer, and serves
 // whatever is ready. Stop() may be called from another thread or a signal handler.
 #pragma once
 
@@ -8,6 +8,7 @@
 #include "vprinter/ParallelEndpoint.h"
 #include "vprinter/Printer.h"
 #include "vprinter/SerialEndpoint.h"
+#include "vprinter/TcpEndpoint.h"
 
 namespace qw77::vprinter {
 
@@ -22,8 +23,10 @@ class Server {
 
   Status OpenSerial(SerialOptions options);
   Status OpenParallel(const std::string& socket_path);
+  Status OpenTcp(const std::string& host, int port);
   SerialEndpoint* serial() { return serial_.get(); }
   ParallelEndpoint* parallel() { return parallel_.get(); }
+  TcpEndpoint* tcp() { return tcp_.get(); }
 
   // Serves until Stop(); then ends the ticket in progress.
   void Run();
@@ -37,6 +40,7 @@ class Server {
   Printer& printer_;
   std::unique_ptr<SerialEndpoint> serial_;
   std::unique_ptr<ParallelEndpoint> parallel_;
+  std::unique_ptr<TcpEndpoint> tcp_;
   int wake_[2] = {-1, -1};
   std::atomic<bool> stop_{false};
   std::atomic<bool> drain_{false};

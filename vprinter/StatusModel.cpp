@@ -1,5 +1,7 @@
 #include "vprinter/StatusModel.h"
 
+#include <algorithm>
+
 namespace qw77::vprinter {
 namespace {
 
@@ -71,6 +73,14 @@ std::optional<std::uint8_t> StatusModel::AnswerRequest(int n) {
   }
   ++requests_answered_;
   return SerialReply(n);
+}
+
+std::size_t StatusModel::ReadAllowance(long received, std::size_t want) const {
+  for (long limit : {faults_.stall_after_bytes, faults_.hang_up_after_bytes}) {
+    if (limit >= 0)
+      want = std::min<std::size_t>(want, static_cast<std::size_t>(std::max(0L, limit - received)));
+  }
+  return want;
 }
 
 std::uint8_t StatusModel::ParallelStatus(bool busy) const {

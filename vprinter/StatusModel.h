@@ -2,6 +2,7 @@
 // Pure rules: the endpoints ask it what to answer and when to stop.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -47,6 +48,17 @@ class StatusModel {
   // Counts a request and says what to send back: nothing while the printer plays silent.
   std::optional<std::uint8_t> AnswerRequest(int n);
   int requests_seen() const { return requests_seen_; }
+
+  // The faults that go by the bytes a stream has taken (the serial line, or one TCP
+  // connection): how many of `want` bytes it may read now, so that no limit is passed, and
+  // whether it stalls or hangs up once it has taken `received`.
+  std::size_t ReadAllowance(long received, std::size_t want) const;
+  bool StallsAt(long received) const {
+    return faults_.stall_after_bytes >= 0 && received >= faults_.stall_after_bytes;
+  }
+  bool HangsUpAt(long received) const {
+    return faults_.hang_up_after_bytes >= 0 && received >= faults_.hang_up_after_bytes;
+  }
 
   // The parallel status register. Only one condition can show at a time on the four
   // status lines; the most serious one wins.

@@ -1,8 +1,15 @@
 // Shared helpers of the virtual printer's tests.
 #pragma once
 
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <stdlib.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -29,12 +36,49 @@ std::vector<std::uint8_t> Bytes(const char (&s)[N]) {
   return std::vector<std::uint8_t>(s, s + N - 1);
 }
 
+// A non-blocking client of the TCP endpoint, over loopback only; small buffers, so that a
+// client that does not read is soon held back.
+inline int ConnectTcp(int port) {
+  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  const int small = 8192;
+  setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+  setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &small, sizeof small);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_port = htons(static_cast<std::uint16_t>(port));
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+    close(fd);
+    return -1;
+  }
+  fcntl(fd, F_SETFL, O_NONBLOCK);
+  return fd;
+}
+
+class TempDir {
+ public:
+  TempDir() {
+    char tmpl[] = "/tmp/qw77-vprinter-XXXXXX";
+    path_ = mkdtemp(tmpl);
+  }
+  ~TempDir() { std::filesystem::remove_all(path_); }
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
 // A printer that keeps its tickets in memory.
 struct PrinterRig {
-  explicit PrinterRig(Conditions c = {}, Faults f = {}, int paper_dots = 448)
+  explicit PrinterRig(Conditions c = {}, Faults f = {}, int paper_dots = 448,
+                      int part_rows = kMaxPartRows)
       : status(c, f), printer(TestFonts(), status, [&] {
           PrinterOptions o;
           o.paper.printable_dots = paper_dots;
+          o.part_rows = part_rows;
           return o;
         }()) {
     printer.on_serial_reply = [this](std::uint8_t b) { replies.push_back(b); };

@@ -21,23 +21,11 @@ namespace qw77::vprinter {
 namespace {
 
 using testing::Bytes;
+using testing::TempDir;
 
 // Rounds of the printer's loop allowed for an answer: generous, so only a printer that
 // never answers fails; a silent printer is checked through its log instead of a clock.
 constexpr int kRounds = 500;
-
-class TempDir {
- public:
-  TempDir() {
-    char tmpl[] = "/tmp/qw77-vprinter-XXXXXX";
-    path_ = mkdtemp(tmpl);
-  }
-  ~TempDir() { std::filesystem::remove_all(path_); }
-  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
 
 // Opens the port the way the application's serial control does: exclusive, locked, raw.
 int OpenLikeTheApplication(const std::string& path, speed_t speed) {
@@ -133,9 +121,11 @@ TEST(SerialEndpointTest, HangsUpAfterTheGivenBytes) {
   s.ServeUntil([&] { return s.server.serial()->hung_up(); });
   ASSERT_TRUE(s.server.serial()->hung_up());
   EXPECT_EQ(s.server.serial()->bytes_received(), 5);
-  // The application sees the line gone.
+  // The application sees the line gone, and the link no longer leads to the terminal,
+  // whose number the system may give to another program.
   EXPECT_LT(write(fd, "X", 1), 1);
   close(fd);
+  EXPECT_FALSE(std::filesystem::is_symlink(s.dir / "com1"));
 }
 
 TEST(SerialEndpointTest, StallStopsReadingAfterTheFirstReply) {
@@ -158,6 +148,29 @@ TEST(SerialEndpointTest, RefusesToReplaceSomethingThatIsNotALink) {
   const Status s = server.OpenSerial({dir / "com1", 0, true});
   EXPECT_FALSE(s.ok());
   EXPECT_TRUE(std::filesystem::is_regular_file(dir / "com1"));
+}
+
+TEST(SerialEndpointTest, RefusesALinkThatALivePrinterOwns) {
+  SerialRig first;
+  testing::PrinterRig rig;
+  Server second(rig.printer);
+  const Status s = second.OpenSerial({first.dir / "com1", 0, true});
+  EXPECT_EQ(s.code(), ErrorCode::kBusy) << s.message();
+  EXPECT_NE(s.message().find("another printer"), std::string::npos) << s.message();
+  EXPECT_EQ(std::filesystem::read_symlink(first.dir / "com1"),
+            first.server.serial()->device_path());
+}
+
+// A printer that was killed leaves its link (and its lock file) behind, owned by nobody.
+TEST(SerialEndpointTest, TakesOverALinkLeftByAPrinterThatIsGone) {
+  TempDir dir;
+  std::filesystem::create_symlink("/dev/pts/999999", dir / "com1");
+  { std::ofstream(dir / "com1.lock") << "1\n"; }
+  testing::PrinterRig rig;
+  Server server(rig.printer);
+  const Status s = server.OpenSerial({dir / "com1", 0, true});
+  ASSERT_TRUE(s.ok()) << s.message();
+  EXPECT_EQ(std::filesystem::read_symlink(dir / "com1"), server.serial()->device_path());
 }
 
 struct ParallelRig {

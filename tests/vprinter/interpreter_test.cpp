@@ -167,6 +167,39 @@ TEST_P(TruncatedTest, EndOfStreamLogsTheOpenCommand) {
   EXPECT_TRUE(rig.printer.tickets().empty()) << "nothing may be printed";
 }
 
+// An image of 256 x 8192 bytes (2 MiB): more than a command may hold. It is logged and its
+// bytes are passed over as they come, without being held; the stream stays in step.
+TEST(InterpreterTest, AnOverlongCommandIsSkippedWithoutBeingHeld) {
+  PrinterRig rig;
+  const std::size_t data = 256u * 8192u;
+  rig.Feed(Bytes({0x1D, 0x76, 0x30, 0x00, 0x00, 0x01, 0x00, 0x20}));
+  std::size_t most_held = 0;
+  const std::vector<std::uint8_t> piece(4096, 0xFF);
+  for (std::size_t sent = 0; sent < data; sent += piece.size()) {
+    rig.Feed(piece);
+    most_held = std::max(most_held, rig.printer.BufferedBytes());
+  }
+  rig.Feed(Bytes("OK\n"));
+  EXPECT_LT(most_held, kMaxCommandBytes);
+  // A second one that the stream ends inside; the next byte starts afresh.
+  rig.Feed(Bytes({0x1D, 0x76, 0x30, 0x00, 0x00, 0x01, 0x00, 0x20, 0x01, 0x02}));
+  rig.printer.EndOfStream(Source::kSerial);
+  rig.Feed(Bytes("GO\n"));
+  rig.printer.Shutdown();
+  std::vector<std::string> lines;
+  for (const LogEntry& e : rig.Commands()) lines.push_back(e.Format());
+  ASSERT_EQ(lines.size(), 7u);
+  EXPECT_EQ(lines[0],
+            "serial @0 MALFORMED GS v 0 m=0 xL=0 xH=1 yL=0 yH=32  : image 2048x8192 dots, 2097160 "
+            "bytes, more than the 1048576 a command may have; skipped, nothing printed");
+  EXPECT_EQ(lines[1], "serial @2097160 TEXT \"OK\"");
+  EXPECT_EQ(lines[3].substr(0, 29), "serial @2097163 MALFORMED GS ");
+  EXPECT_EQ(
+      lines[4],
+      "serial @2097163 TRUNCATED GS v 0  : stream ended after 10 bytes of 2097160; discarded");
+  EXPECT_EQ(lines[5].substr(0, 26), "serial @2097173 TEXT \"GO\"");
+}
+
 TEST(InterpreterTest, QuietTimeEndsAnOpenCommandAndTheTicket) {
   PrinterRig rig;  // idle time 2000 ms
   rig.printer.Feed(Source::kSerial, Bytes("HI\n\x1D\x4C"), 1000);

@@ -21,6 +21,27 @@ TEST(OptionsTest, ReadsInterfacesConditionsAndFaults) {
   EXPECT_EQ(cl->serial_options.baud, 38400);
 }
 
+struct TcpCase {
+  const char* value;
+  const char* host;
+  int port;
+};
+
+class TcpOptionTest : public ::testing::TestWithParam<TcpCase> {};
+
+INSTANTIATE_TEST_SUITE_P(Addresses, TcpOptionTest,
+                         ::testing::Values(TcpCase{"9100", "127.0.0.1", 9100},
+                                           TcpCase{"0.0.0.0:0", "0.0.0.0", 0},
+                                           TcpCase{"[::1]:9100", "::1", 9100},
+                                           TcpCase{"localhost:65535", "localhost", 65535}));
+
+TEST_P(TcpOptionTest, TakesHostAndPort) {
+  Result<CommandLine> cl = ParseCommandLine({"--no-serial", "--tcp", GetParam().value});
+  ASSERT_TRUE(cl) << cl.status().message();
+  EXPECT_EQ(cl->tcp_host, GetParam().host);
+  EXPECT_EQ(cl->tcp_port, GetParam().port);
+}
+
 class BadOptionTest : public ::testing::TestWithParam<std::vector<std::string>> {};
 
 INSTANTIATE_TEST_SUITE_P(Refused, BadOptionTest,
@@ -30,7 +51,11 @@ INSTANTIATE_TEST_SUITE_P(Refused, BadOptionTest,
                                            std::vector<std::string>{"--answer", "3x"},
                                            std::vector<std::string>{"--busy-ms"},
                                            std::vector<std::string>{"--out", ""},
-                                           std::vector<std::string>{"--no-serial"}));
+                                           std::vector<std::string>{"--no-serial"},
+                                           std::vector<std::string>{"--tcp", "65536"},
+                                           std::vector<std::string>{"--tcp", ":9100"},
+                                           std::vector<std::string>{"--tcp", "::1:9100"},
+                                           std::vector<std::string>{"--tcp", "host:"}));
 
 TEST_P(BadOptionTest, ComesBackWithAReason) {
   Result<CommandLine> cl = ParseCommandLine(GetParam());
