@@ -70,4 +70,15 @@ void CmdExit_Click(FrmMenu& frm) {
   frm.Svc().window->EndProgram();
 }
 
+void ShowPortEndpoints(WindowState& state, const std::array<std::string, 5>& endpoints) {
+  static constexpr std::array<std::string_view, 5> kOptions = {"OptCOM0", "OptCOM1", "OptCOM2",
+                                                               "OptLPT1", "OptLPT2"};
+  for (std::size_t i = 0; i < kOptions.size(); ++i) {
+    // The inventory's own tip stays first; the endpoint goes on a line of its own, replacing
+    // the one shown before.
+    const std::string& shown = state.ToolTip(kOptions[i]);
+    state.SetToolTip(kOptions[i], shown.substr(0, shown.find('\n')) + "\n" + endpoints[i]);
+  }
+}
+
 }  // namespace qw77

@@ -71,6 +71,17 @@ void WindowState::SetCaption(std::string_view name, std::string caption, int ind
   Notify(c, Field::kCaption);
 }
 
+const std::string& WindowState::ToolTip(std::string_view name, int index) const {
+  return Get(name, index).tool_tip;
+}
+
+void WindowState::SetToolTip(std::string_view name, std::string tool_tip, int index) {
+  Control& c = At(name, index);
+  if (c.tool_tip == tool_tip) return;
+  c.tool_tip = std::move(tool_tip);
+  Notify(c, Field::kToolTip);
+}
+
 bool WindowState::Enabled(std::string_view name, int index) const {
   return Get(name, index).enabled;
 }

@@ -94,6 +94,8 @@ class WindowState {
   // --- fields by kind -----------------------------------------------------------------
   const std::string& Caption(std::string_view name, int index = -1) const;
   void SetCaption(std::string_view name, std::string caption, int index = -1);
+  const std::string& ToolTip(std::string_view name, int index = -1) const;
+  void SetToolTip(std::string_view name, std::string tool_tip, int index = -1);
 
   bool Enabled(std::string_view name, int index = -1) const;
   void SetEnabled(std::string_view name, bool enabled, int index = -1);
