@@ -21,8 +21,8 @@ qw77_room(qw77_form FOLDERS form
   LINKS qw77_protocol qw77_platform)
 
 qw77_room(qw77_transport FOLDERS transport
-  SOURCES transport/LogoFile.cpp transport/ParallelPort.cpp transport/SerialTransfer.cpp
-          transport/ShellRunner.cpp transport/SpoolFile.cpp
+  SOURCES transport/Discovery.cpp transport/LogoFile.cpp transport/ParallelPort.cpp
+          transport/SerialTransfer.cpp transport/ShellRunner.cpp transport/SpoolFile.cpp
   LINKS qw77_protocol qw77_platform)
 
 qw77_room(qw77_jobs FOLDERS jobs
