@@ -22,8 +22,14 @@ qw77_room(qw77_form FOLDERS form
 
 qw77_room(qw77_transport FOLDERS transport
   SOURCES transport/Discovery.cpp transport/LogoFile.cpp transport/ParallelPort.cpp
+          transport/PortListing.cpp transport/PortMap.cpp transport/PortsFile.cpp
           transport/SerialTransfer.cpp transport/ShellRunner.cpp transport/SpoolFile.cpp
   LINKS qw77_protocol qw77_platform)
+# The ports file is INI, read with inih. It shows in no header of the room, so the rooms
+# above do not see it.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(INIH REQUIRED IMPORTED_TARGET inih)
+target_link_libraries(qw77_transport PRIVATE PkgConfig::INIH)
 
 qw77_room(qw77_jobs FOLDERS jobs
   SOURCES jobs/Actions.cpp jobs/JobState.cpp jobs/ParallelJobs.cpp jobs/PrintAction.cpp

@@ -1,13 +1,15 @@
 // Device discovery over a fake sysfs tree laid out as the kernel lays it out (class entries are
 // links into /sys/devices, a tty's `device` link leads to its port or interface, the USB
-// device folder above holds the ids).
+// device folder above holds the ids), and the listing built on it.
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <sstream>
 #include <tuple>
 
 #include "tests/fakes/TestRig.h"
 #include "transport/Discovery.h"
+#include "transport/PortListing.h"
 
 namespace qw77 {
 namespace {
@@ -154,6 +156,42 @@ TEST_F(DiscoveryTest, FindsTheDeviceAnEndpointOpens) {
       EXPECT_EQ(found->dev_path, c.found);
     }
   }
+}
+
+TEST_F(DiscoveryTest, ListsDevicesAndWhatEachPortIsBoundTo) {
+  PortMap map;
+  map[0] = {{EndpointKind::kSerialDevice, kFtdiById, {}, 9100}, "--com1"};
+  map[1] = {{EndpointKind::kSerialDevice, "/dev/ttyS1", {}, 9100}, "default"};
+  map[2] = {{EndpointKind::kTcp, "", "printer.lan", 9100}, "/home/u/.config/qw77/ports.ini line 3"};
+  map[3] = {{EndpointKind::kUsbLp, "/dev/usb/lp0", {}, 9100}, "QW77_LPT1"};
+  map[4] = {{EndpointKind::kVPrinter, "/tmp/qw77-lpt", {}, 9100}, "QW77_PORT_ACCESS"};
+  std::ostringstream out;
+  WritePortListing(out, map, {devices_[1], devices_[3]});
+  EXPECT_EQ(out.str(), R"(Devices found: 2
+
+/dev/ttyUSB0
+  kind     USB-serial
+  USB id   0403:6001
+  maker    FTDI
+  model    FT232R USB UART
+  serial   A1B2C3
+  also     /dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A1B2C3-if00-port0
+           /dev/serial/by-path/pci-0000:00:14.0-usb-0:2:1.0-port0
+
+/dev/usb/lp0
+  kind     USB printer
+  USB id   0fe6:811e
+  maker    Acme
+  model    TP80
+  serial   P-77
+
+Ports:
+  COM1 - /dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A1B2C3-if00-port0, USB-serial 0403:6001 FTDI FT232R USB UART  (from --com1)
+  COM2 - /dev/ttyS1  (default)
+  COM3 - tcp:printer.lan:9100  (from /home/u/.config/qw77/ports.ini line 3)
+  LPT1 - usblp:/dev/usb/lp0, USB printer 0fe6:811e Acme TP80  (from QW77_LPT1)
+  LPT2 - vprinter:/tmp/qw77-lpt  (from QW77_PORT_ACCESS)
+)");
 }
 
 }  // namespace
