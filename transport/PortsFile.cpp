@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <string>
@@ -80,13 +81,17 @@ char* ReadLine(char* buffer, int size, void* stream) {
       newline == std::string_view::npos ? rest : rest.substr(0, newline + 1);
   ++parse->line;
   // inih would take the rest of an over-long line as a line of its own, and stop reading a
-  // line at a NUL; either would make it parse something other than what the file says.
+  // line at a NUL: either would make it parse something other than what the file says.
   if (raw.size() > static_cast<std::size_t>(size - 1)) {
     parse->Fail(parse->line, "the line is longer than " + std::to_string(size - 2) + " characters");
     return nullptr;
   }
-  if (raw.find('\0') != std::string_view::npos) {
-    parse->Fail(parse->line, "the line holds a NUL byte");
+  // Nor may a key or section name carry a control character into a message.
+  const bool control = std::any_of(raw.begin(), raw.end(), [](unsigned char c) {
+    return (c < 0x20 && c != '\t' && c != '\r' && c != '\n') || c == 0x7F;
+  });
+  if (control) {
+    parse->Fail(parse->line, "the line holds a control character");
     return nullptr;
   }
   std::memcpy(buffer, raw.data(), raw.size());
