@@ -1,0 +1,36 @@
+#include "transport/PortListing.h"
+
+namespace qw77 {
+namespace {
+
+void WriteField(std::ostream& out, std::string_view label, const std::string& value) {
+  if (value.empty()) return;
+  out << "  " << label << std::string(9 - label.size(), ' ') << value << '\n';
+}
+
+}  // namespace
+
+void WritePortListing(std::ostream& out, const PortMap& map,
+                      const std::vector<DeviceInfo>& devices) {
+  out << "Devices found: " << devices.size() << '\n';
+  for (const DeviceInfo& device : devices) {
+    out << '\n' << device.dev_path << '\n';
+    WriteField(out, "kind", device.kind);
+    WriteField(out, "USB id", device.usb_id);
+    WriteField(out, "maker", device.maker);
+    WriteField(out, "model", device.model);
+    WriteField(out, "serial", device.serial);
+    for (std::size_t i = 0; i < device.aliases.size(); ++i) {
+      WriteField(out, i == 0 ? "also" : "", device.aliases[i]);
+    }
+  }
+
+  out << "\nPorts:\n";
+  for (PortName port : kPortNames) {
+    const Binding& binding = map[PortIndex(port)];
+    out << "  " << DescribeBinding(port, binding, FindDevice(devices, binding.endpoint)) << "  ("
+        << (binding.origin == kDefaultOrigin ? "" : "from ") << binding.origin << ")\n";
+  }
+}
+
+}  // namespace qw77
