@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "form/FrmMenu.h"
+#include "jobs/FailureCause.h"
 #include "jobs/JobState.h"
 #include "jobs/ShellAndWait.h"
 #include "jobs/StatusView.h"
@@ -30,7 +31,7 @@ JobEnd OpenSerialPort(FrmMenu& frm) {
     case ProbeEnd::kLayerFailure:
       break;
   }
-  frm.Svc().window->MsgBox("Error on serial PORT selection");
+  frm.Svc().window->MsgBoxDetailed("Error on serial PORT selection", DescribeCause(probe.failure));
   return JobEnd::kPortUnusable;
 }
 
@@ -92,7 +93,7 @@ void ReportSerialFailure(FrmMenu& frm, std::string_view what, const Status& why)
   text += what;
   if (!why.message().empty()) text += " (" + why.message() + ")";
   text += ".";
-  frm.Svc().window->MsgBox(text);
+  frm.Svc().window->MsgBoxDetailed(text, DescribeCause(why));
 }
 
 JobReport PrintViaSerial(FrmMenu& frm, int port) {

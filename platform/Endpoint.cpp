@@ -23,7 +23,9 @@ std::string Endpoint::Spec() const {
     case EndpointKind::kSerialDevice:
       return path;
     case EndpointKind::kTcp:
-      return "tcp:" + host + ":" + std::to_string(tcp_port);
+      // An IPv6 address keeps its brackets, so that the text reads back as it was meant.
+      return "tcp:" + (host.find(':') != std::string::npos ? "[" + host + "]" : host) + ":" +
+             std::to_string(tcp_port);
     case EndpointKind::kUsbLp:
       return "usblp:" + path;
     case EndpointKind::kPpdev:
