@@ -132,8 +132,8 @@ TEST_F(CliEndToEnd, TheTicketsBarcodeReadsBack) {
   StopPrinter();  // ends the ticket: its picture is written
   ASSERT_EQ(printer_->ticket_files().size(), 1u);
   const std::filesystem::path read = dir_.path() / "zbar";
-  const std::string zbar =
-      "zbarimg --quiet --raw " + printer_->ticket_files()[0] + " >" + read.string() + " 2>/dev/null";
+  const std::string zbar = "zbarimg --quiet --raw " + printer_->ticket_files()[0] + " >" +
+                           read.string() + " 2>/dev/null";
   EXPECT_EQ(std::system(zbar.c_str()), 0);
   EXPECT_EQ(ReadText(read), "5901234123457\n") << "the printer adds the check digit";
   EXPECT_FALSE(std::filesystem::exists(dir_.path() / "tempo.txt")) << "the spool file is gone";
