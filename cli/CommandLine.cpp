@@ -198,21 +198,27 @@ int RunCli(int argc, const char* const* argv, CliPlatform& platform, std::ostrea
     return kExitUsage;
   }
 
+  // A report that cannot be written is said on standard error, and the run does not
+  // pass for a clean one: a script reading the lines would otherwise miss a port silently.
+  int worst = kExitDone;
   auto report = [&](const RunOutcome& outcome) {
+    worst = std::max(worst, ExitCode(outcome));
     out << (r.json ? JsonLine(outcome) : HumanLine(outcome)) << std::endl;
+    if (!out) {
+      err << "qw77-cli: the report of " << (outcome.port.empty() ? outcome.endpoint : outcome.port)
+          << " could not be written to standard output" << std::endl;
+      worst = std::max(worst, kExitFailed);
+      out.clear();
+    }
   };
   if (r.job == JobKind::kCompose) {
     const RunOutcome outcome = RunCompose(platform, r.ticket, r.out_path, out, err);
     // The ticket itself is the output on standard output; a line after it would spoil it.
-    if (r.out_path != "-") report(outcome);
-    return ExitCode(outcome);
-  }
-  int worst = kExitDone;
-  for (const PortChoice& port : ports) {
-    const RunOutcome outcome = RunOnPort(platform, r.job, r.ticket, port, err);
+    if (r.out_path == "-") return ExitCode(outcome);
     report(outcome);
-    worst = std::max(worst, ExitCode(outcome));
+    return worst;
   }
+  for (const PortChoice& port : ports) report(RunOnPort(platform, r.job, r.ticket, port, err));
   return worst;
 }
 

@@ -87,10 +87,12 @@ RunOutcome RunOnPort(CliPlatform& platform, JobKind job, const TicketOptions& op
   NoParallelPortAccess no_parallel;
   FrmMenu frm(
       RunServices(platform, port.parallel ? platform.ParallelAccess() : no_parallel, window));
-  if (!Form_Load(frm)) {
+  const bool started_up = Form_Load(frm);
+  if (started_up) SelectPort(frm, port);
+  if (!started_up) {
     // Port access could not start: for a parallel port that is the port being unusable.
     outcome.end = JobEnd::kPortUnusable;
-  } else if (SelectPort(frm, port); !Applied(frm, options, window)) {
+  } else if (!Applied(frm, options, window)) {
     outcome.end = JobEnd::kNotStarted;
   } else {
     MarkConditionsUnreported(frm);

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <sstream>
 
 #include "platform/Clock.h"
 #include "tests/cli/CliRig.h"
@@ -198,6 +199,17 @@ TEST(Runs, ASerialRunNeverAsksForParallelPortAccess) {
   EXPECT_EQ(cli.Run({"status", "--port", "LPT1", "--json"}), 3);
   EXPECT_EQ(json::parse(cli.out)["message"], "Problemas de acceso al hardware");
   EXPECT_EQ(cli.ports.initializations, 1);
+}
+
+// A script reading the lines must not take a lost line for a clean run.
+TEST(Runs, AReportThatCannotBeWrittenFailsTheRun) {
+  CliRig cli;
+  cli.com1.peer = Printer();
+  std::ostream nowhere(nullptr);
+  std::ostringstream err;
+  const char* argv[] = {"qw77-cli", "status", "--port", "COM1"};
+  EXPECT_EQ(cli::RunCli(4, argv, cli, nowhere, err), 4);
+  EXPECT_NE(err.str().find("the report of COM1 could not be written"), std::string::npos);
 }
 
 TEST(Runs, ComposeToStandardOutputWritesTheTicketAlone) {
