@@ -83,7 +83,7 @@ std::string Summary(const RunOutcome& o) {
       text = "the job was cut short";
       break;
     case JobEnd::kNotStarted:
-      text = "the job could not start";
+      text = o.job == JobKind::kCompose ? "nothing was written" : "the job could not start";
       break;
   }
   if (o.job != JobKind::kStatus && (o.bytes_sent != 0 || o.end == JobEnd::kDone)) {
