@@ -35,7 +35,31 @@ bool IsCode39Symbol(std::int16_t c) {
   return c == '/' || c == '.' || c == '-' || c == '+' || c == '%' || c == '$';
 }
 
+// The character a key stands for by its code alone: a main-row digit, a letter (its capital,
+// whatever case it typed) or space; 0 for every other key. The symbols are not among them:
+// their codes name other keys (36 is Home, 46 Delete), so they are known only by the
+// character a press produced.
+char KeyCharacter(std::int16_t key_code) {
+  const bool named = (key_code >= '0' && key_code <= '9') || (key_code >= 'A' && key_code <= 'Z') ||
+                     key_code == kKeySpace;
+  return named ? static_cast<char>(key_code) : '\0';
+}
+
 }  // namespace
+
+bool BarcodeFieldTakes(int type_index, char c) {
+  const bool digit = c >= '0' && c <= '9';
+  switch (type_index) {
+    case kBarcodeEan13:
+    case kBarcodeItf:
+    case kBarcodeCode128C:
+      return digit;
+    case kBarcodeCode39:
+      return digit || (c >= 'A' && c <= 'Z') || c == ' ' || IsCode39Symbol(c);
+    default:
+      return false;
+  }
+}
 
 void Combo1_LostFocus(FrmMenu& frm) {
   WindowState& s = frm.State();
@@ -66,27 +90,18 @@ void Form_KeyUp(FrmMenu& frm, std::int16_t& key_code, std::int16_t shift) {
     RemoveLastCharacter(frm);
     return;
   }
-  const bool digit_key = key_code >= '0' && key_code <= '9';
-  switch (type_index) {
-    case kBarcodeEan13:
-    case kBarcodeItf:
-    case kBarcodeCode128C:
-      if (digit_key) AppendToBarCode(frm, static_cast<char>(key_code));
-      break;
-    case kBarcodeCode39:
-      // With a modifier still held the key is not ours yet: a symbol typed with Shift is
-      // appended when the first key is released with no modifier down.
-      if (shift != 0) break;
-      if (digit_key || (key_code >= 'A' && key_code <= 'Z') || key_code == kKeySpace) {
-        AppendToBarCode(frm, static_cast<char>(key_code));
-      }
-      if (IsCode39Symbol(frm.LastKeyAscii)) {
-        AppendToBarCode(frm, static_cast<char>(frm.LastKeyAscii));
-      }
-      frm.LastKeyAscii = 0;
-      break;
-    default:
-      break;
+  const bool code39 = type_index == kBarcodeCode39;
+  // With a modifier still held a CODE-39 key is not ours yet: a symbol typed with Shift is
+  // appended when the first key is released with no modifier down.
+  if (code39 && shift != 0) return;
+  if (const char c = KeyCharacter(key_code); c != '\0' && BarcodeFieldTakes(type_index, c)) {
+    AppendToBarCode(frm, c);
+  }
+  if (code39) {
+    if (IsCode39Symbol(frm.LastKeyAscii)) {
+      AppendToBarCode(frm, static_cast<char>(frm.LastKeyAscii));
+    }
+    frm.LastKeyAscii = 0;
   }
 }
 

@@ -10,6 +10,12 @@ class FrmMenu;
 // Combo1 lost the focus: the length limit of the current type, and an empty TxtBarCode.
 void Combo1_LostFocus(FrmMenu& frm);
 
+// Whether the barcode field takes the character `c` for the Combo1 type `type_index`: the
+// digits for EAN-13, ITF and CODE-128(C); for CODE-39 also the capital letters, space and
+// the symbols / . - + % $ (none for an index outside the list). The key filter below and
+// the shell front end's barcode option both go by this one rule.
+bool BarcodeFieldTakes(int type_index, char c);
+
 // Virtual key codes and shift-mask bits the key rules look at.
 inline constexpr std::int16_t kKeyBack = 8;
 inline constexpr std::int16_t kKeyShift = 16;

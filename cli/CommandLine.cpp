@@ -1,0 +1,225 @@
+#include "cli/CommandLine.h"
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "cli/Report.h"
+#include "cli/Runs.h"
+#include "cli/TicketOptions.h"
+#include "form/FrmMenu.h"
+
+#ifndef QW77_VERSION
+#error "QW77_VERSION must name the project's version (the build passes it)"
+#endif
+
+namespace qw77::cli {
+namespace {
+
+constexpr const char* kDescription =
+    "qw77-cli runs the qw77 window's printer jobs from a shell, without a window: it asks a\n"
+    "thermal ticket printer's status, prints the sample ticket, stores the printer's text\n"
+    "settings, starts its self test, or composes the ticket into a file.";
+
+constexpr const char* kFooter = R"(Exit status:
+  0   done, and the printer reports no condition (where it was asked)
+  1   the printer answered and reports a condition (paper near end included; a ticket
+      is still printed then)
+  2   no answer: the printer is silent, the probe failed
+  3   the port could not be used: missing, busy, no permission
+  4   the job failed: cut short mid-way, or it could not start (the ticket could not be
+      composed or written)
+  64  bad usage: an unknown option, a value out of range, barcode data the barcode field
+      would refuse
+With several --port values the job runs on each port in turn, one line each, and the exit
+status is the worst of them, which is the highest: the codes rise from a clean run (0) to
+a job cut short mid-way (4), which may have left half a ticket in the printer.
+
+Environment:
+  QW77_COM1..QW77_COM3  the device COM<n> opens (default /dev/ttyS<n-1>)
+  QW77_PORT_ACCESS      the parallel port access of LPT1 and LPT2: ppdev (default) or
+                        vprinter:<socket>
+  Comspec               the command interpreter that removes the spool file (default
+                        /bin/sh)
+
+Print writes the spool file tempo.txt in the current directory and removes it once the
+ticket is out. Message boxes of the window go to standard error. With --json every run
+prints one JSON object on one line: port, endpoint, job, outcome, exit_code, summary,
+bytes_sent, conditions (seven booleans, null when the printer was not asked or did not
+answer), message (what the window would have shown, or null) and elapsed_ms.
+
+Examples:
+  qw77-cli status --port COM1
+  qw77-cli print --port COM1 --lines 3 --logo orval --barcode ean13:590123412345
+  qw77-cli status --port COM1 --port COM2 --json
+  qw77-cli compose --xscale 2 --text 'Hello' --out ticket.bin)";
+
+// What the command line asked for.
+struct Request {
+  JobKind job = JobKind::kStatus;
+  std::vector<std::string> ports;
+  TicketOptions ticket;
+  bool json = false;
+  std::string out_path;
+};
+
+// An option whose value lands in one of the ticket's settings.
+void Setting(CLI::App* sub, const std::string& name, std::optional<std::string>& target,
+             const std::string& values, const std::string& help) {
+  sub->add_option_function<std::string>(
+         name, [&target](const std::string& value) { target = value; }, help)
+      ->type_name(values);
+}
+
+void AddLineOptions(CLI::App* sub, Request& r) {
+  Setting(sub, "--baud", r.ticket.baud, "4800|9600|19200|38400", "baud rate (default 9600)");
+  Setting(sub, "--parity", r.ticket.parity, "E|O|N", "parity: even, odd, none (default N)");
+}
+
+void AddPortOptions(CLI::App* sub, Request& r) {
+  sub->add_option("--port", r.ports,
+                  "COM1, COM2, COM3, LPT1 or LPT2; several (repeated or\n"
+                  "comma-separated) run the job on each in turn")
+      ->required()
+      ->delimiter(',')
+      ->type_name("PORT");
+}
+
+void AddTicketOptions(CLI::App* sub, Request& r) {
+  TicketOptions& t = r.ticket;
+  Setting(sub, "--paper", t.paper, "60|80", "paper width in mm (default 60)");
+  AddLineOptions(sub, r);
+  Setting(sub, "--speed", t.speed, "50|80|100|150", "print speed in mm/s (default 150)");
+  Setting(sub, "--font", t.font, "A|B", "font A (12x24) or B (8x16) (default A)");
+  Setting(sub, "--xscale", t.x_scale, "N", "character width 1 to 8 (default 1)");
+  Setting(sub, "--yscale", t.y_scale, "N", "character height 1 to 8 (default 1)");
+  Setting(sub, "--line-spacing", t.line_spacing, "N", "line spacing 1 to 255 (default 1)");
+  Setting(sub, "--char-spacing", t.char_spacing, "N", "character spacing 1 to 255 (default 1)");
+  Setting(sub, "--left-margin", t.left_margin, "N",
+          "left margin in dots, 0 to 448 (576 with --paper 80)\n(default 0)");
+  Setting(sub, "--density", t.density, "N", "print density -10 to 10 (default 0)");
+  Setting(sub, "--lines", t.lines, "N", "number of lines of text, 1 to 50 (default 1)");
+  Setting(sub, "--text", t.text, "TEXT",
+          "text to print, up to 25 characters\n(default \"ZN740 sample ticket\")");
+  Setting(sub, "--logo", t.logo, "space|orval|squares", "print this logo (default none)");
+  Setting(sub, "--barcode", t.barcode, "TYPE:DATA",
+          "barcode to print (default none): TYPE ean13, itf or\n"
+          "code128 with up to 12 digits, or code39 with up to 7\n"
+          "of digits, letters, space and / . - + % $");
+}
+
+void AddJson(CLI::App* sub, Request& r) {
+  sub->add_flag("--json", r.json, "one JSON object per run on standard output");
+}
+
+// Checks every value before the first run: a bad one is bad usage, and no port is touched.
+Status Check(const Request& r, std::vector<PortChoice>& ports) {
+  for (const std::string& name : r.ports) {
+    Result<PortChoice> port = ParsePort(name);
+    if (!port) return port.status();
+    ports.push_back(*port);
+  }
+  if (r.job == JobKind::kCompose && r.json && r.out_path == "-") {
+    return {ErrorCode::kInvalidArgument,
+            "--json cannot share standard output with the ticket (--out -); name a file."};
+  }
+  // The same controls on a record that is never started: the checks read its ranges.
+  FrmMenu scratch{Services{}};
+  return ApplyTicketOptions(scratch, r.ticket);
+}
+
+}  // namespace
+
+int RunCli(int argc, const char* const* argv, CliPlatform& platform, std::ostream& out,
+           std::ostream& err) {
+  Request r;
+  CLI::App app{kDescription, "qw77-cli"};
+  app.set_version_flag("--version", std::string("qw77-cli ") + QW77_VERSION);
+  app.require_subcommand(1);
+  app.footer(kFooter);
+  app.get_formatter()->column_width(32);
+
+  CLI::App* status = app.add_subcommand(
+      "status", "ask the printer's status as Check Status does; print its conditions in words");
+  AddPortOptions(status, r);
+  AddLineOptions(status, r);
+  AddJson(status, r);
+
+  CLI::App* print = app.add_subcommand(
+      "print", "print the sample ticket as the window's Print does (COM1 asks the status first)");
+  AddPortOptions(print, r);
+  AddTicketOptions(print, r);
+  AddJson(print, r);
+
+  CLI::App* compose = app.add_subcommand(
+      "compose", "write the bytes Print would send to a file, without a printer");
+  AddTicketOptions(compose, r);
+  compose->add_option("--out", r.out_path, "the file to write, - for standard output")
+      ->required()
+      ->type_name("FILE");
+  AddJson(compose, r);
+
+  CLI::App* save = app.add_subcommand("save-settings",
+                                      "store the printer's current text settings in its memory");
+  AddPortOptions(save, r);
+  AddLineOptions(save, r);
+  AddJson(save, r);
+
+  CLI::App* autotest = app.add_subcommand("autotest", "start the printer's self test");
+  AddPortOptions(autotest, r);
+  AddLineOptions(autotest, r);
+  AddJson(autotest, r);
+
+  for (CLI::App* sub : {status, print, compose, save, autotest}) {
+    sub->footer("Exit status, environment and examples: qw77-cli --help.");
+  }
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    if (e.get_exit_code() == 0) return app.exit(e, out, err);  // --help, --version
+    err << "qw77-cli: " << e.what() << "\n(see qw77-cli --help)" << std::endl;
+    return kExitUsage;
+  }
+
+  const std::pair<CLI::App*, JobKind> jobs[] = {{status, JobKind::kStatus},
+                                                {print, JobKind::kPrint},
+                                                {compose, JobKind::kCompose},
+                                                {save, JobKind::kSaveSettings},
+                                                {autotest, JobKind::kAutotest}};
+  for (const auto& [sub, job] : jobs) {
+    if (sub->parsed()) r.job = job;
+  }
+
+  std::vector<PortChoice> ports;
+  if (const Status checked = Check(r, ports); !checked.ok()) {
+    err << "qw77-cli: " << checked.message() << std::endl;
+    return kExitUsage;
+  }
+
+  // A report that cannot be written is said on standard error, and the run does not
+  // pass for a clean one: a script reading the lines would otherwise miss a port silently.
+  int worst = kExitDone;
+  auto report = [&](const RunOutcome& outcome) {
+    worst = std::max(worst, ExitCode(outcome));
+    out << (r.json ? JsonLine(outcome) : HumanLine(outcome)) << std::endl;
+    if (!out) {
+      err << "qw77-cli: the report of " << (outcome.port.empty() ? outcome.endpoint : outcome.port)
+          << " could not be written to standard output" << std::endl;
+      worst = std::max(worst, kExitFailed);
+      out.clear();
+    }
+  };
+  if (r.job == JobKind::kCompose) {
+    const RunOutcome outcome = RunCompose(platform, r.ticket, r.out_path, out, err);
+    // The ticket itself is the output on standard output; a line after it would spoil it.
+    if (r.out_path == "-") return ExitCode(outcome);
+    report(outcome);
+    return worst;
+  }
+  for (const PortChoice& port : ports) report(RunOnPort(platform, r.job, r.ticket, port, err));
+  return worst;
+}
+
+}  // namespace qw77::cli

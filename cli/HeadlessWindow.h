@@ -1,0 +1,54 @@
+// The window services of a run without a window: message boxes become lines on standard
+// error (and are kept for the report), everything else has nothing to act on.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "platform/PortAccess.h"
+#include "platform/WindowServices.h"
+
+namespace qw77::cli {
+
+class HeadlessWindowServices : public WindowServices {
+ public:
+  // `origin` names the run in every line ("COM1", "compose").
+  HeadlessWindowServices(std::ostream& err, std::string origin);
+
+  // Written at once, so that a message is seen even if the run then hangs up or is killed.
+  void MsgBox(std::string_view text, MessageIcon icon, std::string_view title) override;
+  // No events to process: a parallel transfer's wait between bytes simply goes on.
+  void DoEvents() override {}
+  void SetMainWindowEnabled(bool) override {}
+  void ShowAboutModal() override {}
+  // A refused hardware access closes the window; the run ends with it.
+  void CloseMainWindow() override { closed_ = true; }
+  void EndProgram() override { closed_ = true; }
+
+  const std::vector<std::string>& Messages() const { return messages_; }
+  bool Closed() const { return closed_; }
+
+ private:
+  std::ostream& err_;
+  std::string origin_;
+  std::vector<std::string> messages_;
+  bool closed_ = false;
+};
+
+// The port access of a run on a serial port. Start-up always succeeds, since there is no
+// parallel hardware to prepare; every register access is refused, which a serial job
+// never makes. A serial run thus neither needs nor touches parallel port access.
+class NoParallelPortAccess : public PortAccess {
+ public:
+  bool InitializeWinIo() override { return true; }
+  bool ShutdownWinIo() override { return true; }
+  bool GetPortVal(std::uint16_t, std::uint32_t&, std::uint8_t) override { return false; }
+  bool SetPortVal(std::uint16_t, std::uint32_t, std::uint8_t) override { return false; }
+  bool GetPhysLong(std::uint32_t, std::uint32_t&) override { return false; }
+  std::string FailureReason() const override {
+    return "a run on a serial port has no parallel port";
+  }
+};
+
+}  // namespace qw77::cli

@@ -1,0 +1,180 @@
+#include "cli/Report.h"
+
+#include <nlohmann/json.hpp>
+
+namespace qw77::cli {
+namespace {
+
+// The seven status check boxes: the flag, its JSON key and its words.
+struct Condition {
+  int StatusFlags::*flag;
+  const char* key;
+  const char* words;
+};
+
+constexpr Condition kConditions[] = {
+    {&StatusFlags::ChkHead, "no_paper_or_head_up", "no paper or head up"},
+    {&StatusFlags::ChkVp, "head_voltage", "head voltage"},
+    {&StatusFlags::ChkCutter, "cutter", "cutter"},
+    {&StatusFlags::ChkBM, "black_mark", "black mark"},
+    {&StatusFlags::ChkTemp, "temperature", "temperature"},
+    {&StatusFlags::ChkHard, "hardware", "hardware"},
+    {&StatusFlags::ChkPNEnd, "paper_near_end", "paper near end"},
+};
+
+bool AnyCondition(const StatusFlags& flags) {
+  for (const Condition& c : kConditions) {
+    if (flags.*(c.flag) != 0) return true;
+  }
+  return false;
+}
+
+std::string_view EndName(JobEnd end) {
+  switch (end) {
+    case JobEnd::kDone:
+      return "done";
+    case JobEnd::kPrinterCondition:
+      return "printer_condition";
+    case JobEnd::kNoAnswer:
+      return "no_answer";
+    case JobEnd::kPortUnusable:
+      return "port_unusable";
+    case JobEnd::kFailedMidway:
+      return "failed_midway";
+    case JobEnd::kNotStarted:
+      return "not_started";
+  }
+  return "unknown";
+}
+
+// What a finished job did, in words.
+std::string_view DoneWords(JobKind job) {
+  switch (job) {
+    case JobKind::kStatus:
+      return "the printer answered";
+    case JobKind::kPrint:
+      return "ticket sent";
+    case JobKind::kSaveSettings:
+      return "save command sent";
+    case JobKind::kAutotest:
+      return "self-test command sent";
+    case JobKind::kCompose:
+      return "ticket written";
+  }
+  return "done";
+}
+
+std::string Summary(const RunOutcome& o) {
+  std::string text;
+  switch (o.end) {
+    case JobEnd::kDone:
+      text = DoneWords(o.job);
+      break;
+    case JobEnd::kPrinterCondition:
+      text = o.job == JobKind::kStatus ? "the printer answered" : "nothing was sent";
+      break;
+    case JobEnd::kNoAnswer:
+      text = "the printer did not answer";
+      break;
+    case JobEnd::kPortUnusable:
+      text = "the port could not be used";
+      break;
+    case JobEnd::kFailedMidway:
+      text = "the job was cut short";
+      break;
+    case JobEnd::kNotStarted:
+      text = o.job == JobKind::kCompose ? "nothing was written" : "the job could not start";
+      break;
+  }
+  if (o.job != JobKind::kStatus && (o.bytes_sent != 0 || o.end == JobEnd::kDone)) {
+    text += " (" + std::to_string(o.bytes_sent) + (o.bytes_sent == 1 ? " byte)" : " bytes)");
+  }
+  if (o.conditions) {
+    const std::vector<std::string> words = ConditionWords(*o.conditions);
+    if (words.empty()) {
+      text += "; the printer reports no condition";
+    } else {
+      text += "; the printer reports: ";
+      for (std::size_t i = 0; i < words.size(); ++i) text += (i ? ", " : "") + words[i];
+    }
+  }
+  return text + ".";
+}
+
+}  // namespace
+
+std::string_view JobName(JobKind job) {
+  switch (job) {
+    case JobKind::kStatus:
+      return "status";
+    case JobKind::kPrint:
+      return "print";
+    case JobKind::kSaveSettings:
+      return "save-settings";
+    case JobKind::kAutotest:
+      return "autotest";
+    case JobKind::kCompose:
+      return "compose";
+  }
+  return "";
+}
+
+int ExitCode(const RunOutcome& o) {
+  switch (o.end) {
+    case JobEnd::kDone:
+      return o.conditions && AnyCondition(*o.conditions) ? kExitCondition : kExitDone;
+    case JobEnd::kPrinterCondition:
+      return kExitCondition;
+    case JobEnd::kNoAnswer:
+      return kExitNoAnswer;
+    case JobEnd::kPortUnusable:
+      return kExitPortUnusable;
+    case JobEnd::kFailedMidway:
+    case JobEnd::kNotStarted:
+      return kExitFailed;
+  }
+  return kExitFailed;
+}
+
+std::vector<std::string> ConditionWords(const StatusFlags& flags) {
+  std::vector<std::string> words;
+  for (const Condition& c : kConditions) {
+    if (flags.*(c.flag) != 0) words.emplace_back(c.words);
+  }
+  return words;
+}
+
+std::string HumanLine(const RunOutcome& o) {
+  std::string line = o.port.empty() ? o.endpoint : o.port + " (" + o.endpoint + ")";
+  return line + ": " + std::string(JobName(o.job)) + ": " + Summary(o);
+}
+
+std::string JsonLine(const RunOutcome& o) {
+  nlohmann::ordered_json j;
+  j["port"] = o.port.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(o.port);
+  j["endpoint"] = o.endpoint;
+  j["job"] = JobName(o.job);
+  j["outcome"] = EndName(o.end);
+  j["exit_code"] = ExitCode(o);
+  j["summary"] = Summary(o);
+  j["bytes_sent"] = o.bytes_sent;
+  if (o.conditions) {
+    nlohmann::ordered_json conditions = nlohmann::ordered_json::object();
+    for (const Condition& c : kConditions) conditions[c.key] = (*o.conditions).*(c.flag) != 0;
+    j["conditions"] = std::move(conditions);
+  } else {
+    j["conditions"] = nullptr;
+  }
+  if (o.messages.empty()) {
+    j["message"] = nullptr;
+  } else {
+    std::string joined;
+    for (const std::string& m : o.messages) joined += (joined.empty() ? "" : "\n") + m;
+    j["message"] = joined;
+  }
+  j["elapsed_ms"] = o.elapsed_ms;
+  // Replaced, not refused: a message quoting the operator's odd bytes still makes a line.
+  return j.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+}
+
+}  // namespace qw77::cli

@@ -1,0 +1,55 @@
+// How one run ended, as the shell sees it: an exit code, a sentence, a JSON object.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "jobs/JobState.h"
+#include "protocol/StatusDecode.h"
+
+namespace qw77::cli {
+
+enum class JobKind : std::uint8_t { kStatus, kPrint, kSaveSettings, kAutotest, kCompose };
+
+// The subcommand's name ("status", "print", "save-settings", "autotest", "compose").
+std::string_view JobName(JobKind job);
+
+// Exit codes; the per-run codes rise with how far a run is from a clean one, so the worst
+// of several runs is the highest.
+inline constexpr int kExitDone = 0;
+inline constexpr int kExitCondition = 1;
+inline constexpr int kExitNoAnswer = 2;
+inline constexpr int kExitPortUnusable = 3;
+inline constexpr int kExitFailed = 4;
+inline constexpr int kExitUsage = 64;
+
+struct RunOutcome {
+  JobKind job = JobKind::kStatus;
+  std::string port;      // "COM1"; empty for compose
+  std::string endpoint;  // the device path, the parallel access, or the output file
+  JobEnd end = JobEnd::kDone;
+  std::size_t bytes_sent = 0;  // bytes of the ticket or command the port (or file) took
+  // What the printer reported, when it answered a status request during the run.
+  std::optional<StatusFlags> conditions;
+  std::vector<std::string> messages;  // what the window would have shown in boxes
+  std::int64_t elapsed_ms = 0;
+};
+
+// 0 done and no condition reported; 1 the printer answered with a condition (paper near
+// end included: it is one of the seven, though it does not stop a ticket); 2 no answer;
+// 3 the port could not be used; 4 the job failed mid-way or could not start at all.
+int ExitCode(const RunOutcome& outcome);
+
+// The conditions' names in words ("no paper or head up", ...), those reported only.
+std::vector<std::string> ConditionWords(const StatusFlags& flags);
+
+// One short sentence: "COM1 (/dev/ttyS0): status: the printer reports: cutter."
+std::string HumanLine(const RunOutcome& outcome);
+// One JSON object on one line, without the line end.
+std::string JsonLine(const RunOutcome& outcome);
+
+}  // namespace qw77::cli

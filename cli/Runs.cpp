@@ -1,0 +1,168 @@
+#include "cli/Runs.h"
+
+#include <chrono>
+
+#include "cli/HeadlessWindow.h"
+#include "cli/OutputFile.h"
+#include "form/FrmMenu.h"
+#include "form/StartUp.h"
+#include "jobs/Actions.h"
+#include "jobs/PrintAction.h"
+#include "jobs/SampleTicketJob.h"
+
+namespace qw77::cli {
+namespace {
+
+// A check box's third state, "grayed": here, not reported by the printer during this run.
+// A job that gets a status answer writes all seven boxes with 0 or 1.
+constexpr int kNotReported = 2;
+
+constexpr StatusFlags kNoFlags{};
+constexpr int StatusFlags::*kFlags[] = {
+    &StatusFlags::ChkHead, &StatusFlags::ChkVp,   &StatusFlags::ChkCutter, &StatusFlags::ChkBM,
+    &StatusFlags::ChkTemp, &StatusFlags::ChkHard, &StatusFlags::ChkPNEnd};
+constexpr const char* kBoxes[] = {"ChkHead", "ChkVp",   "ChkCutter", "ChkBM",
+                                  "ChkTemp", "ChkHard", "ChkPNEnd"};
+static_assert(std::size(kFlags) == std::size(kBoxes));
+
+void MarkConditionsUnreported(FrmMenu& frm) {
+  for (const char* box : kBoxes) frm.State().SetValue(box, kNotReported);
+}
+
+// The conditions, when the run's status answer wrote the boxes; otherwise nothing is
+// known, which is not the same as "no condition".
+std::optional<StatusFlags> ReportedConditions(const FrmMenu& frm) {
+  StatusFlags flags = kNoFlags;
+  for (std::size_t i = 0; i < std::size(kBoxes); ++i) {
+    const int value = frm.State().Value(kBoxes[i]);
+    if (value != 0 && value != 1) return std::nullopt;
+    flags.*kFlags[i] = value;
+  }
+  flags.no_error = flags.ChkHead == 0 && flags.ChkVp == 0 && flags.ChkCutter == 0 &&
+                   flags.ChkBM == 0 && flags.ChkTemp == 0 && flags.ChkHard == 0;
+  return flags;
+}
+
+// The platform's services for one window record, with the window services of the run.
+Services RunServices(CliPlatform& platform, PortAccess& port_access, WindowServices& window) {
+  Services s;
+  s.serial = {&platform.Serial(1), &platform.Serial(2), &platform.Serial(3)};
+  s.port_access = &port_access;
+  s.system = &platform.Sys();
+  s.clock = &platform.Time();
+  s.window = &window;
+  return s;
+}
+
+// A message box as the jobs show them, with the application's title.
+void Tell(WindowServices& window, const std::string& text) {
+  window.MsgBox(text);
+}
+
+std::int64_t MillisecondsSince(Clock& clock, Clock::TimePoint started) {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(clock.Now() - started).count();
+}
+
+// Options the scratch check accepted are accepted again on the same start-up record; a
+// refusal here would be a fault of ours, reported rather than run with half the settings.
+bool Applied(FrmMenu& frm, const TicketOptions& options, WindowServices& window) {
+  const Status applied = ApplyTicketOptions(frm, options);
+  if (!applied.ok()) window.MsgBox(applied.message());
+  return applied.ok();
+}
+
+}  // namespace
+
+RunOutcome RunOnPort(CliPlatform& platform, JobKind job, const TicketOptions& options,
+                     const PortChoice& port, std::ostream& err) {
+  RunOutcome outcome;
+  outcome.job = job;
+  outcome.port = port.Name();
+  outcome.endpoint =
+      port.parallel ? platform.ParallelEndpoint(port.number) : platform.SerialEndpoint(port.number);
+  Clock& clock = platform.Time();
+  const Clock::TimePoint started = clock.Now();
+
+  HeadlessWindowServices window(err, outcome.port);
+  NoParallelPortAccess no_parallel;
+  FrmMenu frm(
+      RunServices(platform, port.parallel ? platform.ParallelAccess() : no_parallel, window));
+  const bool started_up = Form_Load(frm);
+  if (started_up) SelectPort(frm, port);
+  if (!started_up) {
+    // Port access could not start: for a parallel port that is the port being unusable.
+    outcome.end = JobEnd::kPortUnusable;
+  } else if (!Applied(frm, options, window)) {
+    outcome.end = JobEnd::kNotStarted;
+  } else {
+    MarkConditionsUnreported(frm);
+    switch (job) {
+      case JobKind::kStatus:
+        outcome.end = RunCheckStatus(frm);
+        break;
+      case JobKind::kPrint: {
+        const JobReport report = RunPrint(frm);
+        outcome.end = report.end;
+        outcome.bytes_sent = report.bytes_sent;
+        break;
+      }
+      case JobKind::kSaveSettings: {
+        const JobReport report = RunSaveSettings(frm);
+        outcome.end = report.end;
+        outcome.bytes_sent = report.bytes_sent;
+        break;
+      }
+      case JobKind::kAutotest: {
+        const JobReport report = RunAutotest(frm);
+        outcome.end = report.end;
+        outcome.bytes_sent = report.bytes_sent;
+        break;
+      }
+      case JobKind::kCompose:
+        outcome.end = JobEnd::kNotStarted;  // composing needs no port: RunCompose
+        break;
+    }
+    outcome.conditions = ReportedConditions(frm);
+  }
+  // As the window's closing does, whether or not start-up went through.
+  Form_Unload(frm);
+  outcome.messages = window.Messages();
+  outcome.elapsed_ms = MillisecondsSince(clock, started);
+  return outcome;
+}
+
+RunOutcome RunCompose(CliPlatform& platform, const TicketOptions& options,
+                      const std::string& out_path, std::ostream& out, std::ostream& err) {
+  RunOutcome outcome;
+  outcome.job = JobKind::kCompose;
+  outcome.endpoint = out_path;
+  Clock& clock = platform.Time();
+  const Clock::TimePoint started = clock.Now();
+
+  HeadlessWindowServices window(err, "compose");
+  NoParallelPortAccess no_parallel;
+  FrmMenu frm(RunServices(platform, no_parallel, window));
+  outcome.end = JobEnd::kNotStarted;
+  if (Form_Load(frm) && Applied(frm, options, window)) {
+    Result<std::vector<std::uint8_t>> ticket = ComposeWindowTicket(frm);
+    if (!ticket) {
+      Tell(window, ticket.status().message());
+    } else if (out_path == "-") {
+      // A stream may have taken part of the ticket before it failed.
+      const Status written = WriteStream(out, *ticket);
+      if (!written.ok()) Tell(window, written.message());
+      outcome.end = written.ok() ? JobEnd::kDone : JobEnd::kFailedMidway;
+    } else {
+      const Status written = WriteFileWhole(out_path, *ticket);
+      if (!written.ok()) Tell(window, written.message());
+      outcome.end = written.ok() ? JobEnd::kDone : JobEnd::kNotStarted;
+    }
+    if (outcome.end == JobEnd::kDone) outcome.bytes_sent = ticket->size();
+  }
+  Form_Unload(frm);
+  outcome.messages = window.Messages();
+  outcome.elapsed_ms = MillisecondsSince(clock, started);
+  return outcome;
+}
+
+}  // namespace qw77::cli

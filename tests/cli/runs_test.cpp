@@ -1,0 +1,231 @@
+// How a run ends, as the shell sees it: the exit code, the sentence and the JSON object,
+// for the ways a printer and a port can answer, over fakes (the limits on a fake clock).
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <sstream>
+
+#include "tests/cli/CliRig.h"
+#include "tests/fakes/TestRig.h"
+
+namespace qw77 {
+namespace {
+
+using nlohmann::json;
+using testing::CliRig;
+using testing::ScopedTempDir;
+using testing::StatusResponder;
+
+// Replies of a printer: DLE EOT 2 bit 04h is paper out, DLE EOT 4 bits 0Ch paper near end.
+StatusResponder Printer(std::uint8_t reply2 = 0x12, std::uint8_t reply4 = 0x12) {
+  StatusResponder r;
+  r.reply[2] = {reply2};
+  r.reply[4] = {reply4};
+  return r;
+}
+
+struct RunCase {
+  const char* name;
+  std::vector<std::string> args;  // --json is added
+  std::function<void(CliRig&)> setup;
+  int exit_code;
+  const char* outcome;
+  json conditions;  // null: the printer was not asked, or did not answer
+  json message;
+  const char* words;  // part of the sentence without --json
+};
+
+const json kNoCondition = {
+    {"no_paper_or_head_up", false}, {"head_voltage", false}, {"cutter", false},
+    {"black_mark", false},          {"temperature", false},  {"hardware", false},
+    {"paper_near_end", false}};
+
+json With(const char* key) {
+  json c = kNoCondition;
+  c[key] = true;
+  return c;
+}
+
+class Runs : public ::testing::TestWithParam<RunCase> {};
+
+TEST_P(Runs, SayHowTheyEnded) {
+  ScopedTempDir dir;
+  const RunCase& c = GetParam();
+  std::vector<std::string> args = c.args;
+  args.push_back("--json");
+  CliRig cli;
+  c.setup(cli);
+  EXPECT_EQ(cli.Run(args), c.exit_code) << cli.err;
+  const json line = json::parse(cli.out);
+  EXPECT_EQ(line["exit_code"], c.exit_code);
+  EXPECT_EQ(line["outcome"], c.outcome);
+  EXPECT_EQ(line["port"], "COM" + std::string(1, args[2].back()));
+  EXPECT_EQ(line["endpoint"], "/dev/fake" + std::string(1, args[2].back()));
+  EXPECT_EQ(line["conditions"], c.conditions);
+  EXPECT_EQ(line["message"], c.message);
+  // What a box would have shown is on standard error too.
+  if (c.message.is_string()) {
+    EXPECT_NE(cli.err.find(c.message.get<std::string>()), std::string::npos);
+  }
+
+  CliRig again;
+  c.setup(again);
+  args.pop_back();
+  EXPECT_EQ(again.Run(args), c.exit_code);
+  EXPECT_NE(again.out.find(c.words), std::string::npos) << again.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Outcomes, Runs,
+    ::testing::Values(
+        RunCase{"StatusClean",
+                {"status", "--port", "COM1"},
+                [](CliRig& r) { r.com1.peer = Printer(); },
+                0,
+                "done",
+                kNoCondition,
+                nullptr,
+                "the printer reports no condition."},
+        RunCase{"StatusPaperOut",
+                {"status", "--port", "COM1"},
+                [](CliRig& r) { r.com1.peer = Printer(0x16); },
+                1,
+                "printer_condition",
+                With("no_paper_or_head_up"),
+                nullptr,
+                "the printer reports: no paper or head up."},
+        // Near end stops no ticket, yet it is a condition the printer reports.
+        RunCase{"StatusNearEnd",
+                {"status", "--port", "COM2"},
+                [](CliRig& r) { r.com2.peer = Printer(0x12, 0x1E); },
+                1,
+                "done",
+                With("paper_near_end"),
+                nullptr,
+                "the printer reports: paper near end."},
+        RunCase{"StatusSilent",
+                {"status", "--port", "COM1"},
+                [](CliRig&) {},
+                2,
+                "no_answer",
+                nullptr,
+                "ERROR on serial PORT configuration",
+                "the printer did not answer."},
+        RunCase{"StatusNoDevice",
+                {"status", "--port", "COM3"},
+                [](CliRig& r) {
+                  r.com3.open_error = {ErrorCode::kNotFound, "no such device"};
+                },
+                3,
+                "port_unusable",
+                nullptr,
+                "Error on serial PORT selection",
+                "the port could not be used."},
+        // COM2 asks no status before the ticket: nothing is known of the conditions.
+        RunCase{"PrintWithoutStatus",
+                {"print", "--port", "COM2"},
+                [](CliRig& r) { r.com2.peer = Printer(); },
+                0,
+                "done",
+                nullptr,
+                nullptr,
+                "ticket sent (52 bytes)."},
+        RunCase{"PrintRefusedForPaperOut",
+                {"print", "--port", "COM1"},
+                [](CliRig& r) { r.com1.peer = Printer(0x16); },
+                1,
+                "printer_condition",
+                With("no_paper_or_head_up"),
+                nullptr,
+                "nothing was sent;"},
+        RunCase{"PrintCutShort",
+                {"print", "--port", "COM1"},
+                [](CliRig& r) {
+                  r.com1.peer = Printer();
+                  r.com1.fail_after = 27 + 20;  // two probes, the status, 20 ticket bytes
+                },
+                4,
+                "failed_midway",
+                kNoCondition,
+                "Serial port error: the printer took 20 of 52 bytes of the ticket; the ticket "
+                "was not printed completely (write failed).",
+                "the job was cut short (20 bytes)"},
+        RunCase{"AutotestSent",
+                {"autotest", "--port", "COM1"},
+                [](CliRig& r) { r.com1.peer = Printer(); },
+                0,
+                "done",
+                nullptr,
+                nullptr,
+                "self-test command sent (1 byte)."}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+// Each port in turn, one line each; the exit code is the worst, whatever the order.
+TEST(Runs, SeveralPortsReportEachAndExitWithTheWorst) {
+  CliRig cli;
+  cli.com1.peer = Printer();
+  cli.com2.open_error = {ErrorCode::kBusy, "busy"};
+  cli.com3.peer = Printer(0x16);
+  EXPECT_EQ(cli.Run({"status", "--port", "COM2,COM1", "--port", "COM3"}), 3);
+  EXPECT_EQ(cli.out,
+            "COM2 (/dev/fake2): status: the port could not be used.\n"
+            "COM1 (/dev/fake1): status: the printer answered; the printer reports no "
+            "condition.\n"
+            "COM3 (/dev/fake3): status: the printer answered; the printer reports: no paper "
+            "or head up.\n");
+}
+
+// A serial run starts up without parallel port access, even where that access would fail.
+TEST(Runs, ASerialRunNeverAsksForParallelPortAccess) {
+  CliRig cli;
+  cli.ports.initialize_ok = false;
+  cli.com1.peer = Printer();
+  EXPECT_EQ(cli.Run({"status", "--port", "COM1"}), 0) << cli.err;
+  EXPECT_EQ(cli.parallel_asks, 0);
+  EXPECT_EQ(cli.ports.initializations, 0);
+
+  EXPECT_EQ(cli.Run({"status", "--port", "LPT1", "--json"}), 3);
+  EXPECT_EQ(json::parse(cli.out)["message"], "Problemas de acceso al hardware");
+  EXPECT_EQ(cli.ports.initializations, 1);
+}
+
+// A script reading the lines must not take a lost line for a clean run.
+TEST(Runs, AReportThatCannotBeWrittenFailsTheRun) {
+  CliRig cli;
+  cli.com1.peer = Printer();
+  std::ostream nowhere(nullptr);
+  std::ostringstream err;
+  const char* argv[] = {"qw77-cli", "status", "--port", "COM1"};
+  EXPECT_EQ(cli::RunCli(4, argv, cli, nowhere, err), 4);
+  EXPECT_NE(err.str().find("the report of COM1 could not be written"), std::string::npos);
+}
+
+TEST(Runs, ComposeToStandardOutputWritesTheTicketAlone) {
+  ScopedTempDir dir;
+  CliRig cli;
+  ASSERT_EQ(cli.Run({"compose", "--out", "t.bin", "--text", "AB", "--lines", "2"}), 0);
+  std::ifstream in("t.bin", std::ios::binary);
+  const std::string file(std::istreambuf_iterator<char>(in), {});
+  EXPECT_EQ(cli.Run({"compose", "--out", "-", "--text", "AB", "--lines", "2"}), 0);
+  EXPECT_EQ(cli.out, file);
+}
+
+// The file is the whole ticket or what it was before: a logo that cannot be read leaves
+// an earlier file alone and says why.
+TEST(Runs, ComposeThatFailsLeavesTheFileAsItWas) {
+  ScopedTempDir dir;
+  CliRig cli;
+  cli.system.program_directory = "no-such-folder";
+  { std::ofstream("t.bin") << "before"; }
+  EXPECT_EQ(cli.Run({"compose", "--out", "t.bin", "--logo", "orval"}), 4);
+  EXPECT_NE(cli.err.find("The sample ticket cannot be printed."), std::string::npos);
+  std::ifstream in("t.bin");
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "before");
+  EXPECT_EQ(cli.Run({"compose", "--out", "."}), 4);
+}
+
+}  // namespace
+}  // namespace qw77
