@@ -16,4 +16,16 @@ void HeadlessWindowServices::MsgBox(std::string_view text, MessageIcon /*icon*/,
   err_ << text << std::endl;
 }
 
+void HeadlessWindowServices::MsgBoxDetailed(std::string_view text, std::string_view detail,
+                                            MessageIcon icon, std::string_view title) {
+  MsgBox(text, icon, title);
+  std::string_view rest = detail;
+  while (!rest.empty()) {
+    const std::size_t end = rest.find('\n');
+    err_ << "  " << rest.substr(0, end) << '\n';
+    rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+  }
+  err_.flush();
+}
+
 }  // namespace qw77::cli

@@ -18,6 +18,9 @@ class HeadlessWindowServices : public WindowServices {
 
   // Written at once, so that a message is seen even if the run then hangs up or is killed.
   void MsgBox(std::string_view text, MessageIcon icon, std::string_view title) override;
+  // The cause follows the message, indented, on standard error only.
+  void MsgBoxDetailed(std::string_view text, std::string_view detail, MessageIcon icon,
+                      std::string_view title) override;
   // No events to process: a parallel transfer's wait between bytes simply goes on.
   void DoEvents() override {}
   void SetMainWindowEnabled(bool) override {}

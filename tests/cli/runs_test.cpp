@@ -150,7 +150,7 @@ INSTANTIATE_TEST_SUITE_P(
                 4,
                 "failed_midway",
                 kNoCondition,
-                "Serial port error: the printer took 20 of 52 bytes of the ticket; the ticket "
+                "Serial port error: the port accepted 20 of 52 bytes of the ticket; the ticket "
                 "was not printed completely (write failed).",
                 "the job was cut short (20 bytes)"},
         RunCase{"AutotestSent",
