@@ -7,3 +7,17 @@ include(GNUInstallDirs)
 set(QW77_DESKTOP_ID io.github.qw77.Qw77)
 include(${CMAKE_CURRENT_LIST_DIR}/Project.cmake)
 
+set(QW77_FULL_DATADIR ${CMAKE_INSTALL_FULL_DATADIR}/qw77)
+
+# --- where an installed program finds its logos ---------------------------------------
+# The program looks beside its executable first, then here. Only the file that answers
+# System::DataDirectory() is given the folder, so a new install prefix recompiles one file.
+get_target_property(_qw77_core_sources qw77_core SOURCES)
+list(FILTER _qw77_core_sources INCLUDE REGEX "/PosixSystem\\.cpp$")
+list(LENGTH _qw77_core_sources _qw77_count)
+if(NOT _qw77_count EQUAL 1)
+  message(FATAL_ERROR "cmake/Install.cmake: expected one PosixSystem.cpp in qw77_core to give "
+                      "the installed data folder (QW77_DATA_DIR) to, found ${_qw77_count}")
+endif()
+set_property(SOURCE ${_qw77_core_sources} TARGET_DIRECTORY qw77_core APPEND
+             PROPERTY COMPILE_DEFINITIONS "QW77_DATA_DIR=\"${QW77_FULL_DATADIR}\"")

@@ -31,6 +31,18 @@ Status Bad(std::string_view label, const std::string& what) {
   return {ErrorCode::kFormat, std::string(label) + " " + what};
 }
 
+std::string ProgramFolder(FrmMenu& frm) {
+  System* system = frm.Svc().system;
+  return system != nullptr ? system->ProgramDirectory() : ".";
+}
+
+// Anything at all at `path`, also something we may not look at: its read then says what
+// is wrong, rather than another file being taken in its place.
+bool SomethingAt(const std::string& path) {
+  std::error_code ec;
+  return std::filesystem::status(path, ec).type() != std::filesystem::file_type::not_found;
+}
+
 }  // namespace
 
 std::string_view LogoFileName(int option_index) {
@@ -52,9 +64,23 @@ int SelectedLogoOption(const WindowState& state) {
 }
 
 std::string LogoPath(FrmMenu& frm, int option_index) {
+  return ProgramFolder(frm) + "/" + std::string(LogoFileName(option_index));
+}
+
+Result<std::string> FindLogo(FrmMenu& frm, int option_index) {
+  std::string beside = LogoPath(frm, option_index);
+  if (SomethingAt(beside)) return beside;
   System* system = frm.Svc().system;
-  const std::string folder = system != nullptr ? system->ProgramDirectory() : ".";
-  return folder + "/" + std::string(LogoFileName(option_index));
+  const std::string data_folder = system != nullptr ? system->DataDirectory() : "";
+  if (data_folder.empty()) {
+    return Status(ErrorCode::kNotFound, "The logo file " + beside + " was not found.");
+  }
+  const std::string name(LogoFileName(option_index));
+  std::string installed = data_folder + "/" + name;
+  if (SomethingAt(installed)) return installed;
+  return Status(ErrorCode::kNotFound, "The logo file " + name +
+                                          " is neither beside the program, in " +
+                                          ProgramFolder(frm) + ", nor in " + data_folder + ".");
 }
 
 Status AppendLogoBlock(std::vector<std::uint8_t>& out, std::span<const std::uint8_t> file,

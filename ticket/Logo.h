@@ -1,5 +1,6 @@
-// The ticket's logo: a black-and-white bitmap file beside the program, sent as one raster
-// image command (GS v 0), top row first, a set bit printing a dot.
+// The ticket's logo: a black-and-white bitmap file beside the program (or, for an installed
+// program, in its data folder), sent as one raster image command (GS v 0), top row first,
+// a set bit printing a dot.
 #pragma once
 
 #include <cstdint>
@@ -32,6 +33,12 @@ int SelectedLogoOption(const WindowState& state);
 // The full path of the chosen logo: the program's directory (the current one when no
 // system service is bound) and the file name.
 std::string LogoPath(FrmMenu& frm, int option_index);
+
+// Where the chosen logo is read from: LogoPath when anything is there (so a build tree's
+// own logos, and a broken file beside the program, are never passed over); otherwise the
+// same name in the system's installed data folder when that is there. kNotFound when it
+// is in neither place, naming both (or only the first, when there is no data folder).
+Result<std::string> FindLogo(FrmMenu& frm, int option_index);
 
 // Appends the GS v 0 block for the bitmap file `file`. The file must be a Windows bitmap
 // with an information header of at least 40 bytes, 1 plane, 1 bit per pixel, no compression,

@@ -317,13 +317,14 @@ Status BuildSampleTicket(FrmMenu& frm) {
   std::vector<std::uint8_t> logo;
   std::string logo_label = "The logo file";
   if (settings.logo_wanted) {
-    const std::string path = LogoPath(frm, settings.logo_choice);
-    auto file = ReadLogoFile(path);
+    const auto path = FindLogo(frm, settings.logo_choice);
+    if (!path) return {path.status().code(), std::string(kCannotPrint) + path.status().message()};
+    auto file = ReadLogoFile(*path);
     if (!file) {
       return {file.status().code(), std::string(kCannotPrint) + file.status().message()};
     }
     logo = std::move(file).value();
-    logo_label += " " + path;
+    logo_label += " " + *path;
   }
   auto stream = ComposeSampleTicket(settings, logo, logo_label);
   if (!stream) {
