@@ -4,6 +4,7 @@
 // (it may refuse to open the window: the operator has then been told why), the window
 // opens, and the program ends when it closes or at once through Exit.
 //
+// --help and --version print and end without opening a window (so without a display).
 // With QW77_REPORT_START set, the program prints to standard output how long it took from
 // the start of main to the window's first paint, for the start-up benchmark.
 #include <QApplication>
@@ -12,18 +13,27 @@
 #include <cstdlib>
 #include <memory>
 
+#include "app/CommandLine.h"
 #include "frontend/Handlers.h"
 #include "frontend/MainWindow.h"
 #include "frontend/QtWindowServices.h"
 #include "platform/PlatformFactory.h"
+#include "qw77/Project.h"
 #include "ui/FrmMenu.h"
 
 int main(int argc, char** argv) {
   QElapsedTimer since_start;
   since_start.start();
 
+  // --help and --version need no display: they are answered before Qt starts.
+  if (auto code = qw77::app::HandleOwnOptions(argc, argv, qw77::MakeSystem()->DataDirectory())) {
+    return *code;
+  }
   QApplication app(argc, argv);
+  if (auto code = qw77::app::RejectLeftOverArguments(argc, argv)) return *code;
   QApplication::setApplicationName(QStringLiteral("qw77"));
+  // Lets the desktop match the window to its menu entry, for its name and icon.
+  QGuiApplication::setDesktopFileName(QString::fromLatin1(qw77::kDesktopId));
 
   qw77::frontend::QtWindowServices window_services;
   qw77::Services services;

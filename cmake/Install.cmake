@@ -21,3 +21,25 @@ if(NOT _qw77_count EQUAL 1)
 endif()
 set_property(SOURCE ${_qw77_core_sources} TARGET_DIRECTORY qw77_core APPEND
              PROPERTY COMPILE_DEFINITIONS "QW77_DATA_DIR=\"${QW77_FULL_DATADIR}\"")
+
+# --- checks of the installed program's command line ---------------------------------------
+if(QW77_BUILD_TESTS AND TARGET qw77)
+  # With no display and the X11 platform, Qt cannot start: these pass only when --help and
+  # --version are answered before it does.
+  set(_qw77_no_display ${CMAKE_COMMAND} -E env --unset=DISPLAY --unset=WAYLAND_DISPLAY
+                       QT_QPA_PLATFORM=xcb)
+  string(REPLACE "." "\\." _qw77_version_pattern "${PROJECT_VERSION}")
+  add_test(NAME qw77_version_without_display COMMAND ${_qw77_no_display} $<TARGET_FILE:qw77>
+                                                     --version)
+  set_tests_properties(qw77_version_without_display PROPERTIES
+                       PASS_REGULAR_EXPRESSION "^qw77 ${_qw77_version_pattern}\n$" TIMEOUT 30)
+  add_test(NAME qw77_help_without_display COMMAND ${_qw77_no_display} $<TARGET_FILE:qw77> --help)
+  set_tests_properties(qw77_help_without_display PROPERTIES
+                       PASS_REGULAR_EXPRESSION "QW77_COM1.*QW77_PORT_ACCESS.*${QW77_FULL_DATADIR}\n"
+                       TIMEOUT 30)
+  # Anything neither ours nor Qt's is refused rather than ignored.
+  add_test(NAME qw77_refuses_unknown_arguments COMMAND $<TARGET_FILE:qw77> -platform offscreen
+                                                       --no-such-option)
+  set_tests_properties(qw77_refuses_unknown_arguments PROPERTIES
+                       PASS_REGULAR_EXPRESSION "qw77: unknown argument \"--no-such-option\"" TIMEOUT 30)
+endif()

@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  qt6-base-dev libgl-dev libzint-dev libpng-dev zlib1g-dev
+  qt6-base-dev libgl-dev libzint-dev libpng-dev zlib1g-dev libcli11-dev
   console-setup-linux fonts-dejavu-core
   zbar-tools xvfb xauth xdotool x11-apps imagemagick
 )
