@@ -1,6 +1,6 @@
 # Installs qw77 the way a Linux desktop expects a program: executables in bin, the logos in
 # <datadir>/qw77, a menu entry with its icon, AppStream data, man pages, a udev rule for
-# USB printers and the Debian documentation files.
+# USB printers and the Debian documentation files; then describes the .deb (Package.cmake).
 #
 # Included once, at the end of the top-level CMakeLists.txt, when every target exists.
 # Everything it adds to the package's contents is built by the target qw77_installable.
@@ -200,3 +200,5 @@ if(QW77_BUILD_TESTS AND TARGET qw77)
   set_tests_properties(qw77_refuses_unknown_arguments PROPERTIES
                        PASS_REGULAR_EXPRESSION "qw77: unknown argument \"--no-such-option\"" TIMEOUT 30)
 endif()
+
+include(${CMAKE_CURRENT_LIST_DIR}/Package.cmake)
