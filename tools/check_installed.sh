@@ -44,6 +44,7 @@ cleanup() {
   fi
 }
 trap cleanup EXIT
+trap 'exit 130' INT TERM  # so that an interrupted check still removes the package
 
 rm -rf "$run"
 mkdir -p "$run/tickets"
