@@ -3,13 +3,11 @@
 
 #include <string>
 
+#include "qw77/Project.h"  // kVersionMajor, kVersionMinor, kVersionRevision, from CMake
+
 namespace qw77 {
 
 class FrmMenu;
-
-inline constexpr int kVersionMajor = 2;
-inline constexpr int kVersionMinor = 0;
-inline constexpr int kVersionRevision = 0;
 
 struct FrmAbout {
   std::string Caption = "About ";

@@ -1,5 +1,6 @@
 #include "jobs/SampleTicketJob.h"
 
+#include <filesystem>
 #include <vector>
 
 #include "form/FrmMenu.h"
@@ -11,6 +12,18 @@ namespace qw77 {
 namespace {
 
 constexpr std::string_view kCannotPrint = "The sample ticket cannot be printed. ";
+
+std::string ProgramFolder(FrmMenu& frm) {
+  System* system = frm.Svc().system;
+  return system != nullptr ? system->ProgramDirectory() : ".";
+}
+
+// Anything at all at `path`, also something we may not look at: its read then says what
+// is wrong, rather than another file being taken in its place.
+bool SomethingAt(const std::string& path) {
+  std::error_code ec;
+  return std::filesystem::status(path, ec).type() != std::filesystem::file_type::not_found;
+}
 
 }  // namespace
 
@@ -50,9 +63,23 @@ int SelectedLogoOption(const WindowState& state) {
 }
 
 std::string LogoPath(FrmMenu& frm, int option_index) {
+  return ProgramFolder(frm) + "/" + std::string(LogoFileName(option_index));
+}
+
+Result<std::string> FindLogo(FrmMenu& frm, int option_index) {
+  std::string beside = LogoPath(frm, option_index);
+  if (SomethingAt(beside)) return beside;
   System* system = frm.Svc().system;
-  const std::string folder = system != nullptr ? system->ProgramDirectory() : ".";
-  return folder + "/" + std::string(LogoFileName(option_index));
+  const std::string data_folder = system != nullptr ? system->DataDirectory() : "";
+  if (data_folder.empty()) {
+    return Status(ErrorCode::kNotFound, "The logo file " + beside + " was not found.");
+  }
+  const std::string name(LogoFileName(option_index));
+  std::string installed = data_folder + "/" + name;
+  if (SomethingAt(installed)) return installed;
+  return Status(ErrorCode::kNotFound, "The logo file " + name +
+                                          " is neither beside the program, in " +
+                                          ProgramFolder(frm) + ", nor in " + data_folder + ".");
 }
 
 Result<std::vector<std::uint8_t>> ComposeWindowTicket(FrmMenu& frm) {
@@ -60,7 +87,11 @@ Result<std::vector<std::uint8_t>> ComposeWindowTicket(FrmMenu& frm) {
   std::vector<std::uint8_t> logo;
   std::string logo_label = "The logo file";
   if (settings.logo_wanted) {
-    const std::string path = LogoPath(frm, settings.logo_choice);
+    const auto found = FindLogo(frm, settings.logo_choice);
+    if (!found) {
+      return Status(found.status().code(), std::string(kCannotPrint) + found.status().message());
+    }
+    const std::string& path = *found;
     auto file = ReadLogoFile(path);
     if (!file) {
       return Status(file.status().code(), std::string(kCannotPrint) + file.status().message());

@@ -29,6 +29,12 @@ std::string LogoPath(FrmMenu& frm, int option_index);
 // the cause. Shows nothing.
 Result<std::vector<std::uint8_t>> ComposeWindowTicket(FrmMenu& frm);
 
+// Where the chosen logo is read from: LogoPath when anything is there (so a build tree's
+// own logos, and a broken file beside the program, are never passed over); otherwise the
+// same name in the system's installed data folder when that is there. kNotFound when it
+// is in neither place, naming both (or only the first, when there is no data folder).
+Result<std::string> FindLogo(FrmMenu& frm, int option_index);
+
 // Composes the ticket from the window and writes it to "tempo.txt" in the current
 // directory. Either the file afterwards holds exactly the new ticket, or the result says why
 // not and any earlier tempo.txt is left as it was (the new stream is written to a temporary

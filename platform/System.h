@@ -37,6 +37,9 @@ class System {
 
   // The folder that holds the running executable, without a trailing separator.
   virtual std::string ProgramDirectory() = 0;
+  // The folder an installed qw77 keeps its read-only data in (the logos), without a
+  // trailing separator; empty where there is none.
+  virtual std::string DataDirectory() { return {}; }
 };
 
 }  // namespace qw77

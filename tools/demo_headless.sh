@@ -61,6 +61,7 @@ if [ -z "$ticket" ]; then
 fi
 sleep 1
 import -window "$wid" "$run/window-after.png"
+import -window root "$run/screen.png"
 key alt+x  # Exit
 
 echo "demo: printed one sample ticket through the window over COM1 at 9600,N,8,1"
@@ -70,4 +71,5 @@ if command -v zbarimg >/dev/null; then
 fi
 echo "demo: the window before printing:         $run/window.png"
 echo "demo: the window after printing:          $run/window-after.png"
+echo "demo: the whole screen after printing:     $run/screen.png"
 echo "demo: the printer's command log:          $run/printer.log"

@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Installs what qw77 needs to build, test and run its demo on Debian 12.
 # Quiet and quick when everything is there already.
+#
+#   setup.sh              what the build, the tests and the demo need
+#   setup.sh --packaging  also what building and checking the .deb needs
 set -euo pipefail
 
 packages=(
@@ -12,6 +15,11 @@ packages=(
   console-setup-linux fonts-dejavu-core
   zbar-tools xvfb xauth xdotool x11-apps imagemagick
 )
+if [ "${1:-}" = "--packaging" ]; then
+  # help2man writes the man pages from --help; the rest build the package and check it,
+  # its desktop entry and its AppStream data.
+  packages+=(help2man dpkg-dev lintian desktop-file-utils appstream)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs every test: the debug build, the
-# address and undefined-behaviour sanitizer build, and a short fuzzing run.
+# address and undefined-behaviour sanitizer build, the Debian package (made from the debug
+# build, checked, installed and removed again) and a short fuzzing run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash tools/setup.sh
+# --packaging: the debug build also makes the man pages, and the package is checked below.
+bash tools/setup.sh --packaging
 
 export QW77_WERROR=ON
 export QT_QPA_PLATFORM=offscreen
@@ -20,7 +22,9 @@ passed=0
 skipped=0
 for preset in debug asan; do
   echo "== $preset: configure, build, test"
-  cmake --preset "$preset" >/dev/null
+  # For /usr, as a package is: the package checked below is made from the debug build, and
+  # the installed program looks for its logos under the prefix it was built for.
+  cmake --preset "$preset" -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
   cmake --build --preset "$preset"
   log="build/$preset/ctest-summary.log"
   ctest --preset "$preset" --parallel "$jobs" | tee "$log"
@@ -29,6 +33,11 @@ for preset in debug asan; do
   passed=$((passed + total - not_run))
   skipped=$((skipped + not_run))
 done
+
+echo "== package: the .deb from the debug build: lintian, desktop entry, AppStream, installed"
+package_start=$SECONDS
+bash tools/package.sh --build-dir build/debug --out build/debug/package --install-check
+echo "== package: $((SECONDS - package_start)) s"
 
 if [ -f fuzz/CMakeLists.txt ]; then
   echo "== fuzz: short libFuzzer runs"
@@ -47,5 +56,5 @@ if [ -f fuzz/CMakeLists.txt ]; then
       "fuzz/seeds/$name" 2>&1 | tail -n 3
   done
 fi
-echo "== all tests passed (both builds; the fuzzer found nothing)"
+echo "== all tests passed (both builds and the package; the fuzzer found nothing)"
 echo "tests: $passed passed, 0 failed, $skipped skipped"

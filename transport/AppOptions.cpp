@@ -9,11 +9,18 @@
 
 namespace qw77 {
 
-Result<AppOptions> ParseAppOptions(const std::vector<std::string>& args) {
+Result<AppOptions> ParseAppOptions(const std::vector<std::string>& args,
+                                   const std::string& footer) {
   AppOptions options;
   const std::string program = args.empty() ? std::string("qw77") : args.front();
-  CLI::App app("Exercises thermal ticket printers over serial, parallel, USB and network links.",
-               program);
+  CLI::App app(
+      "Exercises a thermal ticket printer of the RX and MQ families from one window: prints a\n"
+      "sample ticket composed from the window's settings, stores the printer's text\n"
+      "settings, starts its self test, reads its status flags and restores its default\n"
+      "configuration, over a serial port (COM1 to COM3) or a parallel port (LPT1, LPT2),\n"
+      "each of which may reach a serial device, a USB or a network printer.\n",
+      program);
+  if (!footer.empty()) app.footer(footer);
   // Qt's own options (-platform, -display, ...) pass through to QApplication.
   app.allow_extras();
 
@@ -57,8 +64,8 @@ Result<AppOptions> ParseAppOptions(const std::vector<std::string>& args) {
   return options;
 }
 
-Result<AppOptions> ParseAppOptions(int argc, const char* const* argv) {
-  return ParseAppOptions(std::vector<std::string>(argv, argv + std::max(argc, 0)));
+Result<AppOptions> ParseAppOptions(int argc, const char* const* argv, const std::string& footer) {
+  return ParseAppOptions(std::vector<std::string>(argv, argv + std::max(argc, 0)), footer);
 }
 
 }  // namespace qw77

@@ -23,7 +23,10 @@ struct AppOptions {
 
 // `args` as main() got them, the program name first. Bad usage (a missing value, a value
 // for a flag, an option given twice) gives kInvalidArgument with the parser's message.
-Result<AppOptions> ParseAppOptions(const std::vector<std::string>& args);
-Result<AppOptions> ParseAppOptions(int argc, const char* const* argv);
+// `footer` ends the usage text (the environment and files the program reads).
+Result<AppOptions> ParseAppOptions(const std::vector<std::string>& args,
+                                   const std::string& footer = {});
+Result<AppOptions> ParseAppOptions(int argc, const char* const* argv,
+                                   const std::string& footer = {});
 
 }  // namespace qw77

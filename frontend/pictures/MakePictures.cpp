@@ -3,6 +3,7 @@
 // small thermal printer with a ticket coming out of it, so that they read as one family.
 //
 // Usage: qw77_make_pictures <output folder>
+//        qw77_make_pictures --icons <output folder> <size>...   (the icon alone, per size)
 #include <QColor>
 #include <QDir>
 #include <QFont>
@@ -13,6 +14,8 @@
 #include <QPainterPath>
 #include <QRectF>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -154,11 +157,14 @@ QImage MakeAboutPicture() {
   return image;
 }
 
-QImage MakeIcon() {
-  QImage image(64, 64, QImage::Format_ARGB32);
+// Drawn on a 64-unit square scaled to `size` pixels, so the desktop's icon sizes are the
+// same picture as the window's.
+QImage MakeIcon(int size) {
+  QImage image(size, size, QImage::Format_ARGB32);
   image.fill(Qt::transparent);
   QPainter p(&image);
   p.setRenderHint(QPainter::Antialiasing);
+  p.scale(size / 64.0, size / 64.0);
   QPainterPath tile;
   tile.addRoundedRect(QRectF(1, 1, 62, 62), 12, 12);
   QLinearGradient g(0, 0, 0, 64);
@@ -184,16 +190,33 @@ int main(int argc, char** argv) {
   // Text needs a font database; the offscreen platform gives one without a display.
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QGuiApplication app(argc, argv);
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: qw77_make_pictures <output folder>\n");
+  const bool icons_only = argc >= 2 && std::strcmp(argv[1], "--icons") == 0;
+  if (icons_only ? argc < 4 : argc != 2) {
+    std::fprintf(stderr,
+                 "usage: qw77_make_pictures <output folder>\n"
+                 "       qw77_make_pictures --icons <output folder> <size>...\n");
     return 2;
   }
-  QDir dir(QString::fromLocal8Bit(argv[1]));
+  const char* folder = argv[icons_only ? 2 : 1];
+  QDir dir(QString::fromLocal8Bit(folder));
   if (!dir.mkpath(QStringLiteral("."))) {
-    std::fprintf(stderr, "qw77_make_pictures: cannot create %s\n", argv[1]);
+    std::fprintf(stderr, "qw77_make_pictures: cannot create %s\n", folder);
     return 1;
   }
+  if (icons_only) {
+    // The desktop's icon theme: icon-<size>.png for each size asked for.
+    for (int i = 3; i < argc; ++i) {
+      const int size = std::atoi(argv[i]);
+      if (size < 16 || size > 1024) {
+        std::fprintf(stderr, "qw77_make_pictures: icon size %s is not 16 to 1024\n", argv[i]);
+        return 2;
+      }
+      const QByteArray name = "icon-" + QByteArray::number(size) + ".png";
+      if (!Save(MakeIcon(size), dir, name.constData())) return 1;
+    }
+    return 0;
+  }
   const bool ok = Save(MakeLogo(), dir, "logo.bmp") && Save(MakeAboutPicture(), dir, "about.bmp") &&
-                  Save(MakeIcon(), dir, "icon.png");
+                  Save(MakeIcon(64), dir, "icon.png");
   return ok ? 0 : 1;
 }

@@ -13,6 +13,12 @@
 
 extern char** environ;
 
+// The build passes the installed data folder to this file alone (cmake/Install.cmake), so
+// that changing the install prefix recompiles one file.
+#ifndef QW77_DATA_DIR
+#error "QW77_DATA_DIR is not defined: cmake/Install.cmake defines it for this file"
+#endif
+
 namespace qw77 {
 namespace {
 
@@ -139,6 +145,10 @@ std::string PosixSystem::ProgramDirectory() {
   if (ec) return ".";
   std::string dir = exe.parent_path().string();
   return dir.empty() ? "/" : dir;
+}
+
+std::string PosixSystem::DataDirectory() {
+  return QW77_DATA_DIR;
 }
 
 }  // namespace qw77

@@ -31,6 +31,8 @@ class PosixSystem : public System {
   // of this object once it has ended, so it never lingers as a zombie while we run.
   void ReleaseProcess(ProcessId pid) override;
   std::string ProgramDirectory() override;
+  // <datadir>/qw77 of the install prefix the program was built for (QW77_DATA_DIR).
+  std::string DataDirectory() override;
 
  private:
   struct Child {

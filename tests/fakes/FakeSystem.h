@@ -59,6 +59,7 @@ class FakeSystem : public System {
     processes.at(static_cast<std::size_t>(pid - 1)).released = true;
   }
   std::string ProgramDirectory() override { return program_directory; }
+  std::string DataDirectory() override { return data_directory; }
 
   std::uint32_t version = 0x80000000u;  // POSIX: bit 31 set
   std::map<std::string, std::string> env;
@@ -68,6 +69,7 @@ class FakeSystem : public System {
   std::vector<Process> processes;
   std::function<void(Process&)> on_start;
   std::string program_directory = ".";
+  std::string data_directory;  // none, unless a test sets one
 };
 
 }  // namespace qw77::testing
