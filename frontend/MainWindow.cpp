@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QSignalBlocker>
 
 #include "form/FrmMenu.h"
@@ -18,6 +19,7 @@
 #include "frontend/Handlers.h"
 #include "frontend/KeyPreview.h"
 #include "frontend/Pictures.h"
+#include "frontend/TicketPreview.h"
 
 namespace qw77::frontend {
 namespace {
@@ -61,11 +63,20 @@ MainWindow::MainWindow(FrmMenu& frm, QWidget* parent) : QWidget(parent), frm_(fr
   setWindowTitle(QStringLiteral("RX's and MQ's Testing Software"));
   setWindowIcon(WindowIcon());
   CreateWidgets();
+  preview_ = new PreviewPane(frm_, this);
   Arrange();
   ApplyTabOrder();
   RedrawAll();
   frm_.State().Observe([this](const Control& control, Field field) { Redraw(control, field); });
   new KeyPreview(*this);  // a child: it goes away with the window
+  // F5 opens the preview at 1:1. A shortcut of the window is taken before the key reaches
+  // the focused control, so it is no stop of the tab order and no handler sees its press;
+  // F5 is a key none of the key rules looks at (Ctrl+P would reach the barcode field's).
+  auto* open_preview = new QShortcut(QKeySequence(Qt::Key_F5), this);
+  open_preview->setContext(Qt::WindowShortcut);
+  connect(open_preview, &QShortcut::activated, this, [this] {
+    if (!ending_) preview_->OpenWindow();
+  });
   setFixedSize(sizeHint());
   // Fixed size and no maximise button; the close box runs the unload handler.
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |

@@ -17,6 +17,8 @@ class FrmMenu;
 
 namespace qw77::frontend {
 
+class PreviewPane;
+
 class MainWindow : public QWidget {
   Q_OBJECT
 
@@ -25,6 +27,8 @@ class MainWindow : public QWidget {
   ~MainWindow() override;
 
   FrmMenu& Frm() { return frm_; }
+  // The miniature of the ticket the settings make (not a control of the record).
+  PreviewPane* Preview() const { return preview_; }
 
   // The widget that draws the control with this key ("Name" or "Name(i)"); nullptr for a
   // control without one (the serial controls).
@@ -78,6 +82,7 @@ class MainWindow : public QWidget {
   void SetFocusQuietly(QWidget* widget);
 
   FrmMenu& frm_;
+  PreviewPane* preview_ = nullptr;
   std::unordered_map<std::string, Bound> bound_;
   std::unordered_map<const QObject*, std::string> key_of_;
   QPointer<QWidget> parked_;

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "frontend/MainWindow.h"
+#include "frontend/TicketPreview.h"
 
 namespace qw77::frontend {
 namespace {
@@ -132,7 +133,7 @@ void MainWindow::Arrange() {
 
   auto* right = new QVBoxLayout;
   right->addWidget(W("FrmStatus"));
-  right->addStretch();
+  right->addWidget(preview_, 1);  // the room left between the status and the logo
   right->addWidget(W("ImgLogo"), 0, Qt::AlignHCenter);
   auto* about_exit = new QHBoxLayout;
   Options(about_exit, {"CommandAbout", "CmdExit"});
