@@ -130,10 +130,8 @@ std::size_t PsfFont::GlyphIndex(char32_t cp) const {
   return it != map_.end() ? it->second : 0;
 }
 
-bool PsfFont::Dot(char32_t cp, int x, int y) const {
-  if (x < 0 || y < 0 || x >= width_ || y >= height_) return false;
-  const std::size_t g = GlyphIndex(cp);
-  if (g >= glyph_count_) return false;
+bool PsfFont::DotOf(std::size_t g, int x, int y) const {
+  if (x < 0 || y < 0 || x >= width_ || y >= height_ || g >= glyph_count_) return false;
   const std::uint8_t row =
       glyphs_[g * glyph_bytes_ + static_cast<std::size_t>(y * row_bytes_ + x / 8)];
   return (row >> (7 - x % 8)) & 1;

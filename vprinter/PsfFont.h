@@ -20,12 +20,13 @@ class PsfFont {
   int height() const { return height_; }
   // Whether the dot at (x, y) of the glyph for `code_point` is set; characters the font
   // lacks are drawn as its question mark.
-  bool Dot(char32_t code_point, int x, int y) const;
+  bool Dot(char32_t code_point, int x, int y) const { return DotOf(GlyphIndex(code_point), x, y); }
   bool Has(char32_t code_point) const { return map_.count(code_point) != 0; }
+  // The same in two steps, for drawing: the glyph is looked up once, not for every dot.
+  std::size_t GlyphIndex(char32_t code_point) const;
+  bool DotOf(std::size_t glyph, int x, int y) const;
 
  private:
-  std::size_t GlyphIndex(char32_t code_point) const;
-
   int width_ = 0;
   int height_ = 0;
   int row_bytes_ = 0;

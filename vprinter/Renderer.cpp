@@ -75,9 +75,10 @@ void Renderer::DrawGlyph(const Glyph& g, int baseline) {
   const int top = baseline - h;
   const int left = paper_.Side() + g.x;
   const int right_edge = paper_.Side() + paper_.printable_dots;
+  const std::size_t glyph = g.font->GlyphIndex(g.cp);
   for (int gy = 0; gy < g.font->height(); ++gy) {
     for (int gx = 0; gx < g.font->width(); ++gx) {
-      if (!g.font->Dot(g.cp, gx, gy)) continue;
+      if (!g.font->DotOf(glyph, gx, gy)) continue;
       for (int sy = 0; sy < g.height_mul; ++sy) {
         for (int sx = 0; sx < g.width_mul + (g.emphasized ? 1 : 0); ++sx) {
           const int x = left + gx * g.width_mul + sx;
@@ -171,10 +172,10 @@ Result<int> Renderer::PrintBarcode(const BarcodeSymbol& symbol) {
     const int text_w = static_cast<int>(symbol.text.size()) * hri_font.width();
     int x0 = paper_.Side() + text_.left_margin + (modules * module - text_w) / 2;
     for (char c : symbol.text) {
+      const std::size_t glyph = hri_font.GlyphIndex(static_cast<unsigned char>(c));
       for (int gy = 0; gy < hri_font.height(); ++gy) {
         for (int gx = 0; gx < hri_font.width(); ++gx) {
-          if (hri_font.Dot(static_cast<unsigned char>(c), gx, gy))
-            page_.Mark(x0 + gx, top + gy, ink);
+          if (hri_font.DotOf(glyph, gx, gy)) page_.Mark(x0 + gx, top + gy, ink);
         }
       }
       x0 += hri_font.width();
