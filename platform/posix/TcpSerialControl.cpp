@@ -125,6 +125,7 @@ Status TcpSerialControl::Connect() {
             "cannot connect to the printer at " + Address() + ": " + why};
   }
   peer_closed_ = false;
+  peer_reset_ = false;
   rx_.clear();
   return Status::Ok();
 }
@@ -138,7 +139,7 @@ Status TcpSerialControl::Close() {
     Receive();
     int queued = 0;
     if (ioctl(fd_, TIOCOUTQ, &queued) != 0) queued = 0;
-    if (peer_closed_) {
+    if (peer_reset_ || (peer_closed_ && queued > 0)) {
       result = {ErrorCode::kIo,
                 "the printer at " + Address() + " closed the connection" +
                     (queued > 0 ? " with " + std::to_string(queued) + " byte(s) not taken"
@@ -156,6 +157,22 @@ Status TcpSerialControl::Close() {
     pollfd p{fd_, POLLIN, 0};
     (void)::poll(&p, 1, std::min(wait_ms, 20));
   }
+  // Bytes the printer's system has acknowledged may still sit unread in its buffer: say that
+  // nothing more comes, and give the printer a moment to close in turn or to drop them.
+  if (result.ok() && !peer_closed_ && ::shutdown(fd_, SHUT_WR) == 0) {
+    const auto until = SteadyTime::now() + limits_.close_wait;
+    while (!peer_closed_) {
+      const int wait_ms = MillisecondsUntil(until);
+      if (wait_ms == 0) break;
+      pollfd p{fd_, POLLIN, 0};
+      (void)::poll(&p, 1, wait_ms);
+      Receive();
+    }
+    if (peer_reset_) {
+      result = {ErrorCode::kIo,
+                "the printer at " + Address() + " closed the connection before taking all of it"};
+    }
+  }
   ::close(fd_);
   fd_ = -1;
   rx_.clear();
@@ -171,8 +188,11 @@ void TcpSerialControl::Receive() {
       rx_.insert(rx_.end(), chunk, chunk + n);
       continue;
     }
-    if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) {
+    if (n == 0) {
       peer_closed_ = true;
+    } else if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
+      peer_closed_ = true;
+      peer_reset_ = true;
     }
     return;
   }

@@ -19,11 +19,16 @@ inline constexpr std::chrono::milliseconds kTcpConnectLimit{3000};
 inline constexpr std::chrono::milliseconds kTcpWriteLimit{5000};
 // Closing waits at most this long for the printer to take what is still queued.
 inline constexpr std::chrono::milliseconds kTcpDrainLimit{5000};
+// After its last byte, closing says it has no more to send and waits at most this long for
+// the printer to close in turn; a printer that drops the connection meanwhile, with bytes
+// of ours unread, did not take the whole ticket.
+inline constexpr std::chrono::milliseconds kTcpCloseWait{1000};
 
 struct TcpLimits {
   std::chrono::milliseconds connect = kTcpConnectLimit;
   std::chrono::milliseconds write = kTcpWriteLimit;
   std::chrono::milliseconds drain = kTcpDrainLimit;
+  std::chrono::milliseconds close_wait = kTcpCloseWait;
 };
 
 class TcpSerialControl : public SerialControl {
@@ -63,7 +68,8 @@ class TcpSerialControl : public SerialControl {
   int handshaking_ = kHandshakeNone;
   int input_len_ = 0;
   int fd_ = -1;
-  bool peer_closed_ = false;
+  bool peer_closed_ = false;  // the printer ended its side: orderly or not
+  bool peer_reset_ = false;   // ... dropping what it had not read
   std::deque<std::uint8_t> rx_;
 };
 

@@ -3,13 +3,19 @@
 // printer, and what the printer reports reaches the window.
 #include <gtest/gtest.h>
 
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <filesystem>
+#include <optional>
 #include <thread>
 
 #include "jobs/Actions.h"
 #include "jobs/PrintAction.h"
 #include "jobs/SerialJobs.h"
+#include "platform/posix/TcpSerialControl.h"
 #include "platform/posix/TermiosSerialControl.h"
 #include "platform/posix/VPrinterPortAccess.h"
 #include "tests/fakes/TestRig.h"
@@ -29,7 +35,21 @@ using vprinter::Conditions;
 using vprinter::Faults;
 using vprinter::LogEntry;
 
-enum class Link { kCom1, kLpt1 };
+// COM1 on the printer's pseudo-terminal, LPT1 on its parallel socket, or COM1 bound to the
+// printer's TCP endpoint as to a network printer.
+enum class Link { kCom1, kLpt1, kTcp };
+
+std::string LinkName(Link link) {
+  switch (link) {
+    case Link::kCom1:
+      return "COM1";
+    case Link::kLpt1:
+      return "LPT1";
+    case Link::kTcp:
+      return "TCP";
+  }
+  return {};
+}
 
 class EndToEnd : public ::testing::Test {
  protected:
@@ -46,6 +66,7 @@ class EndToEnd : public ::testing::Test {
     // the benchmark is about how fast.
     ASSERT_TRUE(server_->OpenSerial({com1, 0, paced}).ok());
     ASSERT_TRUE(server_->OpenParallel(lpt).ok());
+    if (link == Link::kTcp) ASSERT_TRUE(server_->OpenTcp("127.0.0.1", 0).ok());
     thread_ = std::thread([this] { server_->Run(); });
 
     TermiosOptions options;
@@ -53,7 +74,12 @@ class EndToEnd : public ::testing::Test {
     options.write_limit = write_limit;
     // A limit given by the test is the whole limit: no allowance for the line's buffer.
     if (write_limit != kSerialWriteLimit) options.line_buffer_bytes = 0;
-    com1_ = std::make_unique<TermiosSerialControl>(1, options);
+    if (link == Link::kTcp) {
+      com1_ = std::make_unique<TcpSerialControl>(
+          1, "127.0.0.1", tcp_port_.value_or(static_cast<std::uint16_t>(server_->tcp()->port())));
+    } else {
+      com1_ = std::make_unique<TermiosSerialControl>(1, options);
+    }
     ports_ = MakeVPrinterPortAccess(lpt);
     ASSERT_TRUE(ports_->InitializeWinIo()) << ports_->FailureReason();
     // The limits run on the fake clock; each poll step also gives the printer's thread
@@ -74,7 +100,7 @@ class EndToEnd : public ::testing::Test {
     frm_ = std::make_unique<FrmMenu>(s);
     frm_->SerialBaud = "38400";
     frm_->SerialParity = "E";  // the pseudo-terminal cannot keep parity; the job goes on
-    frm_->State().Select(link == Link::kCom1 ? "OptCOM0" : "OptLPT1");
+    frm_->State().Select(link == Link::kLpt1 ? "OptLPT1" : "OptCOM0");
   }
 
   // Lets the printer take what is still on its way, then stops it; its log is ours after.
@@ -145,7 +171,8 @@ class EndToEnd : public ::testing::Test {
   std::unique_ptr<vprinter::Printer> printer_;
   std::unique_ptr<vprinter::Server> server_;
   std::thread thread_;
-  std::unique_ptr<TermiosSerialControl> com1_;
+  std::unique_ptr<SerialControl> com1_;
+  std::optional<std::uint16_t> tcp_port_;  // COM1 over TCP connects here instead
   FakeSerialControl com2_{2}, com3_{3};
   std::unique_ptr<PortAccess> ports_;
   FakeSystem system_;
@@ -156,11 +183,9 @@ class EndToEnd : public ::testing::Test {
 
 class PrintOverEachLink : public EndToEnd, public ::testing::WithParamInterface<Link> {};
 
-INSTANTIATE_TEST_SUITE_P(Links, PrintOverEachLink, ::testing::Values(Link::kCom1, Link::kLpt1),
-                         [](const ::testing::TestParamInfo<Link>& p) {
-                           return p.param == Link::kCom1 ? std::string("COM1")
-                                                         : std::string("LPT1");
-                         });
+INSTANTIATE_TEST_SUITE_P(Links, PrintOverEachLink,
+                         ::testing::Values(Link::kCom1, Link::kLpt1, Link::kTcp),
+                         [](const ::testing::TestParamInfo<Link>& p) { return LinkName(p.param); });
 
 TEST_P(PrintOverEachLink, TheSampleTicketArrivesCommandByCommand) {
   Start(GetParam());
@@ -235,7 +260,7 @@ class CheckStatusTest : public EndToEnd,
 INSTANTIATE_TEST_SUITE_P(
     EachCondition, CheckStatusTest,
     ::testing::Combine(
-        ::testing::Values(Link::kCom1, Link::kLpt1),
+        ::testing::Values(Link::kCom1, Link::kLpt1, Link::kTcp),
         ::testing::Values(
             ConditionCase{"none", nullptr, "0000000", "0000000", false},
             ConditionCase{"paper_out", &Conditions::paper_out, "1000000", "1000000", true},
@@ -246,8 +271,7 @@ INSTANTIATE_TEST_SUITE_P(
             ConditionCase{"hardware", &Conditions::hardware, "0000010", "0100010", true},
             ConditionCase{"near_end", &Conditions::near_end, "0000001", "0000001", false})),
     [](const ::testing::TestParamInfo<std::tuple<Link, ConditionCase>>& p) {
-      return std::string(std::get<0>(p.param) == Link::kCom1 ? "COM1_" : "LPT1_") +
-             std::get<1>(p.param).name;
+      return LinkName(std::get<0>(p.param)) + "_" + std::get<1>(p.param).name;
     });
 
 TEST_P(CheckStatusTest, TheWindowShowsWhatThePrinterReports) {
@@ -257,7 +281,7 @@ TEST_P(CheckStatusTest, TheWindowShowsWhatThePrinterReports) {
   Start(link, conditions);
   CmdCheck_Click(*frm_);
   EXPECT_TRUE(Messages().empty());
-  EXPECT_EQ(CheckBoxes(), link == Link::kCom1 ? c.serial_boxes : c.parallel_boxes);
+  EXPECT_EQ(CheckBoxes(), link == Link::kLpt1 ? c.parallel_boxes : c.serial_boxes);
   EXPECT_EQ(Buttons(), c.is_error ? "R---C" : "R-PAC");
 }
 
@@ -377,6 +401,58 @@ TEST_F(EndToEnd, APrinterBusyForAMomentStillPrintsOverTheParallelPort) {
   CmdPrint_Click(*frm_);
   EXPECT_TRUE(Messages().empty());
   EXPECT_EQ(Commands(), ExpectedTicket());
+}
+
+// --- a network printer's failures: each ends with its message, within its limit ----------
+
+// A loopback port nothing listens on: bound, then let go.
+std::uint16_t RefusingPort() {
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t len = sizeof a;
+  (void)::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+  (void)::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
+  ::close(fd);
+  return ntohs(a.sin_port);
+}
+
+TEST_F(EndToEnd, ARefusedConnectionIsAPortThatCannotBeUsedWithItsCause) {
+  tcp_port_ = RefusingPort();
+  Start(Link::kTcp);
+  const auto started = std::chrono::steady_clock::now();
+  EXPECT_EQ(RunPrint(*frm_).end, JobEnd::kPortUnusable);
+  EXPECT_LT(std::chrono::steady_clock::now() - started, kTcpConnectLimit);
+  ASSERT_EQ(window_.messages.size(), 1u);
+  EXPECT_EQ(window_.messages[0].text, "Error on serial PORT selection");
+  EXPECT_NE(window_.messages[0].detail.find("refused"), std::string::npos)
+      << window_.messages[0].detail;
+}
+
+TEST_F(EndToEnd, ASilentNetworkPrinterIsNotConfiguredWithinTheReplyLimit) {
+  Start(Link::kTcp, {}, Faults{.silent = true});
+  EXPECT_EQ(RunCheckStatus(*frm_), JobEnd::kNoAnswer);
+  EXPECT_EQ(Messages(), std::vector<std::string>{"ERROR on serial PORT configuration"});
+  EXPECT_LT(clock_.Elapsed(), kReplyLimit + std::chrono::milliseconds(100));
+}
+
+TEST_F(EndToEnd, ANetworkPrinterThatClosesMidTicketIsNotReportedAsPrinted) {
+  // Each connection counts its own bytes: the probe and the status exchange get through,
+  // the ticket's connection is closed after 100 of its bytes.
+  Start(Link::kTcp, {}, Faults{.hang_up_after_bytes = 100});
+  frm_->State().SetValue("CheckGraphic", 1);
+  frm_->State().Select("Option1", 0);
+  const auto started = std::chrono::steady_clock::now();
+  const JobReport report = RunPrint(*frm_);
+  EXPECT_LT(std::chrono::steady_clock::now() - started, kTcpWriteLimit + kTcpDrainLimit);
+  EXPECT_EQ(report.end, JobEnd::kFailedMidway);
+  const auto messages = Messages();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].rfind("Serial port error: ", 0), 0u) << messages[0];
+  EXPECT_NE(messages[0].find("closed the connection"), std::string::npos) << messages[0];
+  EXPECT_EQ(Buttons(), "R-PAC");
+  EXPECT_TRUE(std::filesystem::exists("tempo.txt")) << "an unprinted ticket is kept";
 }
 
 }  // namespace
