@@ -2,6 +2,7 @@
 // the tests wire in fakes, so every path of the front end runs without a printer.
 #pragma once
 
+#include <ostream>
 #include <string>
 
 #include "platform/Clock.h"
@@ -28,6 +29,14 @@ class CliPlatform {
   // access in use for LPT<n>.
   virtual std::string SerialEndpoint(int number) = 0;
   virtual std::string ParallelEndpoint(int number) = 0;
+
+  // The port map and the devices found, as `qw77 --list-ports` prints them; false (having
+  // said why on `err`) when the map cannot be read.
+  virtual bool ListPorts(std::ostream& out, std::ostream& err) {
+    (void)out;
+    err << "qw77-cli: this build lists no ports\n";
+    return false;
+  }
 };
 
 }  // namespace qw77::cli

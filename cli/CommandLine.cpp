@@ -171,7 +171,12 @@ int RunCli(int argc, const char* const* argv, CliPlatform& platform, std::ostrea
   AddLineOptions(autotest, r);
   AddJson(autotest, r);
 
-  for (CLI::App* sub : {status, print, compose, save, autotest}) {
+  CLI::App* ports_list = app.add_subcommand(
+      "ports",
+      "list the port map and the serial, USB and parallel devices found (as qw77 "
+      "--list-ports)");
+
+  for (CLI::App* sub : {status, print, compose, save, autotest, ports_list}) {
     sub->footer("Exit status, environment and examples: qw77-cli --help.");
   }
 
@@ -182,6 +187,8 @@ int RunCli(int argc, const char* const* argv, CliPlatform& platform, std::ostrea
     err << "qw77-cli: " << e.what() << "\n(see qw77-cli --help)" << std::endl;
     return kExitUsage;
   }
+
+  if (ports_list->parsed()) return platform.ListPorts(out, err) ? kExitDone : kExitPortUnusable;
 
   const std::pair<CLI::App*, JobKind> jobs[] = {{status, JobKind::kStatus},
                                                 {print, JobKind::kPrint},
