@@ -14,6 +14,8 @@ export QT_QPA_PLATFORM=offscreen
 # the checkout), so a clean clone rebuilds only what changed since the last run.
 if command -v ccache >/dev/null; then
   export CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache
+  # Paths inside the checkout count relative to it, so a clone in another folder hits too.
+  export CCACHE_BASEDIR="$PWD"
   ccache --max-size=4G >/dev/null
 fi
 jobs=$(nproc)
