@@ -363,7 +363,21 @@ WriteResult TermiosSerialControl::Output(std::span<const std::uint8_t> bytes) {
     }
     if (n < 0 && errno == EINTR) continue;
     if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
-      result.status = {ErrorCode::kIo, "write to " + open_path_ + " failed: " + ErrnoText(errno)};
+      const int err = errno;
+      // A USB adapter pulled out mid-ticket takes its device node with it; a line whose
+      // other end closed (a pseudo-terminal's master, a modem) hung up.
+      struct stat node {};
+      const bool gone = ::stat(open_path_.c_str(), &node) != 0;
+      if (!gone && LineHungUp(fd_)) {
+        result.status = {ErrorCode::kIo, "the line on " + open_path_ + " hung up"};
+        wire_free_at_ = {};
+        return result;
+      }
+      result.status = {ErrorCode::kIo,
+                       gone || err == ENODEV || err == ENXIO
+                           ? "the device " + open_path_ + " went away (" + ErrnoText(err) +
+                                 "); it may have been unplugged"
+                           : "write to " + open_path_ + " failed: " + ErrnoText(err)};
       wire_free_at_ = {};  // nothing of a failed transfer is waited for at closing
       return result;
     }

@@ -53,6 +53,7 @@ class CliEndToEnd : public ::testing::Test {
     // Unpaced: the tests are about what arrives and what the shell is told.
     ASSERT_TRUE(server_->OpenSerial({com1_.string(), 0, false}).ok());
     ASSERT_TRUE(server_->OpenParallel(lpt_.string()).ok());
+    ASSERT_TRUE(server_->OpenTcp("127.0.0.1", 0).ok());
     thread_ = std::thread([this] { server_->Run(); });
   }
   void StopPrinter() {
@@ -63,11 +64,11 @@ class CliEndToEnd : public ::testing::Test {
   void TearDown() override { StopPrinter(); }
 
   // Runs the real qw77-cli in the test's folder with COM1 and LPT1 on the printer.
-  Ran Shell(const std::string& args) {
+  Ran Shell(const std::string& args, const std::string& more_env = {}) {
     const std::filesystem::path out = dir_.path() / "stdout", err = dir_.path() / "stderr";
-    const std::string command = "QW77_COM1=" + com1_.string() +
-                                " QW77_PORT_ACCESS=vprinter:" + lpt_.string() + " " + QW77_CLI +
-                                " " + args + " >" + out.string() + " 2>" + err.string();
+    const std::string command =
+        "QW77_COM1=" + com1_.string() + " QW77_PORT_ACCESS=vprinter:" + lpt_.string() + " " +
+        more_env + " " + QW77_CLI + " " + args + " >" + out.string() + " 2>" + err.string();
     const int status = std::system(command.c_str());
     Ran ran;
     ran.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -122,6 +123,17 @@ TEST_F(CliEndToEnd, PaperOutExitsOneAndIsNamedInWordsAndInJson) {
   EXPECT_EQ(j["endpoint"], com1_.string());
   EXPECT_EQ(j["conditions"]["no_paper_or_head_up"], true);
   EXPECT_EQ(j["conditions"]["cutter"], false);
+}
+
+// COM2 bound to the printer's TCP endpoint, as to a network printer.
+TEST_F(CliEndToEnd, ANetworkPrinterReportsItsConditionOverTcp) {
+  Start(Conditions{.paper_out = true});
+  const std::string spec = "tcp:127.0.0.1:" + std::to_string(server_->tcp()->port());
+  const Ran line = Shell("status --port COM2 --json", "QW77_COM2=" + spec);
+  EXPECT_EQ(line.exit_code, 1) << line.err;
+  const json j = json::parse(line.out);
+  EXPECT_EQ(j["endpoint"], spec);
+  EXPECT_EQ(j["conditions"]["no_paper_or_head_up"], true);
 }
 
 TEST_F(CliEndToEnd, TheTicketsBarcodeReadsBack) {

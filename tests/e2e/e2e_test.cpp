@@ -66,7 +66,9 @@ class EndToEnd : public ::testing::Test {
     // the benchmark is about how fast.
     ASSERT_TRUE(server_->OpenSerial({com1, 0, paced}).ok());
     ASSERT_TRUE(server_->OpenParallel(lpt).ok());
-    if (link == Link::kTcp) ASSERT_TRUE(server_->OpenTcp("127.0.0.1", 0).ok());
+    if (link == Link::kTcp) {
+      ASSERT_TRUE(server_->OpenTcp("127.0.0.1", 0).ok());
+    }
     thread_ = std::thread([this] { server_->Run(); });
 
     TermiosOptions options;
