@@ -24,7 +24,9 @@ std::string HelpFooter(const std::string& data_folder, const std::string& ports_
          "  QW77_REPORT_START   when set, print how long the window took to show\n"
          "\n"
          "Files:\n"
-         "  " + ports_file + "\n"
+         "  " +
+         ports_file +
+         "\n"
          "                      the ports file: a [ports] section with lines such as\n"
          "                      COM1 = /dev/serial/by-id/usb-FTDI_...\n"
          "                      LPT1 = usblp:/dev/usb/lp0\n"
@@ -33,7 +35,9 @@ std::string HelpFooter(const std::string& data_folder, const std::string& ports_
          "  SPACE.BMP, ORVAL.BMP, CUADROS.BMP\n"
          "                      the logos: each is read from the folder of the qw77\n"
          "                      executable when it is there, otherwise from\n"
-         "                      " + data_folder + "\n"
+         "                      " +
+         data_folder +
+         "\n"
          "\n"
          "Serial devices belong to the dialout group, printers and parallel ports to the lp\n"
          "group: a user who is to reach them joins the group and logs in again.\n";

@@ -52,8 +52,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   // A bad binding refuses the start: the window never opens half-configured.
-  const qw77::Result<qw77::PortMap> map =
-      qw77::LoadPortMap({options->port_specs, env, ports_file});
+  const qw77::Result<qw77::PortMap> map = qw77::LoadPortMap({options->port_specs, env, ports_file});
   const std::vector<qw77::DeviceInfo> devices = qw77::DiscoverDevices("/");
   if (map && options->list_ports) {
     qw77::WritePortListing(std::cout, *map, devices);

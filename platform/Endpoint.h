@@ -10,9 +10,8 @@
 namespace qw77 {
 
 enum class PortName : std::uint8_t { kCom1, kCom2, kCom3, kLpt1, kLpt2 };
-inline constexpr std::array<PortName, 5> kPortNames = {PortName::kCom1, PortName::kCom2,
-                                                       PortName::kCom3, PortName::kLpt1,
-                                                       PortName::kLpt2};
+inline constexpr std::array<PortName, 5> kPortNames = {
+    PortName::kCom1, PortName::kCom2, PortName::kCom3, PortName::kLpt1, PortName::kLpt2};
 // "COM1" .. "LPT2".
 std::string_view PortNameText(PortName port);
 constexpr bool IsSerialPort(PortName port) {
