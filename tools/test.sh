@@ -14,8 +14,9 @@ export QT_QPA_PLATFORM=offscreen
 # the checkout), so a clean clone rebuilds only what changed since the last run.
 if command -v ccache >/dev/null; then
   export CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache
-  # Paths inside the checkout count relative to it, so a clone in another folder hits too.
-  export CCACHE_BASEDIR="$PWD"
+  # Paths inside the checkout count relative to it, and the folder a build runs in is left
+  # out of the key (debug builds would otherwise hash it), so a clone elsewhere hits too.
+  export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=true
   ccache --max-size=4G >/dev/null
 fi
 jobs=$(nproc)
