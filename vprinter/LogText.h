@@ -45,4 +45,10 @@ inline std::string Dec(int v) {
   return std::to_string(v);
 }
 
+// m xL xH yL yH of a raster image command.
+inline std::string RasterParams(std::span<const std::uint8_t> b) {
+  return "m=" + Dec(b[0]) + " xL=" + Dec(b[1]) + " xH=" + Dec(b[2]) + " yL=" + Dec(b[3]) +
+         " yH=" + Dec(b[4]);
+}
+
 }  // namespace qw77::vprinter::log_text

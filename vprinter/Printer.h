@@ -98,8 +98,31 @@ class Printer {
   class Port;  // one interface's interpreter
   friend class Port;
 
+  // One command being carried out: what the handlers read, and the log entry they fill in.
+  struct Command {
+    Source src;
+    const CommandDef& def;
+    std::span<const std::uint8_t> bytes;   // the whole command
+    std::span<const std::uint8_t> params;  // after its prefix
+    LogEntry entry;
+    // Runs after the entry is logged (a reply, a ticket's end), so the log keeps the order.
+    std::function<void()> then;
+    // The first parameter byte, or 0.
+    std::uint8_t n() const { return params.empty() ? 0 : params[0]; }
+    void Malformed(const std::string& why) {
+      entry.kind = LogEntry::kMalformed;
+      entry.note = why + "; ignored";
+    }
+  };
+
   void OnCommand(Source src, const CommandDef& def, std::size_t offset,
                  std::span<const std::uint8_t> b);
+  // The handlers of each family of commands (see CommandTable.h).
+  void ControlCommand(Command& c);
+  void TextCommand(Command& c);
+  void CodeCommand(Command& c);
+  void ImageCommand(Command& c);
+  void PaperCommand(Command& c);
   void OnText(Source src, std::size_t offset, std::uint8_t byte);
   void OnUnknown(Source src, std::size_t offset, std::span<const std::uint8_t> b);
   void OnTruncated(Source src, const CommandDef* def, std::size_t offset,

@@ -151,6 +151,34 @@ int Renderer::PrintRaster(int width_bytes, int rows, int mode, std::span<const s
   return clipped;
 }
 
+int Renderer::BlockLeft(int /*width_dots*/) const {
+  return paper_.Side() + text_.left_margin;
+}
+
+int Renderer::PrintBitmap(const Bitmap& bitmap, int scale_x, int scale_y) {
+  if (!line_.empty()) PrintLine();
+  const int drawn_width = bitmap.width * scale_x;
+  const int left = BlockLeft(drawn_width);
+  const int right_edge = paper_.Side() + paper_.printable_dots;
+  const std::uint8_t ink = InkForDensity(text_.density);
+  // Row by row, so that a block taller than a part is split between parts.
+  for (int r = 0; r < bitmap.height; ++r) {
+    MakeRoom(scale_y);
+    for (int c = 0; c < bitmap.width; ++c) {
+      if (!bitmap.At(c, r)) continue;
+      for (int dy = 0; dy < scale_y; ++dy) {
+        for (int dx = 0; dx < scale_x; ++dx) {
+          const int x = left + c * scale_x + dx;
+          if (x < right_edge) page_.Mark(x, y_ + dy, ink);
+        }
+      }
+    }
+    y_ += scale_y;
+    page_.Grow(y_);
+  }
+  return std::max(0, left + drawn_width - right_edge);
+}
+
 Result<int> Renderer::PrintBarcode(const BarcodeSymbol& symbol) {
   if (!line_.empty()) PrintLine();
   const int modules = static_cast<int>(symbol.modules.size()) + 2 * kQuietModules;

@@ -64,6 +64,18 @@ static_assert((kMaxPartRows + Canvas::kBandRows - 1) / Canvas::kBandRows *
 // a part is never made shorter than this.
 inline constexpr int kMinPartRows = 512;
 
+// A block of dots to print (a decoded image, a two-dimensional code): one byte per dot,
+// non-zero where the dot is burnt, row after row.
+struct Bitmap {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint8_t> dots;
+  bool At(int x, int y) const {
+    return dots[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+                static_cast<std::size_t>(x)] != 0;
+  }
+};
+
 // The grey of a burnt dot at a print density: darker as the density rises.
 std::uint8_t InkForDensity(int density);
 
@@ -88,6 +100,12 @@ class Renderer {
   void Feed(int dots);
   // Returns the number of columns cut off at the right edge of the paper.
   int PrintRaster(int width_bytes, int rows, int mode, std::span<const std::uint8_t> data);
+  // Prints a block of dots, each drawn scale_x by scale_y, below the line buffer (which is
+  // printed first) at BlockLeft. Returns the number of columns cut off at the right edge.
+  int PrintBitmap(const Bitmap& bitmap, int scale_x, int scale_y);
+  // Where a block `width_dots` wide (an image, a barcode, a code) starts on the page: at
+  // the left margin, or as the justification in force puts it.
+  int BlockLeft(int width_dots) const;
   // Draws a barcode at the left margin with quiet zones; fails when it cannot fit.
   Result<int> PrintBarcode(const BarcodeSymbol& symbol);
 

@@ -149,7 +149,7 @@ INSTANTIATE_TEST_SUITE_P(
         TruncatedCase{Bytes({0x1D, 0x76, 0x30}), "GS v 0", "after 3 bytes"},
         TruncatedCase{Bytes({0x1D, 0x6B, 0x43, 0x0C, 0x35, 0x39}), "GS k", "6 bytes of 16"},
         TruncatedCase{Bytes({0x1D, 0x4C, 0x40}), "GS L", "3 bytes of 4"},
-        TruncatedCase{Bytes({0x1D, 0x28}), "GS ( K", "after 2 bytes"},
+        TruncatedCase{Bytes({0x1D, 0x28}), "command", "after 2 bytes"},  // GS ( K, k, L, ...
         TruncatedCase{Bytes({0x1B}), "command", "after 1 bytes"}));
 
 // A stream that ends inside a command logs it as truncated; its bytes never print as text.
