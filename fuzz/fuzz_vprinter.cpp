@@ -1,6 +1,11 @@
 // Feeds arbitrary bytes to the virtual printer's interpreter and renderer as if they came
 // over its serial line, so status requests are answered too. The first byte chooses the
-// paper (bit 7) and the size of the pieces the rest arrives in (bits 0..4; 0: all at once).
+// paper (bit 7), the mode (bit 6) and the size of the pieces the rest arrives in (bits 0..4;
+// 0: all at once).
+// In the raw mode the rest is the stream. In the command mode the rest is a recipe for a
+// stream of whole commands of the command table only, each with arbitrary parameters; such
+// a stream must print no text and log no unknown or cut-short command, whatever the
+// parameters: a command's parameters are never taken for text.
 // Besides the sanitizers' checks: no picture may be taller than a part or hold more than
 // the memory bound, and the interpreter may hold no more than one command's worth.
 #include <cstddef>
@@ -9,6 +14,7 @@
 #include <cstdlib>
 #include <memory>
 #include <span>
+#include <vector>
 
 #include "vprinter/Printer.h"
 
@@ -25,12 +31,49 @@ std::shared_ptr<const Fonts> LoadFonts() {
   return *fonts;
 }
 
+// Builds a stream of whole commands from `recipe`: per command, one byte picks the table row
+// and one the number of parameter bytes that follow in the recipe. Where the command's
+// length is counted in its parameters, the data is padded with zeros up to that length.
+std::vector<std::uint8_t> CommandStream(std::span<const std::uint8_t> recipe) {
+  const std::span<const CommandDef> table = CommandTable();
+  std::vector<std::uint8_t> stream;
+  std::size_t at = 0;
+  while (at + 2 <= recipe.size() && stream.size() < (std::size_t{1} << 18)) {
+    const CommandDef& def = table[recipe[at] % table.size()];
+    const std::size_t take = std::min<std::size_t>(recipe[at + 1] % 64, recipe.size() - at - 2);
+    at += 2;
+    std::vector<std::uint8_t> bytes(def.prefix.begin(), def.prefix.begin() + def.prefix_length);
+    bytes.insert(bytes.end(), recipe.begin() + static_cast<std::ptrdiff_t>(at),
+                 recipe.begin() + static_cast<std::ptrdiff_t>(at + take));
+    at += take;
+    for (;;) {
+      const Match m = MatchCommand(bytes, false);
+      if (m.kind == Match::kCommand && m.def == &def) {
+        stream.insert(stream.end(), bytes.begin(),
+                      bytes.begin() + static_cast<std::ptrdiff_t>(m.length));
+        break;
+      }
+      // Zeros up to the length the command announced (images, counted data), or one more
+      // byte where the length is not known yet; kept small so the fuzzer stays fast.
+      if (m.kind != Match::kNeedMore || m.def != &def || bytes.size() > 4096) break;
+      bytes.resize(m.needed > bytes.size() ? std::min<std::size_t>(m.needed, 4097)
+                                           : bytes.size() + 1);
+    }
+  }
+  return stream;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static const std::shared_ptr<const Fonts> fonts = LoadFonts();
   if (size == 0) return 0;
-  const std::span<const std::uint8_t> stream(data + 1, size - 1);
+  const bool commands_only = (data[0] & 0x40) != 0;
+  const std::vector<std::uint8_t> built =
+      commands_only ? CommandStream({data + 1, size - 1}) : std::vector<std::uint8_t>{};
+  const std::span<const std::uint8_t> stream =
+      commands_only ? std::span<const std::uint8_t>(built)
+                    : std::span<const std::uint8_t>(data + 1, size - 1);
   const std::size_t piece = (data[0] & 0x1F) == 0 ? stream.size() + 1 : (data[0] & 0x1F);
 
   StatusModel status;
@@ -49,9 +92,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     printer.Feed(Source::kSerial, bytes, 0);
     if (printer.BufferedBytes() > kMaxCommandBytes + bytes.size()) std::abort();
   }
-  // Every request is three bytes and gets at most one reply.
-  if (replies > stream.size() / 3) std::abort();
+  // Every request is at least three bytes and gets at most one reply: a status byte, or a
+  // printer id text of at most 43 bytes.
+  if (replies > stream.size() / 3 * 43) std::abort();
   printer.Tick(options.idle_ms);
   printer.Shutdown();
+  if (commands_only) {
+    for (const LogEntry& entry : printer.log()) {
+      if (entry.kind == LogEntry::kText || entry.kind == LogEntry::kUnknown ||
+          entry.kind == LogEntry::kTruncated) {
+        std::fprintf(stderr, "a command's bytes were not taken as one: %s\n",
+                     entry.Format().c_str());
+        std::abort();
+      }
+    }
+  }
   return 0;
 }
