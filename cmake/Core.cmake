@@ -42,6 +42,7 @@ qw77_room(qw77_jobs FOLDERS jobs
 # The POSIX and Linux implementations of the seams, and the factory that picks them.
 set(_os_sources platform/factory/PlatformFactory.cpp platform/factory/RoutedPortAccess.cpp
                 platform/posix/PosixSystem.cpp platform/posix/SteadyClock.cpp
+                platform/posix/StreamSerialControl.cpp
                 platform/posix/TcpSerialControl.cpp platform/posix/TermiosSerialControl.cpp
                 platform/posix/VPrinterPortAccess.cpp)
 set(_os_folders platform/factory platform/posix)

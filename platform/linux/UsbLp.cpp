@@ -11,8 +11,6 @@
 #include <cstring>
 #include <utility>
 
-#include "platform/SerialSettings.h"
-
 namespace qw77 {
 namespace {
 
@@ -100,22 +98,7 @@ std::unique_ptr<LpDevice> MakeLpDevice(std::string path) {
 // --- behind a COM port -------------------------------------------------------------------
 
 UsbLpSerialControl::UsbLpSerialControl(int port, std::unique_ptr<LpDevice> device)
-    : comm_port_(port), device_(std::move(device)) {}
-
-Status UsbLpSerialControl::SetSettings(std::string_view settings) {
-  Result<SerialSettings> parsed = ParseSerialSettings(settings);
-  if (!parsed) return parsed.status();
-  settings_ = std::string(settings);
-  return Status::Ok();
-}
-
-Status UsbLpSerialControl::SetHandshaking(int mode) {
-  if (mode != kHandshakeNone && mode != kHandshakeRtsCts) {
-    return {ErrorCode::kInvalidArgument, "unknown handshaking " + std::to_string(mode)};
-  }
-  handshaking_ = mode;
-  return Status::Ok();
-}
+    : StreamSerialControl(port), device_(std::move(device)) {}
 
 Status UsbLpSerialControl::SetPortOpen(bool open) {
   if (open == PortOpen()) return Status::Ok();
@@ -168,20 +151,6 @@ void UsbLpSerialControl::Receive() {
   const long n = device_->Read(chunk);
   if (n > 0) rx_.insert(rx_.end(), chunk, chunk + n);
   if (n == -EINVAL) one_way_ = true;
-}
-
-std::size_t UsbLpSerialControl::InBufferCount() {
-  Receive();
-  return rx_.size();
-}
-
-std::vector<std::uint8_t> UsbLpSerialControl::Input() {
-  Receive();
-  std::size_t n = rx_.size();
-  if (input_len_ > 0) n = std::min(n, static_cast<std::size_t>(input_len_));
-  std::vector<std::uint8_t> out(rx_.begin(), rx_.begin() + static_cast<std::ptrdiff_t>(n));
-  rx_.erase(rx_.begin(), rx_.begin() + static_cast<std::ptrdiff_t>(n));
-  return out;
 }
 
 std::string UsbLpSerialControl::NoReplyReason() const {

@@ -13,6 +13,7 @@
 
 #include "platform/PortAccess.h"
 #include "platform/SerialControl.h"
+#include "platform/posix/StreamSerialControl.h"
 
 namespace qw77 {
 
@@ -42,34 +43,20 @@ inline constexpr std::chrono::milliseconds kLpWriteLimit{5000};
 // A printer-class device as a byte stream behind a COM port. Line settings and handshaking
 // have no meaning and are accepted as they are; replies are read back where the printer's
 // interface is bidirectional.
-class UsbLpSerialControl : public SerialControl {
+class UsbLpSerialControl : public StreamSerialControl {
  public:
   UsbLpSerialControl(int port, std::unique_ptr<LpDevice> device);
 
-  void SetCommPort(int port) override { comm_port_ = port; }
-  int CommPort() const override { return comm_port_; }
-  Status SetSettings(std::string_view settings) override;
-  std::string Settings() const override { return settings_; }
   bool PortOpen() const override { return device_->IsOpen(); }
   Status SetPortOpen(bool open) override;
-  Status SetHandshaking(int mode) override;
-  int Handshaking() const override { return handshaking_; }
   WriteResult Output(std::span<const std::uint8_t> bytes) override;
-  void SetInputLen(int length) override { input_len_ = length; }
-  std::size_t InBufferCount() override;
-  std::vector<std::uint8_t> Input() override;
   std::string NoReplyReason() const override;
 
  private:
-  void Receive();
+  void Receive() override;
 
-  int comm_port_;
   std::unique_ptr<LpDevice> device_;
-  std::string settings_ = "9600,N,8,1";
-  int handshaking_ = kHandshakeNone;
-  int input_len_ = 0;
   bool one_way_ = false;
-  std::deque<std::uint8_t> rx_;
 };
 
 // Bytes a strobe adds before the buffer goes to the device in one write: a ticket is a few

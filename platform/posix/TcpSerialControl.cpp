@@ -14,8 +14,6 @@
 #include <cstring>
 #include <utility>
 
-#include "platform/SerialSettings.h"
-
 namespace qw77 {
 namespace {
 
@@ -43,7 +41,7 @@ ErrorCode CodeForConnect(int err) {
 
 TcpSerialControl::TcpSerialControl(int port, std::string host, std::uint16_t tcp_port,
                                    TcpLimits limits)
-    : comm_port_(port), host_(std::move(host)), tcp_port_(tcp_port), limits_(limits) {}
+    : StreamSerialControl(port), host_(std::move(host)), tcp_port_(tcp_port), limits_(limits) {}
 
 TcpSerialControl::~TcpSerialControl() {
   if (fd_ >= 0) ::close(fd_);
@@ -52,22 +50,6 @@ TcpSerialControl::~TcpSerialControl() {
 std::string TcpSerialControl::Address() const {
   const bool v6 = host_.find(':') != std::string::npos;
   return (v6 ? "[" + host_ + "]" : host_) + ":" + std::to_string(tcp_port_);
-}
-
-Status TcpSerialControl::SetSettings(std::string_view settings) {
-  // The text is still checked, so that a job behaves the same whatever the port reaches.
-  Result<SerialSettings> parsed = ParseSerialSettings(settings);
-  if (!parsed) return parsed.status();
-  settings_ = std::string(settings);
-  return Status::Ok();
-}
-
-Status TcpSerialControl::SetHandshaking(int mode) {
-  if (mode != kHandshakeNone && mode != kHandshakeRtsCts) {
-    return {ErrorCode::kInvalidArgument, "unknown handshaking " + std::to_string(mode)};
-  }
-  handshaking_ = mode;
-  return Status::Ok();
 }
 
 Status TcpSerialControl::SetPortOpen(bool open) {
@@ -232,20 +214,6 @@ WriteResult TcpSerialControl::Output(std::span<const std::uint8_t> bytes) {
     (void)::poll(&p, 1, wait_ms);
   }
   return result;
-}
-
-std::size_t TcpSerialControl::InBufferCount() {
-  Receive();
-  return rx_.size();
-}
-
-std::vector<std::uint8_t> TcpSerialControl::Input() {
-  Receive();
-  std::size_t n = rx_.size();
-  if (input_len_ > 0) n = std::min(n, static_cast<std::size_t>(input_len_));
-  std::vector<std::uint8_t> out(rx_.begin(), rx_.begin() + static_cast<std::ptrdiff_t>(n));
-  rx_.erase(rx_.begin(), rx_.begin() + static_cast<std::ptrdiff_t>(n));
-  return out;
 }
 
 }  // namespace qw77

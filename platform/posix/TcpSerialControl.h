@@ -9,7 +9,7 @@
 #include <deque>
 #include <string>
 
-#include "platform/SerialControl.h"
+#include "platform/posix/StreamSerialControl.h"
 
 namespace qw77 {
 
@@ -31,25 +31,16 @@ struct TcpLimits {
   std::chrono::milliseconds close_wait = kTcpCloseWait;
 };
 
-class TcpSerialControl : public SerialControl {
+class TcpSerialControl : public StreamSerialControl {
  public:
   TcpSerialControl(int port, std::string host, std::uint16_t tcp_port, TcpLimits limits = {});
   ~TcpSerialControl() override;
   TcpSerialControl(const TcpSerialControl&) = delete;
   TcpSerialControl& operator=(const TcpSerialControl&) = delete;
 
-  void SetCommPort(int port) override { comm_port_ = port; }
-  int CommPort() const override { return comm_port_; }
-  Status SetSettings(std::string_view settings) override;
-  std::string Settings() const override { return settings_; }
   bool PortOpen() const override { return fd_ >= 0; }
   Status SetPortOpen(bool open) override;
-  Status SetHandshaking(int mode) override;
-  int Handshaking() const override { return handshaking_; }
   WriteResult Output(std::span<const std::uint8_t> bytes) override;
-  void SetInputLen(int length) override { input_len_ = length; }
-  std::size_t InBufferCount() override;
-  std::vector<std::uint8_t> Input() override;
 
   // "host:port", as messages name the printer.
   std::string Address() const;
@@ -58,19 +49,14 @@ class TcpSerialControl : public SerialControl {
   Status Connect();
   Status Close();
   // Moves what has arrived into rx_; notes a peer that closed its end.
-  void Receive();
+  void Receive() override;
 
-  int comm_port_;
   std::string host_;
   std::uint16_t tcp_port_;
   TcpLimits limits_;
-  std::string settings_ = "9600,N,8,1";
-  int handshaking_ = kHandshakeNone;
-  int input_len_ = 0;
   int fd_ = -1;
   bool peer_closed_ = false;  // the printer ended its side: orderly or not
   bool peer_reset_ = false;   // ... dropping what it had not read
-  std::deque<std::uint8_t> rx_;
 };
 
 }  // namespace qw77
