@@ -48,6 +48,8 @@ Paper and output:
   --quiet                do not echo the command log on standard output
   --idle-ms N            quiet time that ends a ticket (default 2000)
   --render FILE          print the bytes of FILE (for example a spool file) and exit
+  --code-page N          character table at the start and after ESC @, by its ESC t
+                         number: 0 PC437, 2 PC850, 16 WPC1252 (default), 19 PC858
 
 Conditions the status shows (any number of them):
   --paper-out  --head-voltage  --cutter  --black-mark  --temperature  --hardware
@@ -63,8 +65,8 @@ Faults:
   --busy-ms N            parallel: busy for N ms after the first byte of each job
   --busy-forever         parallel: busy all the time
 
-A ticket ends with the closing feed (ESC J), before and after a self test, after the
-idle time with something printed, and when the printer stops (Ctrl+C).
+A ticket ends with the closing feed (ESC J of 160 dots or more), before and after a self
+test, after the idle time with something printed, and when the printer stops (Ctrl+C).
 )";
 }
 
@@ -132,6 +134,15 @@ Result<CommandLine> ParseCommandLine(const std::vector<std::string>& args) {
       } else {
         return Bad("--paper takes 58, 60, 80, 448 or 576, not \"" + *v + "\"");
       }
+    } else if (a == "--code-page") {
+      Result<std::string> v = value();
+      if (!v) return v.status();
+      Result<long> n = Number(a, *v, 0, 255);
+      if (!n || !CodePageName(static_cast<int>(*n))) {
+        return Bad("--code-page takes 0 (PC437), 2 (PC850), 16 (WPC1252) or 19 (PC858), not \"" +
+                   *v + "\"");
+      }
+      cl.code_page = static_cast<int>(*n);
     } else if (a == "--baud") {
       Result<long> v = number(300, 921600);
       if (!v) return v.status();

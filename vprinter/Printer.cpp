@@ -105,6 +105,7 @@ Printer::Printer(std::shared_ptr<const Fonts> fonts, StatusModel& status, Printe
     if (!log_file_) std::cerr << "qw77-vprinter: cannot open log " << options_.log_path << "\n";
   }
   stored_ = renderer_.text();
+  renderer_.ResetModes(options_.code_page);
 }
 
 Printer::~Printer() = default;
@@ -263,7 +264,7 @@ void Printer::OnText(Source src, std::size_t offset, std::uint8_t byte) {
     text_offset_ = offset;
   }
   text_run_ += static_cast<char>(byte);
-  renderer_.PutChar(CodePageToUnicode(byte));
+  renderer_.PutChar(CodePageToUnicode(renderer_.modes().code_page, byte));
 }
 
 void Printer::OnUnknown(Source src, std::size_t offset, std::span<const std::uint8_t> b) {

@@ -41,12 +41,18 @@ struct PrinterOptions {
   bool echo_log = false;         // also write each log line to stdout
   Millis idle_ms = 2000;         // quiet time that ends a ticket or an unfinished command
   int part_rows = kMaxPartRows;  // a taller ticket is saved in parts of this many dots
+  // The ESC t number of the character table in force at the start and after ESC @.
+  int code_page = kDefaultCodePage;
 };
 
 // The log entries kept in memory (the log file and the echo get every one).
 inline constexpr std::size_t kLogEntriesKept = 10000;
 // Longest run of text bytes on one log line; a longer run continues on the next.
 inline constexpr std::size_t kTextRunBytes = 256;
+// A paper feed (ESC J) of at least this many dots (20 mm) brings the last printed line past
+// the tear bar, so the ticket is done: qw77's application ends each ticket with ESC J 225
+// and no cut, while shorter feeds within a ticket only make room.
+inline constexpr int kTearOffFeedDots = 160;
 
 class Printer {
  public:
@@ -120,6 +126,7 @@ class Printer {
   // The handlers of each family of commands (see CommandTable.h).
   void ControlCommand(Command& c);
   void TextCommand(Command& c);
+  void TabStops(Command& c);  // ESC D
   void CodeCommand(Command& c);
   void ImageCommand(Command& c);
   void PaperCommand(Command& c);

@@ -89,6 +89,7 @@ void Printer::ControlCommand(Command& c) {
   switch (c.def.id) {
     case CommandId::kInitialize:
       t = stored_;
+      renderer_.ResetModes(options_.code_page);
       renderer_.barcode() = BarcodeSettings{};
       c.entry.note = "settings back to the stored ones";
       break;
@@ -170,8 +171,10 @@ void Printer::SelfTest(Source src) {
   // The test page is printed with the stored settings' layout in a plain font, then the
   // settings in force come back.
   const TextSettings in_force = renderer_.text();
+  const CharacterModes modes_in_force = renderer_.modes();
   TextSettings& t = renderer_.text();
   t = TextSettings{};
+  renderer_.ResetModes(kDefaultCodePage);
   auto line = [&](const std::string& s) {
     for (char c : s) renderer_.PutChar(CodePageToUnicode(static_cast<std::uint8_t>(c)));
     renderer_.LineFeed();
@@ -201,6 +204,7 @@ void Printer::SelfTest(Source src) {
   }
   renderer_.Feed(120);
   renderer_.text() = in_force;
+  renderer_.modes() = modes_in_force;
   EndTicket(src, "self test page", "-selftest");
 }
 

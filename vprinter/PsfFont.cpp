@@ -137,17 +137,4 @@ bool PsfFont::DotOf(std::size_t g, int x, int y) const {
   return (row >> (7 - x % 8)) & 1;
 }
 
-char32_t CodePageToUnicode(std::uint8_t b) {
-  // 80..9F of Windows-1252; 0 marks the holes of that range.
-  static constexpr char16_t kHigh[32] = {
-      0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-      0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-      0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-  if (b >= 0x80 && b < 0xA0) {
-    const char16_t u = kHigh[b - 0x80];
-    return u ? char32_t{u} : U'?';
-  }
-  return b;
-}
-
 }  // namespace qw77::vprinter

@@ -36,8 +36,4 @@ class PsfFont {
   std::unordered_map<char32_t, std::size_t> map_;
 };
 
-// The printer's character table: byte to Unicode (Windows-1252, as the sending program
-// writes its sample text).
-char32_t CodePageToUnicode(std::uint8_t byte);
-
 }  // namespace qw77::vprinter

@@ -5,13 +5,26 @@
 namespace qw77::vprinter {
 namespace {
 
-constexpr const char* kFontA = "/usr/share/consolefonts/Lat15-Terminus24x12.psf.gz";
-constexpr const char* kFontB = "/usr/share/consolefonts/Lat15-Terminus16.psf.gz";
+// The Uni2 sets: the Lat15 glyphs unchanged, plus the box drawing and Greek letters of the
+// PC437 table and the few PC850 signs Lat15 lacks.
+constexpr const char* kFontA = "/usr/share/consolefonts/Uni2-Terminus24x12.psf.gz";
+constexpr const char* kFontB = "/usr/share/consolefonts/Uni2-Terminus16.psf.gz";
 
 // Scanners need blank space of ten modules either side of the bars.
 constexpr int kQuietModules = 10;
 
+// Width of a column of font A at its normal size, the unit of the default tab stops.
+constexpr int kFontAColumnDots = 12;
+// ESC D sets at most this many tab stops.
+constexpr int kMaxTabStops = 32;
+
 }  // namespace
+
+std::vector<int> DefaultTabStops() {
+  std::vector<int> stops;
+  for (int i = 1; i <= kMaxTabStops; ++i) stops.push_back(i * 8 * kFontAColumnDots);
+  return stops;
+}
 
 std::string TextSettings::Describe() const {
   return std::string("font ") + (font == 0 ? "A" : "B") + ", size " + std::to_string(width_mul) +
@@ -53,55 +66,129 @@ void Renderer::MakeRoom(int rows) {
 
 int Renderer::LineHeight() const {
   int height = 0;
-  for (const Glyph& g : line_) height = std::max(height, g.font->height() * g.height_mul);
+  for (const Glyph& g : line_) height = std::max(height, g.Height());
   return height;
+}
+
+void Renderer::ResetModes(int code_page) {
+  modes_ = CharacterModes{};
+  modes_.code_page = code_page;
+}
+
+int Renderer::Advance() const {
+  const PsfFont& font = text_.font == 0 ? fonts_->a : fonts_->b;
+  const int glyph_w = (modes_.rotated ? font.height() : font.width()) * text_.width_mul;
+  return glyph_w + text_.char_spacing * text_.width_mul;
+}
+
+int Renderer::Room() const {
+  return std::max(1, std::min(modes_.print_width, paper_.printable_dots - text_.left_margin));
+}
+
+bool Renderer::MoveTo(int x) {
+  if (x < 0 || x >= Room()) return false;
+  line_x_ = x;
+  return true;
 }
 
 void Renderer::PutChar(char32_t cp) {
   const PsfFont* font = text_.font == 0 ? &fonts_->a : &fonts_->b;
-  const int glyph_w = font->width() * text_.width_mul;
-  const int advance = glyph_w + text_.char_spacing * text_.width_mul;
-  const int room = paper_.printable_dots - text_.left_margin;
+  Glyph g{cp,
+          font,
+          text_.left_margin + line_x_,
+          text_.width_mul,
+          text_.height_mul,
+          Advance(),
+          text_.underline,
+          text_.emphasized || modes_.double_strike,
+          modes_.reverse,
+          modes_.rotated,
+          InkForDensity(text_.density)};
   // A character that does not fit on the line goes to the next one, as the mechanism
   // prints a full line by itself.
-  if (!line_.empty() && line_x_ + glyph_w > room) PrintLine();
-  line_.push_back(Glyph{cp, font, text_.left_margin + line_x_, text_.width_mul, text_.height_mul,
-                        advance, text_.emphasized, text_.underline, InkForDensity(text_.density)});
-  line_x_ += advance;
+  if (line_x_ > 0 && line_x_ + g.Width() > Room()) {
+    PrintLine();
+    g.x = text_.left_margin;
+  }
+  line_.push_back(g);
+  line_x_ += g.advance;
 }
 
-void Renderer::DrawGlyph(const Glyph& g, int baseline) {
-  const int h = g.font->height() * g.height_mul;
-  const int top = baseline - h;
-  const int left = paper_.Side() + g.x;
-  const int right_edge = paper_.Side() + paper_.printable_dots;
+void Renderer::DrawGlyph(const Glyph& g, int x, int top, int bottom, bool upside_down) {
+  const int w = g.Width(), h = g.Height();
+  // Emphasis burns each dot once more one column to the right.
+  const int box_w = w + (g.bold ? 1 : 0);
+  mask_.assign(static_cast<std::size_t>(box_w) * static_cast<std::size_t>(h), 0);
   const std::size_t glyph = g.font->GlyphIndex(g.cp);
-  for (int gy = 0; gy < g.font->height(); ++gy) {
-    for (int gx = 0; gx < g.font->width(); ++gx) {
-      if (!g.font->DotOf(glyph, gx, gy)) continue;
+  const int cols = w / g.width_mul, rows = h / g.height_mul;
+  for (int ry = 0; ry < rows; ++ry) {
+    for (int rx = 0; rx < cols; ++rx) {
+      // Turned clockwise, the glyph's top row becomes its right column.
+      const bool dot = g.rotated ? g.font->DotOf(glyph, ry, g.font->height() - 1 - rx)
+                                 : g.font->DotOf(glyph, rx, ry);
+      if (!dot) continue;
       for (int sy = 0; sy < g.height_mul; ++sy) {
-        for (int sx = 0; sx < g.width_mul + (g.emphasized ? 1 : 0); ++sx) {
-          const int x = left + gx * g.width_mul + sx;
-          if (x < right_edge) page_.Mark(x, top + gy * g.height_mul + sy, g.ink);
+        const std::size_t row = static_cast<std::size_t>((ry * g.height_mul + sy) * box_w);
+        for (int sx = 0; sx < g.width_mul + (g.bold ? 1 : 0); ++sx) {
+          mask_[row + static_cast<std::size_t>(rx * g.width_mul + sx)] = 1;
         }
       }
     }
   }
-  if (g.underline) {
-    for (int x = left; x < std::min(left + g.advance, right_edge); ++x) {
-      page_.Mark(x, baseline - 1, g.ink);
+  // Upside down the whole line is turned: the glyph sits at the top of the line and the
+  // right of its cell, turned by 180 degrees.
+  const int box_x = upside_down ? x + g.advance - box_w : x;
+  const int box_y = upside_down ? top : bottom - h;
+  auto ink_at = [&](int px, int py) {
+    int bx = px - box_x, by = py - box_y;
+    if (bx < 0 || bx >= box_w || by < 0 || by >= h) return false;
+    if (upside_down) bx = box_w - 1 - bx, by = h - 1 - by;
+    return mask_[static_cast<std::size_t>(by * box_w + bx)] != 0;
+  };
+  const int right_edge = paper_.Side() + paper_.printable_dots;
+  if (g.reverse) {
+    // The whole cell is burnt but for the glyph's dots.
+    for (int py = top; py < bottom; ++py) {
+      for (int px = x; px < std::min(x + g.advance, right_edge); ++px) {
+        if (!ink_at(px, py)) page_.Mark(px, py, g.ink);
+      }
+    }
+    return;
+  }
+  for (int py = box_y; py < box_y + h; ++py) {
+    for (int px = box_x; px < std::min(box_x + box_w, right_edge); ++px) {
+      if (ink_at(px, py)) page_.Mark(px, py, g.ink);
     }
   }
+  for (int k = 0; k < g.underline; ++k) {
+    const int py = upside_down ? top + k : bottom - 1 - k;
+    for (int px = x; px < std::min(x + g.advance, right_edge); ++px) page_.Mark(px, py, g.ink);
+  }
+}
+
+void Renderer::DrawLine(int height) {
+  const int area_left = paper_.Side() + text_.left_margin;
+  const int room = Room();
+  const int free = room - line_x_;
+  int shift = 0;
+  if (free > 0 && modes_.justification == CharacterModes::kCentre) shift = free / 2;
+  if (free > 0 && modes_.justification == CharacterModes::kRight) shift = free;
+  for (const Glyph& g : line_) {
+    int x = paper_.Side() + g.x + shift;
+    // Turned by 180 degrees, the line is mirrored about the middle of the print area.
+    if (modes_.upside_down) x = 2 * area_left + room - (x + g.advance);
+    DrawGlyph(g, x, y_, y_ + height, modes_.upside_down);
+  }
+  line_.clear();
+  line_x_ = 0;
 }
 
 void Renderer::PrintLine() {
   const int height = LineHeight();
   MakeRoom(std::max(text_.line_spacing, height));
-  for (const Glyph& g : line_) DrawGlyph(g, y_ + height);
+  DrawLine(height);
   y_ += std::max(text_.line_spacing, height);
   page_.Grow(y_);
-  line_.clear();
-  line_x_ = 0;
 }
 
 void Renderer::LineFeed() {
@@ -112,11 +199,10 @@ void Renderer::Feed(int dots) {
   const int height = LineHeight();
   MakeRoom(height + dots);
   if (!line_.empty()) {
-    for (const Glyph& g : line_) DrawGlyph(g, y_ + height);
+    DrawLine(height);
     y_ += height;
-    line_.clear();
-    line_x_ = 0;
   }
+  line_x_ = 0;
   y_ += dots;
   page_.Grow(y_);
 }
@@ -151,8 +237,18 @@ int Renderer::PrintRaster(int width_bytes, int rows, int mode, std::span<const s
   return clipped;
 }
 
-int Renderer::BlockLeft(int /*width_dots*/) const {
-  return paper_.Side() + text_.left_margin;
+int Renderer::BlockLeft(int width_dots) const {
+  const int left = paper_.Side() + text_.left_margin;
+  const int free = Room() - width_dots;
+  if (free <= 0) return left;
+  switch (modes_.justification) {
+    case CharacterModes::kCentre:
+      return left + free / 2;
+    case CharacterModes::kRight:
+      return left + free;
+    default:
+      return left;
+  }
 }
 
 int Renderer::PrintBitmap(const Bitmap& bitmap, int scale_x, int scale_y) {
@@ -229,6 +325,7 @@ Result<int> Renderer::PrintBarcode(const BarcodeSymbol& symbol) {
 
 Canvas Renderer::TakeTicket() {
   if (!line_.empty()) PrintLine();
+  line_x_ = 0;
   Canvas done = std::move(page_);
   page_ = Canvas(paper_.Width());
   y_ = 0;

@@ -11,6 +11,7 @@
 
 #include "vprinter/Barcode.h"
 #include "vprinter/Canvas.h"
+#include "vprinter/CodePages.h"
 #include "vprinter/PsfFont.h"
 
 namespace qw77::vprinter {
@@ -26,10 +27,28 @@ struct TextSettings {
   int density = 0;        // -10 (lightest) .. 10 (darkest)
   int speed_mm_s = 150;
   bool emphasized = false;
-  bool underline = false;
+  int underline = 0;  // 0 none, else the line's thickness in dots (1 or 2)
 
   std::string Describe() const;
   bool operator==(const TextSettings&) const = default;
+};
+
+// Tab stops every 8 columns of font A at its normal size, as a printer starts with.
+std::vector<int> DefaultTabStops();
+
+// The character and line modes the store-settings command does not keep; ESC @ puts them
+// back to these (with the code page chosen on the command line).
+struct CharacterModes {
+  enum Justification { kLeft, kCentre, kRight };
+  int justification = kLeft;  // of each line as it is printed, and of images and barcodes
+  bool double_strike = false;
+  bool reverse = false;      // white on black
+  bool upside_down = false;  // lines printed rotated by 180 degrees
+  bool rotated = false;      // characters turned 90 degrees clockwise
+  // Width of the print area from the left margin; what the margin leaves limits it.
+  int print_width = 65535;
+  int code_page = kDefaultCodePage;
+  std::vector<int> tab_stops = DefaultTabStops();  // dots from the line's start, ascending
 };
 
 struct BarcodeSettings {
@@ -89,11 +108,22 @@ class Renderer {
 
   TextSettings& text() { return text_; }
   const TextSettings& text() const { return text_; }
+  CharacterModes& modes() { return modes_; }
+  const CharacterModes& modes() const { return modes_; }
+  void ResetModes(int code_page);
   BarcodeSettings& barcode() { return barcode_; }
   const Paper& paper() const { return paper_; }
 
   // Adds one character to the line buffer; a full line is printed first.
   void PutChar(char32_t code_point);
+  // Width of a character with its spacing at the settings in force.
+  int Advance() const;
+  // Width of the print area: the print width within what the left margin leaves.
+  int Room() const;
+  // Where the next character goes, in dots from the start of the line.
+  int LineX() const { return line_x_; }
+  // Moves there; false (and nothing moved) when `x` is outside the print area.
+  bool MoveTo(int x);
   // Prints the line buffer and feeds by the line spacing (or the line's height).
   void LineFeed();
   // Prints the line buffer, if any, then feeds `dots`.
@@ -120,25 +150,34 @@ class Renderer {
     const PsfFont* font;
     int x;  // from the left edge of the printable area
     int width_mul, height_mul, advance;
-    bool emphasized, underline;
+    int underline;
+    bool bold, reverse, rotated;
     std::uint8_t ink;
+    // The glyph's size on paper (a turned glyph swaps the font's width and height).
+    int Width() const { return (rotated ? font->height() : font->width()) * width_mul; }
+    int Height() const { return (rotated ? font->width() : font->height()) * height_mul; }
   };
   void PrintLine();
+  // Draws the line buffer with its bottom at `y_ + height` and empties it.
+  void DrawLine(int height);
   // Hands out the strip above the cursor as a part if `rows` more would make it taller than
   // a part. Everything drawn so far lies above the cursor, so the cut splits nothing.
   void MakeRoom(int rows);
   int LineHeight() const;
-  void DrawGlyph(const Glyph& g, int baseline);
+  // `x` is where the glyph's cell starts on the paper, `top` and `bottom` the line's rows.
+  void DrawGlyph(const Glyph& g, int x, int top, int bottom, bool upside_down);
 
   std::shared_ptr<const Fonts> fonts_;
   Paper paper_;
   int part_rows_;
   TextSettings text_;
+  CharacterModes modes_;
   BarcodeSettings barcode_;
   Canvas page_;
   int y_ = 0;  // top of the next line
   std::vector<Glyph> line_;
   int line_x_ = 0;
+  std::vector<std::uint8_t> mask_;  // one glyph's dots as drawn, reused from glyph to glyph
 };
 
 }  // namespace qw77::vprinter

@@ -175,6 +175,7 @@ int main(int argc, char** argv) {
   StatusModel status(cl.conditions, cl.faults);
   PrinterOptions po;
   po.paper.printable_dots = cl.paper_dots;
+  po.code_page = cl.code_page;
   po.out_dir = cl.out_dir;
   po.log_path = cl.log_path;
   po.echo_log = !cl.quiet;

@@ -53,7 +53,7 @@ TEST(RenderTest, ATicketThatCannotBeSavedMakesTheStatusNonZero) {
   // A folder where the first ticket's picture would go: that ticket cannot be saved, the
   // second one can.
   std::filesystem::create_directories(dir / "out/ticket-0001.png");
-  WriteFile(dir / "in.bin", "ONE\n\x1BJ\x10TWO\n\x1BJ\x10");
+  WriteFile(dir / "in.bin", "ONE\n\x1BJ\xE1TWO\n\x1BJ\xE1");
   const testing::Exit e =
       RunVPrinter({"--render", dir / "in.bin", "--out", dir / "out", "--quiet"});
   EXPECT_EQ(e.code, 1) << e.err;
