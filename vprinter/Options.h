@@ -23,6 +23,7 @@ struct CommandLine {
   std::string log_path;
   bool quiet = false;
   int paper_dots = 448;
+  std::string model_name;  // empty: the printer's own
   Millis idle_ms = 2000;
   Conditions conditions;
   Faults faults;
