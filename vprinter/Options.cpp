@@ -1,9 +1,13 @@
 #include "vprinter/Options.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace qw77::vprinter {
 namespace {
+
+// The longest model name a printer-ID reply carries.
+constexpr std::size_t kMaxModelName = 40;
 
 Status Bad(const std::string& why) {
   return {ErrorCode::kInvalidArgument, why};
@@ -50,6 +54,8 @@ Paper and output:
   --render FILE          print the bytes of FILE (for example a spool file) and exit
   --code-page N          character table at the start and after ESC @, by its ESC t
                          number: 0 PC437, 2 PC850, 16 WPC1252 (default), 19 PC858
+  --model NAME           the model name the printer reports when asked (GS I 67);
+                         printable ASCII, at most 40 characters
 
 Conditions the status shows (any number of them):
   --paper-out  --head-voltage  --cutter  --black-mark  --temperature  --hardware
@@ -102,6 +108,16 @@ Result<CommandLine> ParseCommandLine(const std::vector<std::string>& args) {
       if (a == "--out") cl.out_dir = *v;
       if (a == "--log") cl.log_path = *v;
       if (a == "--render") cl.render_file = *v;
+    } else if (a == "--model") {
+      Result<std::string> v = value();
+      if (!v) return v.status();
+      const bool printable =
+          std::all_of(v->begin(), v->end(), [](char ch) { return ch >= 0x20 && ch <= 0x7E; });
+      if (v->empty() || v->size() > kMaxModelName || !printable) {
+        return Bad("--model takes 1 to " + std::to_string(kMaxModelName) +
+                   " printable ASCII characters, not \"" + *v + "\"");
+      }
+      cl.model_name = *v;
     } else if (a == "--tcp") {
       Result<std::string> v = value();
       if (!v) return v.status();

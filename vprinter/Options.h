@@ -24,6 +24,7 @@ struct CommandLine {
   bool quiet = false;
   int paper_dots = 448;
   int code_page = kDefaultCodePage;
+  std::string model_name;  // empty: the printer's own
   Millis idle_ms = 2000;
   Conditions conditions;
   Faults faults;

@@ -146,6 +146,7 @@ void Printer::FlushText() {
 }
 
 void Printer::Feed(Source source, std::span<const std::uint8_t> bytes, Millis now) {
+  CheckAutoStatus();
   Port& port = PortFor(source);
   port.last_byte = now;
   last_activity_ = now;
@@ -159,6 +160,7 @@ void Printer::EndOfStream(Source source) {
 }
 
 void Printer::Tick(Millis now) {
+  CheckAutoStatus();
   for (auto& port : ports_) {
     if (port->interp().HasPending() && now - port->last_byte >= options_.idle_ms) {
       port->interp().Finish();

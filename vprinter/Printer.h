@@ -3,6 +3,7 @@
 // understood (or did not), and hands every finished ticket out as a PNG.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <deque>
 #include <fstream>
@@ -12,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "vprinter/Graphics.h"
 #include "vprinter/Interpreter.h"
 #include "vprinter/Renderer.h"
 #include "vprinter/StatusModel.h"
@@ -43,6 +45,7 @@ struct PrinterOptions {
   int part_rows = kMaxPartRows;  // a taller ticket is saved in parts of this many dots
   // The ESC t number of the character table in force at the start and after ESC @.
   int code_page = kDefaultCodePage;
+  std::string model_name = "qw77 virtual printer";  // as the printer-ID command tells it
 };
 
 // The log entries kept in memory (the log file and the echo get every one).
@@ -147,6 +150,12 @@ class Printer {
   std::string Store(Canvas picture, const std::string& name, std::string& saved);
   void SelfTest(Source src);
   Port& PortFor(Source src);
+  // Sends bytes back on the interface a command came from (serial or TCP).
+  void Reply(Source src, std::vector<std::uint8_t> bytes);
+  // Sends the automatic status when it is enabled and has changed since it was last sent.
+  void CheckAutoStatus();
+  // The graphics functions (GS ( L and GS 8 L), from m fn on.
+  void GraphicsFunction(Command& c, std::span<const std::uint8_t> body);
 
   std::shared_ptr<const Fonts> fonts_;
   StatusModel& status_;
@@ -167,6 +176,11 @@ class Printer {
   std::int64_t blank_rows_skipped_ = 0;
   int replies_sent_ = 0;
   int self_tests_ = 0;
+  GraphicsMemory graphics_;
+  // Automatic status back: the items enabled (0: off), where it goes, what was last sent.
+  int auto_status_items_ = 0;
+  Source auto_status_to_ = Source::kSerial;
+  std::array<std::uint8_t, 4> auto_status_sent_{};
   Millis last_activity_ = 0;
   Source last_source_ = Source::kFile;
 

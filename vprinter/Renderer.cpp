@@ -17,6 +17,9 @@ constexpr int kQuietModules = 10;
 constexpr int kFontAColumnDots = 12;
 // ESC D sets at most this many tab stops.
 constexpr int kMaxTabStops = 32;
+// The cut mark: dashes this long, in a grey lighter than print, so it reads as a mark.
+constexpr int kCutDashDots = 8;
+constexpr std::uint8_t kCutInk = 128;
 
 }  // namespace
 
@@ -115,6 +118,10 @@ void Renderer::PutChar(char32_t cp) {
 }
 
 void Renderer::DrawGlyph(const Glyph& g, int x, int top, int bottom, bool upside_down) {
+  if (g.image) {
+    DrawLineImage(g, x, top, bottom, upside_down);
+    return;
+  }
   const int w = g.Width(), h = g.Height();
   // Emphasis burns each dot once more one column to the right.
   const int box_w = w + (g.bold ? 1 : 0);
@@ -183,6 +190,43 @@ void Renderer::DrawLine(int height) {
   line_x_ = 0;
 }
 
+int Renderer::PutImage(Bitmap dots) {
+  const int room = std::max(0, Room() - line_x_);
+  const int cut = std::max(0, dots.width - room);
+  if (cut > 0) dots = Cropped(dots, room);
+  if (dots.width == 0 || dots.height == 0) return cut;
+  const int width = dots.width;
+  Glyph g{U' ',  &fonts_->a, text_.left_margin + line_x_, 1, 1, width, 0, false,
+          false, false,      InkForDensity(text_.density)};
+  g.image = std::make_shared<const Bitmap>(std::move(dots));
+  line_.push_back(std::move(g));
+  line_x_ += width;
+  return cut;
+}
+
+void Renderer::DrawLineImage(const Glyph& g, int x, int top, int bottom, bool upside_down) {
+  const Bitmap& b = *g.image;
+  const int image_top = upside_down ? top : bottom - b.height;
+  const int right_edge = paper_.Side() + paper_.printable_dots;
+  for (int by = 0; by < b.height; ++by) {
+    for (int bx = 0; bx < b.width; ++bx) {
+      const bool dot = upside_down ? b.At(b.width - 1 - bx, b.height - 1 - by) : b.At(bx, by);
+      if (dot && x + bx < right_edge) page_.Mark(x + bx, image_top + by, g.ink);
+    }
+  }
+}
+
+void Renderer::MarkCut() {
+  if (!line_.empty()) PrintLine();
+  MakeRoom(1);
+  // Dashes of 8 dots with gaps of 8, over the whole roll: where the knife went through.
+  for (int x = 0; x < paper_.Width(); ++x) {
+    if ((x / kCutDashDots) % 2 == 0) page_.Mark(x, y_, kCutInk);
+  }
+  ++y_;
+  page_.Grow(y_);
+}
+
 void Renderer::PrintLine() {
   const int height = LineHeight();
   MakeRoom(std::max(text_.line_spacing, height));
@@ -208,33 +252,8 @@ void Renderer::Feed(int dots) {
 }
 
 int Renderer::PrintRaster(int width_bytes, int rows, int mode, std::span<const std::uint8_t> data) {
-  if (!line_.empty()) PrintLine();
-  const int sx = (mode & 1) ? 2 : 1;
-  const int sy = (mode & 2) ? 2 : 1;
-  const int left = paper_.Side() + text_.left_margin;
-  const int right_edge = paper_.Side() + paper_.printable_dots;
-  const std::uint8_t ink = InkForDensity(text_.density);
-  int clipped = 0;
-  // Row by row, so that an image taller than a part is split between parts.
-  for (int r = 0; r < rows; ++r) {
-    MakeRoom(sy);
-    for (int c = 0; c < width_bytes * 8; ++c) {
-      const std::size_t at = static_cast<std::size_t>(r) * static_cast<std::size_t>(width_bytes) +
-                             static_cast<std::size_t>(c / 8);
-      if (at >= data.size() || !((data[at] >> (7 - c % 8)) & 1)) continue;
-      for (int dy = 0; dy < sy; ++dy) {
-        for (int dx = 0; dx < sx; ++dx) {
-          const int x = left + c * sx + dx;
-          if (x < right_edge) page_.Mark(x, y_ + dy, ink);
-        }
-      }
-    }
-    y_ += sy;
-    page_.Grow(y_);
-  }
-  const int drawn_width = width_bytes * 8 * sx;
-  if (left + drawn_width > right_edge) clipped = left + drawn_width - right_edge;
-  return clipped;
+  return PrintBitmap(RasterToBitmap(width_bytes * 8, rows, data), (mode & 1) ? 2 : 1,
+                     (mode & 2) ? 2 : 1);
 }
 
 int Renderer::BlockLeft(int width_dots) const {

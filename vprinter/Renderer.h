@@ -95,6 +95,16 @@ struct Bitmap {
   }
 };
 
+// Image data as printers receive it: one bit a dot, the most significant bit first, a set
+// bit burnt; data that runs short leaves the rest blank. Raster format: rows of
+// (width + 7) / 8 bytes. Column format: columns of (height + 7) / 8 bytes, top down.
+Bitmap RasterToBitmap(int width, int height, std::span<const std::uint8_t> data);
+Bitmap ColumnsToBitmap(int width, int height, std::span<const std::uint8_t> data);
+// Each dot drawn scale_x by scale_y.
+Bitmap Scaled(const Bitmap& bitmap, int scale_x, int scale_y);
+// The leftmost `width` columns.
+Bitmap Cropped(const Bitmap& bitmap, int width);
+
 // The grey of a burnt dot at a print density: darker as the density rises.
 std::uint8_t InkForDensity(int density);
 
@@ -128,6 +138,12 @@ class Renderer {
   void LineFeed();
   // Prints the line buffer, if any, then feeds `dots`.
   void Feed(int dots);
+  // Adds a block of dots (a bit image) to the line buffer, standing on the baseline like a
+  // character and printed with the line, so that stripes printed line by line join. Returns
+  // the number of columns beyond the end of the line, which are dropped.
+  int PutImage(Bitmap dots);
+  // Prints a pending line and marks where the cutter cut: a dashed line across the paper.
+  void MarkCut();
   // Returns the number of columns cut off at the right edge of the paper.
   int PrintRaster(int width_bytes, int rows, int mode, std::span<const std::uint8_t> data);
   // Prints a block of dots, each drawn scale_x by scale_y, below the line buffer (which is
@@ -153,9 +169,14 @@ class Renderer {
     int underline;
     bool bold, reverse, rotated;
     std::uint8_t ink;
+    std::shared_ptr<const Bitmap> image = nullptr;  // a bit image in the line, not a character
     // The glyph's size on paper (a turned glyph swaps the font's width and height).
-    int Width() const { return (rotated ? font->height() : font->width()) * width_mul; }
-    int Height() const { return (rotated ? font->width() : font->height()) * height_mul; }
+    int Width() const {
+      return image ? image->width : (rotated ? font->height() : font->width()) * width_mul;
+    }
+    int Height() const {
+      return image ? image->height : (rotated ? font->width() : font->height()) * height_mul;
+    }
   };
   void PrintLine();
   // Draws the line buffer with its bottom at `y_ + height` and empties it.
@@ -166,6 +187,9 @@ class Renderer {
   int LineHeight() const;
   // `x` is where the glyph's cell starts on the paper, `top` and `bottom` the line's rows.
   void DrawGlyph(const Glyph& g, int x, int top, int bottom, bool upside_down);
+  // A bit image of the line, standing on the line's bottom (hanging from its top, turned,
+  // upside down).
+  void DrawLineImage(const Glyph& g, int x, int top, int bottom, bool upside_down);
 
   std::shared_ptr<const Fonts> fonts_;
   Paper paper_;

@@ -66,13 +66,38 @@ std::uint8_t StatusModel::SerialReply(int n) const {
 }
 
 std::optional<std::uint8_t> StatusModel::AnswerRequest(int n) {
-  ++requests_seen_;
-  if (faults_.silent) return std::nullopt;
-  if (faults_.answer_limit >= 0 && requests_answered_ >= faults_.answer_limit) {
-    return std::nullopt;
-  }
-  ++requests_answered_;
+  if (!MayAnswer()) return std::nullopt;
   return SerialReply(n);
+}
+
+bool StatusModel::MayAnswer() {
+  ++requests_seen_;
+  if (faults_.silent) return false;
+  if (faults_.answer_limit >= 0 && requests_answered_ >= faults_.answer_limit) return false;
+  ++requests_answered_;
+  return true;
+}
+
+std::uint8_t StatusModel::PaperSensorStatus() const {
+  const Conditions& c = conditions_;
+  std::uint8_t b = 0;
+  // An empty roll is also near its end.
+  if (c.near_end || c.paper_out) b |= 0x03;
+  if (c.paper_out) b |= 0x0C;
+  return b;
+}
+
+std::array<std::uint8_t, 4> StatusModel::AutoStatus() const {
+  const Conditions& c = conditions_;
+  std::uint8_t printer = 0x10;
+  if (c.AnyError()) printer |= 0x08;
+  if (c.paper_out) printer |= 0x20;
+  std::uint8_t errors = 0;
+  if (c.black_mark) errors |= 0x04;
+  if (c.cutter) errors |= 0x08;
+  if (c.head_voltage || c.hardware) errors |= 0x20;
+  if (c.temperature) errors |= 0x40;
+  return {printer, errors, PaperSensorStatus(), 0x00};
 }
 
 std::size_t StatusModel::ReadAllowance(long received, std::size_t want) const {

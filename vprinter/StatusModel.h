@@ -2,6 +2,7 @@
 // Pure rules: the endpoints ask it what to answer and when to stop.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -47,7 +48,17 @@ class StatusModel {
   std::uint8_t SerialReply(int n) const;
   // Counts a request and says what to send back: nothing while the printer plays silent.
   std::optional<std::uint8_t> AnswerRequest(int n);
+  // Counts a request of any kind (a status, an ID) and says whether to answer it at all.
+  bool MayAnswer();
   int requests_seen() const { return requests_seen_; }
+
+  // The paper sensors as the transmit-status command reports them: near end 0x03, paper
+  // end 0x0C.
+  std::uint8_t PaperSensorStatus() const;
+  // The four bytes of automatic status back: printer (offline 08, head/cover open 20, with
+  // 10 fixed), errors (black mark 04, cutter 08, unrecoverable 20, recoverable 40), paper
+  // sensors (as PaperSensorStatus), and a reserved byte.
+  std::array<std::uint8_t, 4> AutoStatus() const;
 
   // The faults that go by the bytes a stream has taken (the serial line, or one TCP
   // connection): how many of `want` bytes it may read now, so that no limit is passed, and

@@ -180,6 +180,7 @@ int main(int argc, char** argv) {
   po.log_path = cl.log_path;
   po.echo_log = !cl.quiet;
   po.idle_ms = cl.idle_ms;
+  if (!cl.model_name.empty()) po.model_name = cl.model_name;
   Printer printer(*fonts, status, po);
 
   if (!cl.render_file.empty()) return Render(printer, cl.render_file);
