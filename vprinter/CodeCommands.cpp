@@ -144,12 +144,22 @@ void Printer::SymbolCommand(Command& c) {
   const std::string name = qr ? "QR code" : "PDF417";
   QrSettings& q = symbols_.qr;
   Pdf417Settings& p = symbols_.pdf417;
+  const bool known =
+      (fn >= 80 && fn <= 82) || (qr ? fn == 65 || fn == 67 || fn == 69 : fn >= 65 && fn <= 70);
+  if (!known) {
+    if (!args.empty()) c.entry.params += " " + HexBytes(args);
+    c.Malformed("no such " + name + " function");
+    return;
+  }
   // The functions' parameter bytes are fixed, but for the stored data.
-  const std::size_t want = fn == 80 ? args.size() : (fn == 65 && qr) || (fn == 69 && !qr) ? 2 : 1;
-  if (args.size() != want || args.empty()) {
+  const std::size_t want = fn == 80 ? std::max<std::size_t>(args.size(), 1)
+                           : (fn == 65 && qr) || (fn == 69 && !qr) ? 2
+                                                                   : 1;
+  if (args.size() != want) {
     if (!args.empty()) c.entry.params += " " + HexBytes(args);
     c.Malformed(name + " function " + Dec(fn) + " takes " + Dec(static_cast<int>(want)) +
-                " parameter bytes, got " + Dec(static_cast<int>(args.size())));
+                (want == 1 ? " parameter byte, got " : " parameter bytes, got ") +
+                Dec(static_cast<int>(args.size())));
     return;
   }
   const int a = args[0];
