@@ -114,7 +114,7 @@ INSTANTIATE_TEST_SUITE_P(
                 "PDF417 truncated"},
         LogCase{"AztecPassedOver", Symbol(53, 65, Bytes({0})), LogEntry::kCommand, "",
                 "Aztec code not supported by this printer; passed over"}),
-    [](const auto& info) { return info.param.name; });
+    [](const ::testing::TestParamInfo<LogCase>& p) { return p.param.name; });
 
 TEST_P(CodeLogTest, LogsWhatThePrinterMadeOfIt) {
   const LogCase& c = GetParam();
@@ -124,7 +124,9 @@ TEST_P(CodeLogTest, LogsWhatThePrinterMadeOfIt) {
   const auto log = rig.Commands();
   ASSERT_EQ(log.size(), 1u) << log.back().Format();
   EXPECT_EQ(log[0].kind, c.kind) << log[0].Format();
-  if (!c.params.empty()) EXPECT_EQ(log[0].params, c.params);
+  if (!c.params.empty()) {
+    EXPECT_EQ(log[0].params, c.params);
+  }
   EXPECT_NE(log[0].note.find(c.note_part), std::string::npos) << log[0].Format();
 }
 
