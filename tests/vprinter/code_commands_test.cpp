@@ -168,6 +168,16 @@ TEST(CodeDrawingTest, ClampedSettingsAreTheOnesDrawn) {
   EXPECT_EQ(narrow.left, 16 + 10 * 2);  // paper side, then a quiet zone of ten modules
 }
 
+TEST(CodeDrawingTest, BarcodesAndCodesFollowTheJustification) {
+  // Centred on the 480-dot roll, right-justified against the printable width's end
+  // (less the quiet zone: ten modules for a barcode, four for a QR code).
+  const Box centred = DrawnBox(Join({Bytes({0x1B, 'a', 1}), Barcode(69, "A")}));
+  EXPECT_NEAR((centred.left + centred.right + 1) / 2.0, 240, 1.5);
+  const Box right =
+      DrawnBox(Join({Bytes({0x1B, 'a', 2}), Store(49, "qw77"), Symbol(49, 81, Bytes({48}))}));
+  EXPECT_EQ(right.right + 1, 16 + 448 - 4 * 3);
+}
+
 TEST(CodeDrawingTest, TextIsDrawnInTheChosenFont) {
   // Text above the bars takes the font's height and 4 dots; the first bar of CODE-39
   // starts after the paper's side and a quiet zone of ten modules.
