@@ -15,6 +15,7 @@ struct BarcodeSymbol {
   std::string name;           // "EAN-13", "CODE-39", ...
   std::string text;           // the data as a scanner reads it back (check digit included)
   std::vector<bool> modules;  // one entry per module, true for a bar, quiet zones excluded
+  std::string remark;         // "" or what the printer changed ("check digit 3 sent, 5 printed")
 };
 
 // `m` is the symbology byte of GS k; `data` the bytes after it (the count byte excluded).

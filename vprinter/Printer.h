@@ -17,6 +17,7 @@
 #include "vprinter/Interpreter.h"
 #include "vprinter/Renderer.h"
 #include "vprinter/StatusModel.h"
+#include "vprinter/Symbol.h"
 
 namespace qw77::vprinter {
 
@@ -131,6 +132,7 @@ class Printer {
   void TextCommand(Command& c);
   void TabStops(Command& c);  // ESC D
   void CodeCommand(Command& c);
+  void SymbolCommand(Command& c);  // GS ( k, two-dimensional codes
   void ImageCommand(Command& c);
   void PaperCommand(Command& c);
   void OnText(Source src, std::size_t offset, std::uint8_t byte);
@@ -162,6 +164,7 @@ class Printer {
   PrinterOptions options_;
   Renderer renderer_;
   TextSettings stored_;
+  SymbolSettings symbols_;
   std::vector<std::unique_ptr<Port>> ports_;
   std::deque<LogEntry> log_;
   std::ofstream log_file_;

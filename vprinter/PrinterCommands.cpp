@@ -91,6 +91,7 @@ void Printer::ControlCommand(Command& c) {
       t = stored_;
       renderer_.ResetModes(options_.code_page);
       renderer_.barcode() = BarcodeSettings{};
+      symbols_ = SymbolSettings{};
       c.entry.note = "settings back to the stored ones";
       break;
     case CommandId::kExtended: {

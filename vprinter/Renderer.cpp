@@ -307,13 +307,14 @@ Result<int> Renderer::PrintBarcode(const BarcodeSymbol& symbol) {
                                           " dots at the narrowest)"};
   }
   const std::uint8_t ink = InkForDensity(text_.density);
-  const PsfFont& hri_font = fonts_->a;
+  const PsfFont& hri_font = barcode_.text_font == 0 ? fonts_->a : fonts_->b;
   const int text_rows = hri_font.height() + 4;
   MakeRoom(barcode_.height +
            text_rows * ((barcode_.text_position & 1) + (barcode_.text_position >> 1)));
+  const int block_left = BlockLeft(modules * module);
   auto draw_text = [&](int top) {
     const int text_w = static_cast<int>(symbol.text.size()) * hri_font.width();
-    int x0 = paper_.Side() + text_.left_margin + (modules * module - text_w) / 2;
+    int x0 = block_left + (modules * module - text_w) / 2;
     for (char c : symbol.text) {
       const std::size_t glyph = hri_font.GlyphIndex(static_cast<unsigned char>(c));
       for (int gy = 0; gy < hri_font.height(); ++gy) {
@@ -326,7 +327,7 @@ Result<int> Renderer::PrintBarcode(const BarcodeSymbol& symbol) {
     y_ += text_rows;
   };
   if (barcode_.text_position & 1) draw_text(y_);
-  const int left = paper_.Side() + text_.left_margin + kQuietModules * module;
+  const int left = block_left + kQuietModules * module;
   for (std::size_t i = 0; i < symbol.modules.size(); ++i) {
     if (!symbol.modules[i]) continue;
     for (int dx = 0; dx < module; ++dx) {

@@ -55,6 +55,7 @@ struct BarcodeSettings {
   int height = 162;       // dots
   int module = 3;         // dots per narrow module
   int text_position = 0;  // 0 none, 1 above, 2 below, 3 both
+  int text_font = 0;      // 0 font A, 1 font B
 };
 
 struct Fonts {
@@ -152,7 +153,7 @@ class Renderer {
   // Where a block `width_dots` wide (an image, a barcode, a code) starts on the page: at
   // the left margin, or as the justification in force puts it.
   int BlockLeft(int width_dots) const;
-  // Draws a barcode at the left margin with quiet zones; fails when it cannot fit.
+  // Draws a barcode with quiet zones at BlockLeft; fails when it cannot fit.
   Result<int> PrintBarcode(const BarcodeSymbol& symbol);
 
   // Something drawn or waiting in the line buffer, on the strip not yet handed out.

@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -70,6 +73,29 @@ class TempDir {
  private:
   std::string path_;
 };
+
+// Whether the scanner program (zbarimg, from zbar-tools) is there to read barcodes back.
+inline bool HaveZbarimg() {
+  return std::system("command -v zbarimg >/dev/null 2>&1") == 0;
+}
+
+// Every symbol zbarimg finds in a picture, one line each: "TYPE:data", or with `raw` the
+// data alone.
+inline std::vector<std::string> ScanBarcodes(const std::string& png, bool raw = false) {
+  const std::string command =
+      std::string("zbarimg -q --nodbus ") + (raw ? "--raw " : "") + "'" + png + "' 2>/dev/null";
+  std::vector<std::string> read;
+  std::FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return read;
+  std::array<char, 4096> line{};
+  while (std::fgets(line.data(), line.size(), pipe)) {
+    std::string s(line.data());
+    while (!s.empty() && (s.back() == '\n' || s.back() == '\r')) s.pop_back();
+    read.push_back(s);
+  }
+  pclose(pipe);
+  return read;
+}
 
 // A printer that keeps its tickets in memory.
 struct PrinterRig {
