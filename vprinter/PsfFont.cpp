@@ -137,4 +137,18 @@ bool PsfFont::DotOf(std::size_t g, int x, int y) const {
   return (row >> (7 - x % 8)) & 1;
 }
 
+void PsfFont::AddGlyph(char32_t cp, const std::function<bool(int x, int y)>& dot, bool replace) {
+  if ((Has(cp) && !replace) || width_ == 0) return;
+  const std::size_t at = glyphs_.size();
+  glyphs_.resize(at + glyph_bytes_, 0);
+  for (int y = 0; y < height_; ++y) {
+    for (int x = 0; x < width_; ++x) {
+      if (!dot(x, y)) continue;
+      glyphs_[at + static_cast<std::size_t>(y * row_bytes_ + x / 8)] |=
+          static_cast<std::uint8_t>(0x80 >> (x % 8));
+    }
+  }
+  map_[cp] = glyph_count_++;
+}
+
 }  // namespace qw77::vprinter

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -25,6 +26,10 @@ class PsfFont {
   // The same in two steps, for drawing: the glyph is looked up once, not for every dot.
   std::size_t GlyphIndex(char32_t code_point) const;
   bool DotOf(std::size_t glyph, int x, int y) const;
+  // Adds a glyph for `code_point` whose dots `dot(x, y)` gives, unless the font has one;
+  // with `replace`, in place of the one it has.
+  void AddGlyph(char32_t code_point, const std::function<bool(int x, int y)>& dot,
+                bool replace = false);
 
  private:
   int width_ = 0;

@@ -21,6 +21,87 @@ constexpr int kMaxTabStops = 32;
 constexpr int kCutDashDots = 8;
 constexpr std::uint8_t kCutInk = 128;
 
+// The code pages' block characters that the console fonts lack (upper, lower, left and right
+// half blocks, the dark shade) are plain geometry: they are drawn by rule so that they
+// print as themselves rather than as a question mark.
+void AddBlockElements(PsfFont& font) {
+  const int w = font.width(), h = font.height();
+  font.AddGlyph(U'\u2580', [h](int, int y) { return y < h / 2; });
+  font.AddGlyph(U'\u2584', [h](int, int y) { return y >= h / 2; });
+  font.AddGlyph(U'\u258C', [w](int x, int) { return x < w / 2; });
+  font.AddGlyph(U'\u2590', [w](int x, int) { return x >= w / 2; });
+  // Three dots in four burnt, the shade darker than U+2592's one in two.
+  font.AddGlyph(U'\u2593', [](int x, int y) { return (x + 2 * y) % 4 != 0; });
+}
+
+// The double and mixed lines of the box drawing set (U+2550..U+256C, in PC437 and PC850).
+// The console fonts map them to their single-line look-alikes, so a framed receipt would
+// lose its double frame; they are drawn by rule instead, with the single lines' position
+// and thickness taken from the font's own U+2500 and U+2502.
+void AddDoubleLines(PsfFont& font) {
+  const int w = font.width(), h = font.height();
+  int hy = h / 2, th = 1, vx = w / 2, tw = 1;
+  for (int y = 0, seen = 0; y < h; ++y) {
+    if (!font.Dot(U'\u2500', w / 2, y)) continue;
+    if (seen++ == 0) hy = y;
+    th = seen;
+  }
+  for (int x = 0, seen = 0; x < w; ++x) {
+    if (!font.Dot(U'\u2502', x, h / 2)) continue;
+    if (seen++ == 0) vx = x;
+    tw = seen;
+  }
+  constexpr int kGap = 2;  // from a single line's place to each line of a double one
+  const int y0 = hy - kGap, y1 = hy + th - 1 + kGap, x0 = vx - kGap, x1 = vx + tw - 1 + kGap;
+  // Each character's arms: left, right, up, down; 0 none, 1 single, 2 double.
+  struct Arms {
+    char32_t cp;
+    int left, right, up, down;
+  };
+  static constexpr Arms kArms[] = {
+      {U'\u2550', 2, 2, 0, 0}, {U'\u2551', 0, 0, 2, 2}, {U'\u2552', 0, 2, 0, 1},
+      {U'\u2553', 0, 1, 0, 2}, {U'\u2554', 0, 2, 0, 2}, {U'\u2555', 2, 0, 0, 1},
+      {U'\u2556', 1, 0, 0, 2}, {U'\u2557', 2, 0, 0, 2}, {U'\u2558', 0, 2, 1, 0},
+      {U'\u2559', 0, 1, 2, 0}, {U'\u255A', 0, 2, 2, 0}, {U'\u255B', 2, 0, 1, 0},
+      {U'\u255C', 1, 0, 2, 0}, {U'\u255D', 2, 0, 2, 0}, {U'\u255E', 0, 2, 1, 1},
+      {U'\u255F', 0, 1, 2, 2}, {U'\u2560', 0, 2, 2, 2}, {U'\u2561', 2, 0, 1, 1},
+      {U'\u2562', 1, 0, 2, 2}, {U'\u2563', 2, 0, 2, 2}, {U'\u2564', 2, 2, 0, 1},
+      {U'\u2565', 1, 1, 0, 2}, {U'\u2566', 2, 2, 0, 2}, {U'\u2567', 2, 2, 1, 0},
+      {U'\u2568', 1, 1, 2, 0}, {U'\u2569', 2, 2, 2, 0}, {U'\u256A', 2, 2, 1, 1},
+      {U'\u256B', 1, 1, 2, 2}, {U'\u256C', 2, 2, 2, 2},
+  };
+  for (const Arms& a : kArms) {
+    const bool double_h = a.left == 2 || a.right == 2, double_v = a.up == 2 || a.down == 2;
+    // The double arms make a pipe; its outline is the two lines. A double arm reaches back
+    // across a crossing double pipe, or to the single line it meets.
+    auto in_pipe = [&](int x, int y) {
+      if (x < 0 || y < 0 || x >= w || y >= h) return true;  // the cell goes on beyond
+      const bool band_h = y >= y0 && y <= y1, band_v = x >= x0 && x <= x1;
+      return (a.left == 2 && band_h && x <= (double_v ? x1 : vx + tw - 1)) ||
+             (a.right == 2 && band_h && x >= (double_v ? x0 : vx)) ||
+             (a.up == 2 && band_v && y <= (double_h ? y1 : hy + th - 1)) ||
+             (a.down == 2 && band_v && y >= (double_h ? y0 : hy));
+    };
+    auto on_outline = [&](int x, int y) {
+      if (!in_pipe(x, y)) return false;
+      for (int dy = -1; dy <= 1; ++dy) {
+        for (int dx = -1; dx <= 1; ++dx) {
+          if (!in_pipe(x + dx, y + dy)) return true;
+        }
+      }
+      return false;
+    };
+    auto single = [&](int x, int y) {
+      const bool row = y >= hy && y < hy + th, column = x >= vx && x < vx + tw;
+      return (a.left == 1 && row && x < vx + tw) || (a.right == 1 && row && x >= vx) ||
+             (a.up == 1 && column && y < hy + th) || (a.down == 1 && column && y >= hy);
+    };
+    font.AddGlyph(
+        a.cp, [&](int x, int y) { return on_outline(x, y) || (single(x, y) && !in_pipe(x, y)); },
+        true);
+  }
+}
+
 }  // namespace
 
 std::vector<int> DefaultTabStops() {
@@ -45,6 +126,10 @@ Result<std::shared_ptr<const Fonts>> Fonts::LoadDefault() {
   if (!b) return b.status();
   fonts->a = std::move(*a);
   fonts->b = std::move(*b);
+  for (PsfFont* font : {&fonts->a, &fonts->b}) {
+    AddBlockElements(*font);
+    AddDoubleLines(*font);
+  }
   return std::shared_ptr<const Fonts>(std::move(fonts));
 }
 

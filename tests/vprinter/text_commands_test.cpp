@@ -177,6 +177,17 @@ INSTANTIATE_TEST_SUITE_P(
                     const auto [rows, columns] = InkedRowsAndColumns(c, kLeft, 0, kLeft + 12, 24);
                     return columns == 12 && rows <= 2;
                   }},
+        // The double corner's vertical arm is two lines, where the fonts have one.
+        ProbeCase{"Pc437DoubleCorner", Bytes({ESC, 't', 0, 0xC9, '\n'}),
+                  [](const Canvas& c) {
+                    return InkedRowsAndColumns(c, kLeft, 20, kLeft + 12, 24).second == 2;
+                  }},
+        // The upper half block, which the console fonts lack, fills the cell's top half.
+        ProbeCase{"Pc437UpperHalfBlock", Bytes({ESC, 't', 0, 0xDF, '\n'}),
+                  [](const Canvas& c) {
+                    return Ink(c, kLeft, 0, kLeft + 12, 12) == 144 &&
+                           Ink(c, kLeft, 12, kLeft + 12, 24) == 0;
+                  }},
         ProbeCase{"TabToDefaultStop", Bytes({'\t', 'X', '\n'}),
                   [](const Canvas& c) {
                     return Ink(c, 0, 0, kLeft + 96, 24) == 0 &&
