@@ -70,6 +70,8 @@ constexpr CommandDef kTable[] = {
     {kAutoStatus, {GS, 'a'}, 2, 1, S::kFixed, F::kPaper, "GS a"},
     {kRealTimeRequest, {DLE, 0x05}, 2, 1, S::kFixed, F::kPaper, "DLE ENQ"},
     {kRealTimePulse, {DLE, 0x14}, 2, 3, S::kFixed, F::kPaper, "DLE DC4"},
+    // Clear buffers: fn 8 followed by seven fixed bytes ("\x02\x03\x14\x01\x06\x02\x08").
+    {kNoEffect, {DLE, 0x14, 0x08}, 3, 7, S::kFixed, F::kNoEffect, "DLE DC4 8"},
     // Known commands with no effect on this printer (peripherals, page mode, panel keys,
     // macros, user-defined characters, maintenance): understood, logged, passed over.
     {kNoEffect, {ESC, '='}, 2, 1, S::kFixed, F::kNoEffect, "ESC ="},

@@ -92,6 +92,8 @@ void Printer::ControlCommand(Command& c) {
       renderer_.ResetModes(options_.code_page);
       renderer_.barcode() = BarcodeSettings{};
       symbols_ = SymbolSettings{};
+      // The print buffer is emptied; graphics defined in NV memory stay.
+      graphics_.buffer = Bitmap{};
       c.entry.note = "settings back to the stored ones";
       break;
     case CommandId::kExtended: {
