@@ -2,7 +2,9 @@
 //  1. a ticket with a 448 x 400 logo sent over its serial terminal at 38400 baud: wall
 //     time from the first byte written to the ticket drawn, against the wire time
 //     (bytes x 10 / baud) a real line would need;
-//  2. the printer's own time to interpret and draw that ticket, in memory and as a PNG;
+//  2. the printer's own time to interpret and draw that ticket, in memory and as a PNG, and
+//     the same for the golden receipt that uses the whole common command set (QR code,
+//     PDF417, nine barcodes, images, code pages);
 //  3. the application's CPU time during a Check Status against a silent printer (the real
 //     handler, termios control and clock; the wait must poll, not spin);
 //  4. the peak resident memory of `qw77-vprinter --render` for a worst-case tall ticket:
@@ -19,6 +21,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <mutex>
 #include <thread>
 
@@ -249,6 +252,16 @@ int main() {
   if (SerialFigure(*fonts, ticket) != 0) return 1;
   std::printf("printer's own time for that ticket (%d runs):\n", 20);
   RenderFigure(*fonts, ticket);
+  const std::string receipt_path = std::string(QW77_GOLDEN_DIR) + "/receipt.bin";
+  std::ifstream receipt_file(receipt_path, std::ios::binary);
+  const std::vector<std::uint8_t> receipt((std::istreambuf_iterator<char>(receipt_file)), {});
+  if (receipt.empty()) {
+    std::fprintf(stderr, "cannot read %s\n", receipt_path.c_str());
+    return 1;
+  }
+  std::printf("printer's own time for the golden receipt, %zu bytes (%d runs):\n", receipt.size(),
+              20);
+  RenderFigure(*fonts, receipt);
   if (SilentCheckFigure(*fonts) != 0) return 1;
   return MemoryFigure();
 }
