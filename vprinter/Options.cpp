@@ -71,8 +71,9 @@ Faults:
   --busy-ms N            parallel: busy for N ms after the first byte of each job
   --busy-forever         parallel: busy all the time
 
-A ticket ends with the closing feed (ESC J of 160 dots or more), before and after a self
-test, after the idle time with something printed, and when the printer stops (Ctrl+C).
+A ticket ends at a cut (GS V, ESC i, ESC m), with the closing feed (ESC J of 160 dots or
+more), before and after a self test, after the idle time with something printed, and when
+the printer stops (Ctrl+C).
 )";
 }
 
