@@ -17,6 +17,10 @@ constexpr int kQuietModules = 10;
 constexpr int kFontAColumnDots = 12;
 // ESC D sets at most this many tab stops.
 constexpr int kMaxTabStops = 32;
+// The line buffer holds at most this many characters and images. Positioning back along
+// the line (ESC $, ESC \\) lets a stream overprint without end; a full buffer prints the
+// line first, so that such a stream cannot grow the printer's memory.
+constexpr std::size_t kMaxLineGlyphs = 1024;
 // The cut mark: dashes this long, in a grey lighter than print, so it reads as a mark.
 constexpr int kCutDashDots = 8;
 constexpr std::uint8_t kCutInk = 128;
@@ -194,7 +198,7 @@ void Renderer::PutChar(char32_t cp) {
           InkForDensity(text_.density)};
   // A character that does not fit on the line goes to the next one, as the mechanism
   // prints a full line by itself.
-  if (line_x_ > 0 && line_x_ + g.Width() > Room()) {
+  if ((line_x_ > 0 && line_x_ + g.Width() > Room()) || line_.size() >= kMaxLineGlyphs) {
     PrintLine();
     g.x = text_.left_margin;
   }
@@ -280,6 +284,7 @@ int Renderer::PutImage(Bitmap dots) {
   const int cut = std::max(0, dots.width - room);
   if (cut > 0) dots = Cropped(dots, room);
   if (dots.width == 0 || dots.height == 0) return cut;
+  if (line_.size() >= kMaxLineGlyphs) PrintLine();
   const int width = dots.width;
   Glyph g{U' ',  &fonts_->a, text_.left_margin + line_x_, 1, 1, width, 0, false,
           false, false,      InkForDensity(text_.density)};

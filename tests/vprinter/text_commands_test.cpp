@@ -281,6 +281,17 @@ TEST(TextCommandsTest, OnlyALongFeedEndsTheTicket) {
   EXPECT_TRUE(rig.printer.tickets().empty());
 }
 
+// Overprinting without end (a character, then back to the line's start) fills the line
+// buffer: it prints the line and goes on, rather than holding every character.
+TEST(TextCommandsTest, EndlessOverprintingPrintsWhenTheLineBufferIsFull) {
+  std::vector<std::uint8_t> bytes;
+  for (int i = 0; i < 3000; ++i) {
+    for (std::uint8_t b : Bytes({'X', ESC, '$', 0, 0})) bytes.push_back(b);
+  }
+  bytes.push_back('\n');
+  EXPECT_EQ(Draw(bytes).height(), 3 * 30);
+}
+
 TEST(TextCommandsTest, CodePageFromTheCommandLineComesBackWithInitialize) {
   Result<CommandLine> cl = ParseCommandLine({"--code-page", "0"});
   ASSERT_TRUE(cl) << cl.status().message();
