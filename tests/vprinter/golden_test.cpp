@@ -204,8 +204,10 @@ std::vector<std::uint8_t> GoldenReceipt() {
   add(Bytes({0x1D, '(', 'k', 3, 0, 48, 81, 48}));
   add(Bytes("\x1B\x61\x00"));
   text("Thank you\n");
-  // The drawer, status requests and the printer's identity: answered, nothing printed.
+  // The drawer, the black mark sensor, status requests and the printer's identity:
+  // answered or logged, nothing printed.
   add(Bytes({0x1B, 'p', 0, 50, 100}));
+  add(Bytes({0x1C, '(', 'L', 2, 0, 65, 48}));
   add(Bytes({0x10, 0x04, 1, 0x10, 0x04, 2, 0x10, 0x04, 3, 0x10, 0x04, 4}));
   add(Bytes({0x1D, 'r', 1, 0x1D, 'r', 2, 0x1D, 'I', 67, 0x1D, 'a', 0xFF, 0x1D, 'a', 0}));
   // Feed to the cutter and cut partly: the ticket ends.
