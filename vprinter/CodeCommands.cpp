@@ -118,7 +118,8 @@ void Printer::CodeCommand(Command& c) {
       SymbolCommand(c);
       break;
     default:
-      c.entry.note = "understood, not carried out yet";
+      // The table gave this family a command it has no case for.
+      c.Malformed("no handler for this command");
       break;
   }
 }

@@ -110,7 +110,8 @@ void Printer::ImageCommand(Command& c) {
       c.Malformed("no NV bit image stored");
       break;
     default:
-      c.entry.note = "understood, not carried out yet";
+      // The table gave this family a command it has no case for.
+      c.Malformed("no handler for this command");
       break;
   }
 }

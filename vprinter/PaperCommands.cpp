@@ -225,7 +225,8 @@ void Printer::PaperCommand(Command& c) {
       break;
     }
     default:
-      c.entry.note = "understood, not carried out yet";
+      // The table gave this family a command it has no case for.
+      c.Malformed("no handler for this command");
       break;
   }
 }

@@ -163,7 +163,8 @@ void Printer::ControlCommand(Command& c) {
       c.then = [this, src = c.src] { SelfTest(src); };
       break;
     default:
-      c.entry.note = "understood, not carried out yet";
+      // The table gave this family a command it has no case for.
+      c.Malformed("no handler for this command");
       break;
   }
 }

@@ -241,7 +241,8 @@ void Printer::TextCommand(Command& c) {
                      Dec(t.line_spacing) + " dots";
       break;
     default:
-      c.entry.note = "understood, not carried out yet";
+      // The table gave this family a command it has no case for.
+      c.Malformed("no handler for this command");
       break;
   }
 }

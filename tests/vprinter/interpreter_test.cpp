@@ -267,5 +267,22 @@ TEST(InterpreterTest, StatusRequestsOverTheParallelPortGetNoReply) {
   EXPECT_NE(rig.Commands().at(0).note.find("no reply channel"), std::string::npos);
 }
 
+// Every command of the table, with its parameters all zero, reaches a handler that knows it.
+TEST(CommandTableTest, EveryCommandHasItsHandler) {
+  for (const CommandDef& def : CommandTable()) {
+    std::vector<std::uint8_t> bytes(def.prefix.begin(), def.prefix.begin() + def.prefix_length);
+    while (MatchCommand(bytes, false).kind != Match::kCommand && bytes.size() < 300) {
+      bytes.push_back(0);
+    }
+    PrinterRig rig;
+    rig.Feed(bytes);
+    rig.printer.EndOfStream(Source::kSerial);  // a CR might have begun CR BEL CR
+    const auto log = rig.Commands();
+    ASSERT_FALSE(log.empty()) << def.name;
+    EXPECT_EQ(log[0].command, std::string(def.name));
+    EXPECT_EQ(log[0].note.find("no handler"), std::string::npos) << log[0].Format();
+  }
+}
+
 }  // namespace
 }  // namespace qw77::vprinter

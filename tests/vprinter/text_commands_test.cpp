@@ -72,19 +72,6 @@ TEST_P(TextNoteTest, LogsWhatWasMadeOfIt) {
   EXPECT_EQ(e.kind == LogEntry::kMalformed, GetParam().malformed) << e.Format();
 }
 
-TEST(TextCommandsTest, NoneIsLeftUndone) {
-  for (const CommandDef& def : CommandTable()) {
-    if (def.family != Family::kText) continue;
-    PrinterRig rig;
-    std::vector<std::uint8_t> bytes(def.prefix.begin(), def.prefix.begin() + def.prefix_length);
-    bytes.resize(bytes.size() + (def.shape == Shape::kNulList ? 1 : def.params), 0);
-    rig.Feed(bytes);
-    rig.printer.EndOfStream(Source::kSerial);  // a CR might have begun CR BEL CR
-    ASSERT_FALSE(rig.Commands().empty()) << def.name;
-    EXPECT_EQ(rig.Commands().back().note.find("not carried out"), std::string::npos) << def.name;
-  }
-}
-
 // The ticket the bytes print, ended by the printer stopping.
 Canvas Draw(const std::vector<std::uint8_t>& bytes) {
   PrinterRig rig;
