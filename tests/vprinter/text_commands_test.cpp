@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "tests/vprinter/VPrinterTestUtil.h"
+#include "vprinter/CodePages.h"
 #include "vprinter/CommandTable.h"
 #include "vprinter/Options.h"
 
@@ -297,6 +298,20 @@ TEST(TextCommandsTest, CodePageFromTheCommandLineComesBackWithInitialize) {
   const auto [rows, columns] = InkedRowsAndColumns(printer.tickets()[0], kLeft, 0, kLeft + 12, 24);
   EXPECT_EQ(columns, 12);
   EXPECT_LE(rows, 2);
+}
+
+// Every character of the four code pages has a glyph of its own in both fonts (a missing
+// one would print as a question mark).
+TEST(CodePagesTest, EveryCharacterHasAGlyph) {
+  const std::shared_ptr<const Fonts> fonts = testing::TestFonts();
+  for (int page : {kCodePagePc437, kCodePagePc850, kCodePageWpc1252, kCodePagePc858}) {
+    for (int byte = 0x20; byte <= 0xFF; ++byte) {
+      const char32_t cp = CodePageToUnicode(page, static_cast<std::uint8_t>(byte));
+      if (cp == U'?' || byte == 0x7F) continue;  // undefined in the table, or DEL
+      EXPECT_TRUE(fonts->a.Has(cp) && fonts->b.Has(cp))
+          << CodePageName(page) << " 0x" << std::hex << byte << " U+" << std::uint32_t{cp};
+    }
+  }
 }
 
 }  // namespace
