@@ -147,7 +147,9 @@ std::vector<std::uint8_t> GoldenReceipt() {
         std::uint8_t byte = 0;
         for (int bit = 0; bit < 8; ++bit) {
           const int row = row0 + bit;
-          if (row == col || row + col == 47 || col < 2 || col > 45) byte |= 0x80 >> bit;
+          if (row == col || row + col == 47 || col < 2 || col > 45) {
+            byte = static_cast<std::uint8_t>(byte | (0x80 >> bit));
+          }
         }
         t.push_back(byte);
       }
