@@ -9,20 +9,15 @@
 #include <string>
 #include <vector>
 
-#include "assets/MonoBitmap.h"
+#include "bench/BenchSupport.h"
 #include "form/FrmMenu.h"
 #include "jobs/SampleTicketJob.h"
 #include "protocol/Ticket.h"
 
 namespace {
 
-std::vector<std::uint8_t> Logo448x400() {
-  qw77::assets::MonoPicture picture(448, 400);
-  for (int y = 0; y < 400; ++y) {
-    for (int x = 0; x < 448; ++x) picture.Set(x, y, (x * y) % 7 < 3);
-  }
-  return qw77::assets::EncodeMonoBmp(picture);
-}
+using qw77::bench::BenchSystem;
+using qw77::bench::Logo448x400;
 
 qw77::SampleTicketSettings BigTicket() {
   qw77::SampleTicketSettings s;
@@ -49,26 +44,6 @@ void BM_ComposeSampleTicket(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
 }
 BENCHMARK(BM_ComposeSampleTicket)->Unit(benchmark::kMicrosecond);
-
-// Only the program directory is asked for; the rest of the platform stays unused.
-class BenchSystem : public qw77::System {
- public:
-  explicit BenchSystem(std::string dir) : dir_(std::move(dir)) {}
-  std::uint32_t GetVersion() override { return 0x80000000u; }
-  bool DefineDosDeviceA(std::uint32_t, std::string_view, std::string_view) override {
-    return false;
-  }
-  std::optional<std::string> GetEnv(std::string_view) override { return std::nullopt; }
-  qw77::Result<qw77::ProcessId> StartProcess(const std::vector<std::string>&, int) override {
-    return qw77::Status(qw77::ErrorCode::kInvalidArgument, "not here");
-  }
-  std::optional<std::uint32_t> QueryExitCode(qw77::ProcessId) override { return std::nullopt; }
-  void ReleaseProcess(qw77::ProcessId) override {}
-  std::string ProgramDirectory() override { return dir_; }
-
- private:
-  std::string dir_;
-};
 
 void BM_BuildSampleTicketToFile(benchmark::State& state) {
   std::string pattern = (std::filesystem::temp_directory_path() / "qw77-bench-XXXXXX").string();
