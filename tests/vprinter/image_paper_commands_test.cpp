@@ -183,12 +183,15 @@ TEST(ReplyTest, StatusIdsAndAutomaticStatusGoOutOnTheLine) {
   rig.replies.clear();
   rig.printer.Tick(1);  // nothing changed, nothing sent
   EXPECT_TRUE(rig.replies.empty());
-  rig.status.conditions().paper_out = true;
+  rig.status.conditions().paper_out = true;  // offline; the paper sensors show it
   rig.printer.Tick(2);
-  EXPECT_EQ(rig.replies, Bytes({0x38, 0x00, 0x0F, 0x00}));
+  EXPECT_EQ(rig.replies, Bytes({0x18, 0x00, 0x0F, 0x00}));
   rig.replies.clear();
+  rig.status.conditions().cover_open = true;  // a change of the printer byte, not enabled
+  rig.printer.Tick(2);
+  EXPECT_TRUE(rig.replies.empty());
   rig.Feed(Bytes({0x1D, 'a', 0}));
-  rig.status.conditions().paper_out = false;
+  rig.status.conditions().paper_out = rig.status.conditions().cover_open = false;
   rig.printer.Tick(3);
   EXPECT_TRUE(rig.replies.empty());
 }
