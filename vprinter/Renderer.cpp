@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "vprinter/HexFont.h"
+
 namespace qw77::vprinter {
 namespace {
 
@@ -9,6 +11,9 @@ namespace {
 // PC437 table and the few PC850 signs Lat15 lacks.
 constexpr const char* kFontA = "/usr/share/consolefonts/Uni2-Terminus24x12.psf.gz";
 constexpr const char* kFontB = "/usr/share/consolefonts/Uni2-Terminus16.psf.gz";
+// GNU Unifont draws every character of the code pages; what the two fonts above lack is
+// taken from it, scaled to their cells.
+constexpr const char* kFallbackFont = "/usr/share/unifont/unifont.hex";
 
 // Scanners need blank space of ten modules either side of the bars.
 constexpr int kQuietModules = 10;
@@ -128,11 +133,14 @@ Result<std::shared_ptr<const Fonts>> Fonts::LoadDefault() {
   if (!a) return a.status();
   Result<PsfFont> b = PsfFont::Load(kFontB);
   if (!b) return b.status();
+  Result<HexFont> fallback = HexFont::Load(kFallbackFont);
+  if (!fallback) return fallback.status();
   fonts->a = std::move(*a);
   fonts->b = std::move(*b);
   for (PsfFont* font : {&fonts->a, &fonts->b}) {
     AddBlockElements(*font);
     AddDoubleLines(*font);
+    AddMissingGlyphs(*font, *fallback);
   }
   return std::shared_ptr<const Fonts>(std::move(fonts));
 }

@@ -171,7 +171,7 @@ int main(int argc, char** argv) {
   if (!refused.empty()) return Fail("cannot write to " + cl.out_dir + ": " + refused);
 
   Result<std::shared_ptr<const Fonts>> fonts = Fonts::LoadDefault();
-  if (!fonts) return Fail(fonts.status().message() + " (install console-setup-linux)");
+  if (!fonts) return Fail(fonts.status().message() + " (install console-setup-linux and unifont)");
   StatusModel status(cl.conditions, cl.faults);
   PrinterOptions po;
   po.paper.printable_dots = cl.paper_dots;
