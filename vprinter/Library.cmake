@@ -10,11 +10,11 @@ find_path(QW77_ZINT_INCLUDE_DIR NAMES zint.h REQUIRED)
 
 # The printer's sources, named one by one (main.cpp is the executable's alone).
 set(QW77_VPRINTER_SOURCES
-    Barcode.cpp Canvas.cpp CodeCommands.cpp CodePages.cpp CommandTable.cpp CrashCleanup.cpp
-    Graphics.cpp ImageCommands.cpp Interpreter.cpp Options.cpp PaperCommands.cpp
-    ParallelEndpoint.cpp Printer.cpp PrinterCommands.cpp PsfFont.cpp Renderer.cpp
-    SerialEndpoint.cpp SerialLink.cpp Server.cpp StatusModel.cpp Symbol.cpp TcpEndpoint.cpp
-    TextCommands.cpp)
+    Barcode.cpp Canvas.cpp CodeCommands.cpp CodePages.cpp CodePageTables.cpp CommandTable.cpp
+    CrashCleanup.cpp Graphics.cpp HexFont.cpp ImageCommands.cpp Interpreter.cpp Options.cpp
+    PaperCommands.cpp ParallelEndpoint.cpp Printer.cpp PrinterCommands.cpp PsfFont.cpp
+    Renderer.cpp SerialEndpoint.cpp SerialLink.cpp Server.cpp StatusBits.cpp StatusModel.cpp
+    Symbol.cpp TcpEndpoint.cpp TextCommands.cpp)
 list(TRANSFORM QW77_VPRINTER_SOURCES PREPEND vprinter/)
 
 # A room of its own: its include root holds the vprinter folder alone, and it borrows only

@@ -53,13 +53,14 @@ Paper and output:
   --idle-ms N            quiet time that ends a ticket (default 2000)
   --render FILE          print the bytes of FILE (for example a spool file) and exit
   --code-page N          character table at the start and after ESC @, by its ESC t
-                         number: 0 PC437, 2 PC850, 16 WPC1252 (default), 19 PC858
+                         number: 0 PC437, 1 Katakana, 2 PC850, ... 16 WPC1252 (the
+                         default), ... 53 KZ-1048, 255 user-defined
   --model NAME           the model name the printer reports when asked (GS I 67);
                          printable ASCII, at most 40 characters
 
 Conditions the status shows (any number of them):
-  --paper-out  --head-voltage  --cutter  --black-mark  --temperature  --hardware
-  --near-end
+  --paper-out  --cover-open  --head-voltage  --cutter  --black-mark  --temperature
+  --hardware  --near-end
 
 Faults:
   --silent               answer no status request
@@ -156,8 +157,10 @@ Result<CommandLine> ParseCommandLine(const std::vector<std::string>& args) {
       if (!v) return v.status();
       Result<long> n = Number(a, *v, 0, 255);
       if (!n || !CodePageName(static_cast<int>(*n))) {
-        return Bad("--code-page takes 0 (PC437), 2 (PC850), 16 (WPC1252) or 19 (PC858), not \"" +
-                   *v + "\"");
+        return Bad(
+            "--code-page takes the ESC t number of a table the printer has (0 PC437, 1 "
+            "Katakana, 2 PC850, ... 16 WPC1252, ... 53 KZ-1048, 255 user-defined), not \"" +
+            *v + "\"");
       }
       cl.code_page = static_cast<int>(*n);
     } else if (a == "--baud") {
@@ -181,6 +184,7 @@ Result<CommandLine> ParseCommandLine(const std::vector<std::string>& args) {
       if (!v) return v.status();
       cl.faults.busy_ms = static_cast<int>(*v);
     } else if ((flag = a == "--paper-out"      ? &cl.conditions.paper_out
+                       : a == "--cover-open"   ? &cl.conditions.cover_open
                        : a == "--head-voltage" ? &cl.conditions.head_voltage
                        : a == "--cutter"       ? &cl.conditions.cutter
                        : a == "--black-mark"   ? &cl.conditions.black_mark
