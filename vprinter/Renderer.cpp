@@ -26,6 +26,8 @@ constexpr int kMaxTabStops = 32;
 // the line (ESC $, ESC \\) lets a stream overprint without end; a full buffer prints the
 // line first, so that such a stream cannot grow the printer's memory.
 constexpr std::size_t kMaxLineGlyphs = 1024;
+// Italic: one dot to the right for each this many rows above the baseline (about 14 degrees).
+constexpr int kItalicRise = 4;
 // The cut mark: dashes this long, in a grey lighter than print, so it reads as a mark.
 constexpr int kCutDashDots = 8;
 constexpr std::uint8_t kCutInk = 128;
@@ -191,7 +193,7 @@ bool Renderer::MoveTo(int x) {
   return true;
 }
 
-void Renderer::PutChar(char32_t cp) {
+void Renderer::PutChar(char32_t cp, std::shared_ptr<const Bitmap> pattern) {
   const PsfFont* font = text_.font == 0 ? &fonts_->a : &fonts_->b;
   Glyph g{cp,
           font,
@@ -204,6 +206,12 @@ void Renderer::PutChar(char32_t cp) {
           modes_.reverse,
           modes_.rotated,
           InkForDensity(text_.density)};
+  g.italic = modes_.italic;
+  if (pattern) {
+    // As wide as defined, with the character spacing in force.
+    g.advance += (pattern->width - font->width()) * text_.width_mul;
+    g.pattern = std::move(pattern);
+  }
   // A character that does not fit on the line goes to the next one, as the mechanism
   // prints a full line by itself.
   if ((line_x_ > 0 && line_x_ + g.Width() > Room()) || line_.size() >= kMaxLineGlyphs) {
@@ -220,19 +228,22 @@ void Renderer::DrawGlyph(const Glyph& g, int x, int top, int bottom, bool upside
     return;
   }
   const int w = g.Width(), h = g.Height();
+  // Italic leans each row right by a quarter of its height above the baseline.
+  auto lean = [&](int row) { return g.italic ? (h - 1 - row) / kItalicRise : 0; };
   // Emphasis burns each dot once more one column to the right.
-  const int box_w = w + (g.bold ? 1 : 0);
+  const int box_w = w + (g.bold ? 1 : 0) + lean(0);
   mask_.assign(static_cast<std::size_t>(box_w) * static_cast<std::size_t>(h), 0);
-  const std::size_t glyph = g.font->GlyphIndex(g.cp);
+  const std::size_t glyph = g.pattern ? 0 : g.font->GlyphIndex(g.cp);
   const int cols = w / g.width_mul, rows = h / g.height_mul;
   for (int ry = 0; ry < rows; ++ry) {
     for (int rx = 0; rx < cols; ++rx) {
       // Turned clockwise, the glyph's top row becomes its right column.
-      const bool dot = g.rotated ? g.font->DotOf(glyph, ry, g.font->height() - 1 - rx)
-                                 : g.font->DotOf(glyph, rx, ry);
+      const bool dot =
+          g.rotated ? g.Dot(glyph, ry, g.font->height() - 1 - rx) : g.Dot(glyph, rx, ry);
       if (!dot) continue;
       for (int sy = 0; sy < g.height_mul; ++sy) {
-        const std::size_t row = static_cast<std::size_t>((ry * g.height_mul + sy) * box_w);
+        const int y = ry * g.height_mul + sy;
+        const std::size_t row = static_cast<std::size_t>(y * box_w + lean(y));
         for (int sx = 0; sx < g.width_mul + (g.bold ? 1 : 0); ++sx) {
           mask_[row + static_cast<std::size_t>(rx * g.width_mul + sx)] = 1;
         }
