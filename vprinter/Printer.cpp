@@ -55,6 +55,7 @@ std::string LogEntry::Format() const {
   }
   s += command;
   if (!params.empty()) s += " " + params;
+  if (kind == kText) return s + " (" + note + ")";
   if (!note.empty()) s += "  : " + note;
   return s;
 }
@@ -135,12 +136,15 @@ void Printer::Note(Source source, std::string what) {
 
 void Printer::FlushText() {
   if (text_run_.empty()) return;
+  // The text as it reads in the code page it was printed in, and the bytes that made it.
+  const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(text_run_.data()),
+                                            text_run_.size());
   LogEntry e{LogEntry::kText,
              text_source_,
              text_offset_,
              "TEXT",
-             Quoted({reinterpret_cast<const std::uint8_t*>(text_run_.data()), text_run_.size()}),
-             ""};
+             "\"" + DecodeForLog(text_page_, bytes) + "\"",
+             HexBytes(bytes, kTextRunBytes)};
   text_run_.clear();
   Log(std::move(e));
 }
@@ -258,12 +262,15 @@ void Printer::EndTicket(Source src, const std::string& why, const std::string& s
 }
 
 void Printer::OnText(Source src, std::size_t offset, std::uint8_t byte) {
-  if (!text_run_.empty() && (text_source_ != src || text_run_.size() >= kTextRunBytes)) {
+  const int page = renderer_.modes().code_page;
+  if (!text_run_.empty() &&
+      (text_source_ != src || text_page_ != page || text_run_.size() >= kTextRunBytes)) {
     FlushText();
   }
   if (text_run_.empty()) {
     text_source_ = src;
     text_offset_ = offset;
+    text_page_ = page;
   }
   text_run_ += static_cast<char>(byte);
   renderer_.PutChar(CodePageToUnicode(renderer_.modes().code_page, byte));

@@ -30,7 +30,7 @@ struct LogEntry {
   std::size_t offset = 0;
   std::string command;  // "GS L", "TEXT", "unknown", ...
   std::string params;   // "nL=192 nH=1"
-  std::string note;     // what the printer made of it
+  std::string note;     // what the printer made of it; of text, the bytes it was printed from
   std::string Format() const;
 };
 
@@ -190,6 +190,7 @@ class Printer {
   // Consecutive text bytes make one log line.
   Source text_source_ = Source::kFile;
   std::size_t text_offset_ = 0;
+  int text_page_ = kDefaultCodePage;  // the code page the run was printed in
   std::string text_run_;
 };
 

@@ -192,12 +192,12 @@ TEST(InterpreterTest, AnOverlongCommandIsSkippedWithoutBeingHeld) {
   EXPECT_EQ(lines[0],
             "serial @0 MALFORMED GS v 0 m=0 xL=0 xH=1 yL=0 yH=32  : image 2048x8192 dots, 2097160 "
             "bytes, more than the 1048576 a command may have; skipped, nothing printed");
-  EXPECT_EQ(lines[1], "serial @2097160 TEXT \"OK\"");
+  EXPECT_EQ(lines[1], "serial @2097160 TEXT \"OK\" (4F 4B)");
   EXPECT_EQ(lines[3].substr(0, 29), "serial @2097163 MALFORMED GS ");
   EXPECT_EQ(
       lines[4],
       "serial @2097163 TRUNCATED GS v 0  : stream ended after 10 bytes of 2097160; discarded");
-  EXPECT_EQ(lines[5].substr(0, 26), "serial @2097173 TEXT \"GO\"");
+  EXPECT_EQ(lines[5], "serial @2097173 TEXT \"GO\" (47 4F)");
 }
 
 TEST(InterpreterTest, QuietTimeEndsAnOpenCommandAndTheTicket) {
