@@ -12,6 +12,7 @@ find_package(PNG REQUIRED)
 find_package(ZLIB REQUIRED)
 find_library(QW77_ZINT_LIBRARY NAMES zint REQUIRED)
 find_path(QW77_ZINT_INCLUDE_DIR NAMES zint.h REQUIRED)
+find_package(CLI11 CONFIG REQUIRED)
 
 # The paper (pictures, fonts, code pages, barcodes and 2-D codes, PNG files), the framing
 # of bytes into commands, and the printer that carries them out: what the preview needs.
@@ -42,5 +43,5 @@ function(qw77_add_vprinter_service prefix)
   qw77_room(${prefix}_endpoints FOLDERS vprinter/endpoints SOURCES ${_endpoints}
             LINKS ${prefix}_printer)
   qw77_room(${prefix}_app FOLDERS vprinter/app SOURCES vprinter/app/Options.cpp
-            LINKS ${prefix}_endpoints)
+            LINKS ${prefix}_endpoints CLI11::CLI11)
 endfunction()
