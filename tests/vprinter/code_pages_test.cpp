@@ -6,7 +6,7 @@
 #include <string>
 
 #include "tests/vprinter/VPrinterTestUtil.h"
-#include "vprinter/CodePages.h"
+#include "vprinter/paper/CodePages.h"
 
 namespace qw77::vprinter {
 namespace {
