@@ -1,6 +1,6 @@
 # The application core, room by room from the bottom up. No window system below frontend/.
 qw77_room(qw77_base FOLDERS base
-  SOURCES base/CodePage.cpp base/Numbers.cpp)
+  SOURCES base/CodePage.cpp base/Errno.cpp base/FileReplace.cpp base/Numbers.cpp base/Utf8.cpp)
 
 # The seams only; their implementations are a room of their own further down.
 qw77_room(qw77_platform

@@ -11,6 +11,8 @@
 #include <cstring>
 #include <filesystem>
 
+#include "base/Errno.h"
+
 extern char** environ;
 
 // The build passes the installed data folder to this file alone (cmake/Install.cmake), so
@@ -22,10 +24,11 @@ extern char** environ;
 namespace qw77 {
 namespace {
 
+// A program that cannot be run is, to the caller, either refused or not there at all.
 Status NotRunnable(std::string_view program, int err) {
-  const ErrorCode code =
-      (err == EACCES || err == EPERM) ? ErrorCode::kPermission : ErrorCode::kNotFound;
-  return {code, "cannot run " + std::string(program) + ": " + std::strerror(err)};
+  Status why = ErrnoStatus(err, "cannot run " + std::string(program));
+  if (why.code() == ErrorCode::kPermission) return why;
+  return {ErrorCode::kNotFound, why.message()};
 }
 
 // errno for a path that cannot be executed, 0 when it can.
