@@ -8,6 +8,7 @@
 
 #include "base/Status.h"
 #include "platform/Clock.h"
+#include "transport/Limits.h"
 #include "platform/System.h"
 
 namespace qw77 {
