@@ -16,7 +16,7 @@ qw77_room(qw77_protocol FOLDERS protocol
   LINKS qw77_base)
 
 qw77_room(qw77_form FOLDERS form
-  SOURCES form/About.cpp form/BarcodeKeys.cpp form/FrmMenu.cpp form/FrmMenuInventory.cpp
+  SOURCES form/About.cpp form/BarcodeKeys.cpp form/ComPorts.cpp form/FrmMenu.cpp form/FrmMenuInventory.cpp
           form/ScrollBars.cpp form/Selection.cpp form/StartUp.cpp form/WindowState.cpp
   LINKS qw77_protocol qw77_platform)
 
