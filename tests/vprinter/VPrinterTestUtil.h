@@ -107,7 +107,7 @@ struct PrinterRig {
           o.part_rows = part_rows;
           return o;
         }()) {
-    printer.on_serial_reply = [this](std::uint8_t b) { replies.push_back(b); };
+    printer.AttachReplies(Source::kSerial, &collected);
   }
   void Feed(const std::vector<std::uint8_t>& bytes, Source src = Source::kSerial) {
     printer.Feed(src, bytes, 0);
@@ -122,7 +122,8 @@ struct PrinterRig {
   }
   StatusModel status;
   Printer printer;
-  std::vector<std::uint8_t> replies;
+  CollectedReplies collected;
+  std::vector<std::uint8_t>& replies = collected.bytes;
 };
 
 }  // namespace qw77::vprinter::testing

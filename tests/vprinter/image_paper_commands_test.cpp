@@ -209,8 +209,9 @@ TEST(ReplyTest, ModelOptionReachesTheModelName) {
   PrinterOptions options;
   options.model_name = cl->model_name;
   Printer printer(testing::TestFonts(), status, options);
-  std::vector<std::uint8_t> replies;
-  printer.on_serial_reply = [&](std::uint8_t b) { replies.push_back(b); };
+  CollectedReplies collected;
+  std::vector<std::uint8_t>& replies = collected.bytes;
+  printer.AttachReplies(Source::kSerial, &collected);
   printer.Feed(Source::kSerial, Bytes({0x1D, 'I', 67}), 0);
   EXPECT_EQ(replies, Bytes({0x5F, 'C', 'o', 'u', 'n', 't', 'e', 'r', ' ', '3', 0}));
   for (const char* bad : {"", "tab\there", "0123456789012345678901234567890123456789X"}) {

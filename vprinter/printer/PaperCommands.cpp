@@ -49,12 +49,6 @@ bool HasReplyChannel(Source src) {
 
 }  // namespace
 
-void Printer::Reply(Source src, std::vector<std::uint8_t> bytes) {
-  const auto& reply_to = src == Source::kTcp ? on_tcp_reply : on_serial_reply;
-  if (!reply_to) return;
-  for (std::uint8_t b : bytes) reply_to(b);
-}
-
 void Printer::CheckAutoStatus() {
   if (auto_status_items_ == 0) return;
   const std::array<std::uint8_t, 4> now = status_.AutoStatus();

@@ -17,6 +17,7 @@
 #include "vprinter/paper/Renderer.h"
 #include "vprinter/paper/Symbol.h"
 #include "vprinter/printer/Graphics.h"
+#include "vprinter/printer/ReplySink.h"
 #include "vprinter/printer/StatusModel.h"
 
 namespace qw77::vprinter {
@@ -86,9 +87,9 @@ class Printer {
   // it is stored.
   std::function<void(const Canvas&)> on_picture;
 
-  // Called with each status reply to send on the serial line, or on the TCP connection.
-  std::function<void(std::uint8_t)> on_serial_reply;
-  std::function<void(std::uint8_t)> on_tcp_reply;
+  // Where the replies to requests that come in on `source` go from now on (nullptr: none
+  // go out). The sink must outlive its attachment.
+  void AttachReplies(Source source, ReplySink* sink);
 
   // The latest kLogEntriesKept entries.
   const std::deque<LogEntry>& log() const { return log_; }

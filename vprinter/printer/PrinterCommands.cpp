@@ -209,10 +209,7 @@ void Printer::OnStatusRequest(Command& c) {
   }
   ++replies_sent_;
   c.entry.note = "status " + Dec(n) + " answered " + Hex(*reply);
-  c.then = [this, src = c.src, byte = *reply] {
-    const auto& reply_to = src == Source::kTcp ? on_tcp_reply : on_serial_reply;
-    if (reply_to) reply_to(byte);
-  };
+  c.then = [this, src = c.src, byte = *reply] { Reply(src, {byte}); };
 }
 
 void Printer::OnStoreSettings(Command& c) {
