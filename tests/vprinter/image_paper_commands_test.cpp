@@ -7,6 +7,7 @@ namespace qw77::vprinter {
 namespace {
 
 using testing::Bytes;
+using testing::ExpectOneLogLine;
 using testing::PrinterRig;
 
 constexpr int kSide = 16;  // 60 mm paper: 480 dots, 448 printable
@@ -36,14 +37,8 @@ TEST_P(ImagePaperLogTest, LogsWhatThePrinterMadeOfIt) {
   PrinterRig rig;
   rig.Feed(GetParam().bytes,
            GetParam().name == "StatusOnParallel" ? Source::kParallel : Source::kSerial);
-  const auto log = rig.Commands();
-  ASSERT_FALSE(log.empty());
-  const LogEntry& e = log.back();
-  EXPECT_EQ(e.kind, GetParam().kind) << e.Format();
-  EXPECT_EQ(e.command, GetParam().command);
-  EXPECT_NE(e.note.find(GetParam().note_part), std::string::npos) << e.Format();
-  // The command is whole: nothing after it was taken for text.
-  EXPECT_EQ(log.size(), 1u) << log.front().Format();
+  ExpectOneLogLine(rig.Commands(),
+                   {GetParam().kind, GetParam().command, std::nullopt, GetParam().note_part});
 }
 
 INSTANTIATE_TEST_SUITE_P(
