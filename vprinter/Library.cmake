@@ -30,7 +30,7 @@ function(qw77_add_vprinter_printer prefix)
 
   set(_printer CodeCommands.cpp Graphics.cpp ImageCommands.cpp PaperCommands.cpp Printer.cpp
                PrinterCommands.cpp StatusBits.cpp StatusModel.cpp TextCommands.cpp
-               UserCharacters.cpp)
+               UserCharacterCommands.cpp UserCharacters.cpp)
   list(TRANSFORM _printer PREPEND vprinter/printer/)
   qw77_room(${prefix}_printer FOLDERS vprinter/printer SOURCES ${_printer}
             LINKS ${prefix}_framing ${prefix}_paper)

@@ -19,6 +19,7 @@
 #include "vprinter/printer/Graphics.h"
 #include "vprinter/printer/ReplySink.h"
 #include "vprinter/printer/StatusModel.h"
+#include "vprinter/printer/UserCharacters.h"
 
 namespace qw77::vprinter {
 
@@ -139,6 +140,10 @@ class Printer {
   void OnInitialize(Command& c);
   void OnExtended(Command& c);
   void OnSpeed(Command& c);
+  void OnControlByte(Command& c);
+  void OnSelectPrinter(Command& c);  // ESC =
+  // Whether the printer, deselected, passes over this command (UserCharacterCommands.cpp).
+  bool IgnoredWhileDeselected(const CommandDef& def) const;
   void OnNoEffect(Command& c);
   // Characters and the line (TextCommands.cpp)
   void OnLineFeed(Command& c);
@@ -165,6 +170,11 @@ class Printer {
   void OnPrintWidth(Command& c);
   void OnFeed(Command& c);
   void OnFeedLines(Command& c);
+  void OnItalic(Command& c);  // ESC 4 and ESC 5
+  // User-defined characters (UserCharacterCommands.cpp)
+  void OnUserCharacters(Command& c);
+  void OnUserCharacterSet(Command& c);
+  void OnCancelUserCharacter(Command& c);
   // Barcodes and two-dimensional codes (CodeCommands.cpp)
   void OnBarcode(Command& c);
   void OnBarcodeHeight(Command& c);
@@ -242,6 +252,9 @@ class Printer {
   int replies_sent_ = 0;
   int self_tests_ = 0;
   GraphicsMemory graphics_;
+  UserCharacters user_chars_;
+  // Deselected by ESC = 0: everything but ESC = and the real-time commands is passed over.
+  bool deselected_ = false;
   // Automatic status back: the items enabled (0: off), where it goes, what was last sent.
   int auto_status_items_ = 0;
   Source auto_status_to_ = Source::kSerial;
@@ -253,6 +266,7 @@ class Printer {
   Source text_source_ = Source::kFile;
   std::size_t text_offset_ = 0;
   int text_page_ = kDefaultCodePage;  // the code page the run was printed in
+  bool text_ignored_ = false;         // the run came while the printer was deselected
   std::string text_run_;
 };
 
