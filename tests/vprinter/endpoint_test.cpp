@@ -15,7 +15,7 @@
 #include "platform/factory/PlatformFactory.h"
 #include "platform/posix/VPrinterPortAccess.h"
 #include "tests/vprinter/VPrinterTestUtil.h"
-#include "vprinter/Server.h"
+#include "vprinter/endpoints/Server.h"
 
 namespace qw77::vprinter {
 namespace {
@@ -46,7 +46,6 @@ int OpenLikeTheApplication(const std::string& path, speed_t speed) {
 
 struct SerialRig {
   explicit SerialRig(Faults faults = {}) : rig({}, faults), server(rig.printer) {
-    rig.printer.on_serial_reply = nullptr;  // the endpoint takes the replies
     const Status s = server.OpenSerial({dir / "com1", 0, true});
     EXPECT_TRUE(s.ok()) << s.message();
   }
