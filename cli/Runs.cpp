@@ -21,12 +21,13 @@ constexpr StatusFlags kNoFlags{};
 constexpr int StatusFlags::*kFlags[] = {
     &StatusFlags::ChkHead, &StatusFlags::ChkVp,   &StatusFlags::ChkCutter, &StatusFlags::ChkBM,
     &StatusFlags::ChkTemp, &StatusFlags::ChkHard, &StatusFlags::ChkPNEnd};
-constexpr const char* kBoxes[] = {"ChkHead", "ChkVp",   "ChkCutter", "ChkBM",
-                                  "ChkTemp", "ChkHard", "ChkPNEnd"};
+constexpr ControlId kBoxes[] = {ControlId::kChkHead, ControlId::kChkVp,   ControlId::kChkCutter,
+                                ControlId::kChkBM,   ControlId::kChkTemp, ControlId::kChkHard,
+                                ControlId::kChkPNEnd};
 static_assert(std::size(kFlags) == std::size(kBoxes));
 
 void MarkConditionsUnreported(FrmMenu& frm) {
-  for (const char* box : kBoxes) frm.State().SetValue(box, kNotReported);
+  for (ControlId box : kBoxes) frm.State().SetValue(box, kNotReported);
 }
 
 // The conditions, when the run's status answer wrote the boxes; otherwise nothing is

@@ -29,7 +29,7 @@ JobReport SendParallelCommand(FrmMenu& frm, std::span<const std::uint8_t> spool)
 JobReport RunSaveSettings(FrmMenu& frm) {
   if (JobRefused(frm)) return {JobEnd::kNotStarted, 0};
   WindowState& s = frm.State();
-  s.SetEnabled("CmdSettings", false);
+  s.SetEnabled(ControlId::kCmdSettings, false);
   if (const JobEnd probed = OpenSerialPort(frm); probed != JobEnd::kDone) return {probed, 0};
 
   JobReport report{JobEnd::kNotStarted, 0};
@@ -42,7 +42,7 @@ JobReport RunSaveSettings(FrmMenu& frm) {
     JobBusyMark busy(frm);
     report = SendParallelCommand(frm, kStoreSettingsSpool);
     if (frm.program_ending) return report;
-    s.SetEnabled("CmdSettings", false);
+    s.SetEnabled(ControlId::kCmdSettings, false);
   }
   return report;
 }

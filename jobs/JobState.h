@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "form/ControlId.h"
+
 namespace qw77 {
 
 class FrmMenu;
@@ -15,8 +17,8 @@ class FrmMenu;
 // The command buttons whose enable state says what the operator may do next.
 enum class JobButton : std::uint8_t { kRestore, kSettings, kPrint, kAutotest, kCheck };
 
-// The control name of a job button (CmdRestore, CmdSettings, CmdPrint, CmdAutotest, CmdCheck).
-std::string_view ControlName(JobButton button);
+// The control of a job button (CmdRestore, CmdSettings, CmdPrint, CmdAutotest, CmdCheck).
+ControlId ButtonControl(JobButton button);
 
 // A set of job buttons; a name that is not a button cannot be spelt.
 class JobButtons {

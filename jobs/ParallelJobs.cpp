@@ -98,7 +98,7 @@ JobReport PrintViaParallel(FrmMenu& frm) {
   const JobEnd status = CheckStatusParallel(frm);
   if (frm.program_ending) return {JobEnd::kPortUnusable, 0};
   // The status request enables CmdPrint only for a printer that reports no error.
-  if (!s.Enabled("CmdPrint")) return {status, 0};
+  if (!s.Enabled(ControlId::kCmdPrint)) return {status, 0};
 
   if (Status built = BuildSampleTicket(frm); !built.ok()) {
     frm.Svc().window->MsgBox(built.message());
@@ -109,7 +109,7 @@ JobReport PrintViaParallel(FrmMenu& frm) {
 
   const JobReport sent = SendSpoolParallel(frm);
   if (frm.program_ending) return sent;
-  s.SetEnabled("CmdSettings", sent.end == JobEnd::kDone);
+  s.SetEnabled(ControlId::kCmdSettings, sent.end == JobEnd::kDone);
   // Deleted whether or not the transfer completed. A runner that could not start has told
   // the operator; the buttons still come back.
   (void)ShellAndWait(frm, kDeleteSpoolCommand, 0);

@@ -16,7 +16,7 @@ JobReport RunPrint(FrmMenu& frm) {
       // Nothing to send: the buttons as after a failed probe, the operator told why.
       frm.Svc().window->MsgBox(built.message());
       SetButtonsEnabled(frm, kNoTicketPrinted, true);
-      frm.State().SetEnabled("CmdSettings", false);
+      frm.State().SetEnabled(ControlId::kCmdSettings, false);
       return {JobEnd::kNotStarted, 0};
     }
     return PrintViaSerial(frm, port);

@@ -7,13 +7,13 @@ namespace qw77 {
 
 void ShowStatusFlags(FrmMenu& frm, const StatusFlags& flags) {
   WindowState& s = frm.State();
-  s.SetValue("ChkHead", flags.ChkHead);
-  s.SetValue("ChkCutter", flags.ChkCutter);
-  s.SetValue("ChkBM", flags.ChkBM);
-  s.SetValue("ChkTemp", flags.ChkTemp);
-  s.SetValue("ChkVp", flags.ChkVp);
-  s.SetValue("ChkHard", flags.ChkHard);
-  s.SetValue("ChkPNEnd", flags.ChkPNEnd);
+  s.SetValue(ControlId::kChkHead, flags.ChkHead);
+  s.SetValue(ControlId::kChkCutter, flags.ChkCutter);
+  s.SetValue(ControlId::kChkBM, flags.ChkBM);
+  s.SetValue(ControlId::kChkTemp, flags.ChkTemp);
+  s.SetValue(ControlId::kChkVp, flags.ChkVp);
+  s.SetValue(ControlId::kChkHard, flags.ChkHard);
+  s.SetValue(ControlId::kChkPNEnd, flags.ChkPNEnd);
 }
 
 void EnableAfterStatus(FrmMenu& frm, bool no_error) {
