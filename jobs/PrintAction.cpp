@@ -1,14 +1,16 @@
 #include "jobs/PrintAction.h"
 
 #include "form/FrmMenu.h"
+#include "jobs/JobMessages.h"
 #include "jobs/JobState.h"
 #include "jobs/ParallelJobs.h"
 #include "jobs/SampleTicketJob.h"
 #include "jobs/SerialJobs.h"
 
 namespace qw77 {
+namespace {
 
-JobReport RunPrint(FrmMenu& frm) {
+JobReport PrintJob(FrmMenu& frm) {
   if (JobRefused(frm)) return {JobEnd::kNotStarted, 0};
   JobBusyMark busy(frm);
   if (const int port = SelectedSerialPort(frm); port != 0) {
@@ -23,6 +25,12 @@ JobReport RunPrint(FrmMenu& frm) {
   }
   if (SelectedParallelPort(frm) != 0) return PrintViaParallel(frm);
   return {JobEnd::kNotStarted, 0};
+}
+
+}  // namespace
+
+JobReport RunPrint(FrmMenu& frm) {
+  return RunReported(frm, PrintJob);
 }
 
 void CmdPrint_Click(FrmMenu& frm) {

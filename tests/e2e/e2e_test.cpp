@@ -434,7 +434,7 @@ TEST_F(EndToEnd, ARefusedConnectionIsAPortThatCannotBeUsedWithItsCause) {
 
 TEST_F(EndToEnd, ASilentNetworkPrinterIsNotConfiguredWithinTheReplyLimit) {
   Start(Link::kTcp, {}, Faults{.silent = true});
-  EXPECT_EQ(RunCheckStatus(*frm_), JobEnd::kNoAnswer);
+  EXPECT_EQ(RunCheckStatus(*frm_).end, JobEnd::kNoAnswer);
   EXPECT_EQ(Messages(), std::vector<std::string>{"ERROR on serial PORT configuration"});
   EXPECT_LT(clock_.Elapsed(), kReplyLimit + std::chrono::milliseconds(100));
 }
