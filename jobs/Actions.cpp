@@ -73,7 +73,9 @@ JobReport AutotestJob(FrmMenu& frm) {
 
 JobReport CheckStatusJob(FrmMenu& frm) {
   if (JobRefused(frm)) return {JobEnd::kNotStarted, 0};
-  if (const JobEnd probed = OpenSerialPort(frm); probed != JobEnd::kDone) return {probed, 0};
+  if (const JobEnd probed = OpenSerialPort(frm); probed != JobEnd::kDone) {
+    return ProbeReport(probed);
+  }
   // Options are exclusive, so exactly one exchange runs; the serial one probes again.
   if (const int port = SelectedSerialPort(frm); port != 0) return RunStatusSerial(frm, port);
   if (SelectedParallelPort(frm) != 0) return CheckStatusParallel(frm);

@@ -35,11 +35,16 @@ JobEnd OpenSerialPort(FrmMenu& frm) {
   return JobEnd::kPortUnusable;
 }
 
+JobReport ProbeReport(JobEnd probed) {
+  if (probed == JobEnd::kNoAnswer) return {probed, 0, {StatusAsked::kNoAnswer, {}}};
+  return {probed, 0};
+}
+
 JobReport RunStatusSerial(FrmMenu& frm, int port) {
   SetButtonsEnabled(frm, kAllJobButtons, false);
   if (const JobEnd probed = OpenSerialPort(frm); probed != JobEnd::kDone) {
     SetButtonsEnabled(frm, kNoTicketPrinted, true);
-    return {probed, 0};
+    return ProbeReport(probed);
   }
 
   SerialControl& comm = frm.MSComm(port);

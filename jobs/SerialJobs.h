@@ -21,6 +21,10 @@ class FrmMenu;
 // A parallel selection answers kDone at once and no selection kNotStarted, both untouched.
 JobEnd OpenSerialPort(FrmMenu& frm);
 
+// The report of a status request whose probe failed: a silent probe is the printer not
+// answering it.
+JobReport ProbeReport(JobEnd probed);
+
 // Asks the printer on COM`port` (1..3, through MSComm`port`) for its status, into the
 // check boxes and the buttons.
 void CheckStatusSerial(FrmMenu& frm, int port);
