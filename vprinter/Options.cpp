@@ -23,6 +23,28 @@ Result<long> Number(const std::string& option, const std::string& text, long lo,
   return v;
 }
 
+// HOST:PORT, [IPV6]:PORT or PORT alone (the host then stays as it is).
+Status HostPort(const std::string& option, const std::string& v, std::string& host, int& port) {
+  if (v.empty()) return Bad(option + " needs a non-empty value");
+  std::string port_text = v;
+  const std::size_t bracket = v.find("]:");
+  const std::size_t colon = v.rfind(':');
+  if (v.front() == '[' && bracket != std::string::npos) {
+    host = v.substr(1, bracket - 1);
+    port_text = v.substr(bracket + 2);
+  } else if (colon != std::string::npos) {
+    host = v.substr(0, colon);
+    port_text = v.substr(colon + 1);
+  }
+  if (host.empty() || (v.front() != '[' && host.find(':') != std::string::npos)) {
+    return Bad(option + " takes [HOST:]PORT (an IPv6 address in brackets), not \"" + v + "\"");
+  }
+  Result<long> n = Number(option + " port", port_text, 0, 65535);
+  if (!n) return n.status();
+  port = static_cast<int>(*n);
+  return Status::Ok();
+}
+
 }  // namespace
 
 std::string UsageText() {
@@ -41,6 +63,9 @@ Interfaces:
   --tcp [HOST:]PORT      serve the serial line's byte stream on a TCP port, one
                          connection at a time (HOST default 127.0.0.1, [::1] for IPv6;
                          PORT 0 takes a free port, printed as "tcp: HOST:PORT")
+  --http [HOST:]PORT     serve a web page of the tickets and the printer's switches,
+                         and its JSON API (HOST default 127.0.0.1; PORT 0 takes a free
+                         port, printed as "http: HOST:PORT")
   --baud N               pace serial input at N baud (default: the rate the
                          application set on the line; 10 bits per byte)
   --no-pace              take serial input as fast as it comes
@@ -119,28 +144,14 @@ Result<CommandLine> ParseCommandLine(const std::vector<std::string>& args) {
                    " printable ASCII characters, not \"" + *v + "\"");
       }
       cl.model_name = *v;
-    } else if (a == "--tcp") {
+    } else if (a == "--tcp" || a == "--http") {
       Result<std::string> v = value();
       if (!v) return v.status();
-      if (v->empty()) return Bad("--tcp needs a non-empty value");
-      // HOST:PORT, [IPV6]:PORT or PORT alone.
-      std::string port = *v;
-      const std::size_t bracket = v->find("]:");
-      const std::size_t colon = v->rfind(':');
-      if (v->front() == '[' && bracket != std::string::npos) {
-        cl.tcp_host = v->substr(1, bracket - 1);
-        port = v->substr(bracket + 2);
-      } else if (colon != std::string::npos) {
-        cl.tcp_host = v->substr(0, colon);
-        port = v->substr(colon + 1);
-      }
-      if (cl.tcp_host.empty() ||
-          (v->front() != '[' && cl.tcp_host.find(':') != std::string::npos)) {
-        return Bad("--tcp takes [HOST:]PORT (an IPv6 address in brackets), not \"" + *v + "\"");
-      }
-      Result<long> n = Number("--tcp port", port, 0, 65535);
-      if (!n) return n.status();
-      cl.tcp_port = static_cast<int>(*n);
+      const bool tcp = a == "--tcp";
+      const Status s =
+          HostPort(a, *v, tcp ? cl.tcp_host : cl.http_host, tcp ? cl.tcp_port : cl.http_port);
+      if (!s) return s;
+      if (!tcp) cl.http_host_given = v->find(':') != std::string::npos;
     } else if (a == "--paper") {
       Result<std::string> v = value();
       if (!v) return v.status();
@@ -196,8 +207,8 @@ Result<CommandLine> ParseCommandLine(const std::vector<std::string>& args) {
       return Bad("unknown option \"" + a + "\" (see --help)");
     }
   }
-  if (!cl.serial && cl.parallel_socket.empty() && cl.tcp_port < 0 && cl.render_file.empty() &&
-      !cl.help) {
+  if (!cl.serial && cl.parallel_socket.empty() && cl.tcp_port < 0 && cl.http_port < 0 &&
+      cl.render_file.empty() && !cl.help) {
     return Bad("--no-serial leaves no interface: add --parallel-socket, --tcp or --render");
   }
   return cl;

@@ -86,6 +86,11 @@ class Printer {
   // it is stored.
   std::function<void(const Canvas&)> on_picture;
 
+  // Called with the bytes of every Feed, before they are carried out, and with every log
+  // entry as it is made (for a view that keeps each ticket's bytes and log).
+  std::function<void(Source, std::span<const std::uint8_t>)> on_bytes;
+  std::function<void(const LogEntry&)> on_log;
+
   // Called with each status reply to send on the serial line, or on the TCP connection.
   std::function<void(std::uint8_t)> on_serial_reply;
   std::function<void(std::uint8_t)> on_tcp_reply;

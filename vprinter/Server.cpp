@@ -81,6 +81,7 @@ bool Server::RunOnce(Micros max_wait_us) {
   const bool serial_polled = fds.size() > serial_at;
   if (parallel_) parallel_->Prepare(fds);
   if (tcp_) tcp_->Prepare(fds);
+  for (Extra& e : extras_) e.prepare(fds);
 
   const Micros wait_us = std::max<Micros>(0, wake_at - now);
   const int timeout_ms = static_cast<int>(std::min<Micros>((wait_us + 999) / 1000, INT_MAX));
@@ -99,6 +100,7 @@ bool Server::RunOnce(Micros max_wait_us) {
   if (serial_) serial_->Service(serial_polled ? fds[serial_at].revents : 0, now);
   if (parallel_) parallel_->Service(fds, now);
   if (tcp_) tcp_->Service(fds, now);
+  for (Extra& e : extras_) e.service(fds, now);
   printer_.Tick(now / 1000);
   return took_input;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <memory>
 
 #include "vprinter/ParallelEndpoint.h"
@@ -28,6 +29,13 @@ class Server {
   ParallelEndpoint* parallel() { return parallel_.get(); }
   TcpEndpoint* tcp() { return tcp_.get(); }
 
+  // More work the loop polls and serves each round, after the interfaces (the web view).
+  struct Extra {
+    std::function<void(std::vector<pollfd>&)> prepare;
+    std::function<void(const std::vector<pollfd>&, Micros)> service;
+  };
+  void AddExtra(Extra extra) { extras_.push_back(std::move(extra)); }
+
   // Serves until Stop(); then ends the ticket in progress.
   void Run();
   // Serves one round, waiting at most `max_wait_us`. True when it took any input.
@@ -41,6 +49,7 @@ class Server {
   std::unique_ptr<SerialEndpoint> serial_;
   std::unique_ptr<ParallelEndpoint> parallel_;
   std::unique_ptr<TcpEndpoint> tcp_;
+  std::vector<Extra> extras_;
   int wake_[2] = {-1, -1};
   std::atomic<bool> stop_{false};
   std::atomic<bool> drain_{false};

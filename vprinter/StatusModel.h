@@ -42,6 +42,7 @@ class StatusModel {
 
   Conditions& conditions() { return conditions_; }
   const Conditions& conditions() const { return conditions_; }
+  Faults& faults() { return faults_; }
   const Faults& faults() const { return faults_; }
 
   // The byte a healthy printer sends for the real-time status request n (1..4).
