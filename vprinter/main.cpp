@@ -161,7 +161,7 @@ int Serve(qw77::vprinter::Printer& printer, qw77::vprinter::CommandLine& cl) {
         web::WebEndpoint::Open(printer, {cl.http_host, cl.http_port, cl.out_dir, cl.paper_dots});
     if (!ep) return Fail(ep.status().message());
     web_view = std::move(*ep);
-    web_view->interfaces = [&server] { return Interfaces(server); };
+    web_view->SetInterfaces([&server] { return Interfaces(server); });
     web::WebEndpoint* w = web_view.get();
     server.AddExtra({[w](std::vector<pollfd>& fds) { w->Prepare(fds); },
                      [w](const std::vector<pollfd>& fds, Micros now) { w->Service(fds, now); }});

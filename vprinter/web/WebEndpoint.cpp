@@ -110,7 +110,7 @@ Result<std::unique_ptr<WebEndpoint>> WebEndpoint::Open(Printer& printer, WebOpti
                           "enable_keep_alive",
                           "yes",
                           "max_request_size",
-                          "16384",
+                          "16384", "decode_url", "no",
                           nullptr};
   mg_init_library(0);
   mg_callbacks callbacks{};
@@ -139,6 +139,13 @@ WebEndpoint::~WebEndpoint() {
   printer_.on_log = nullptr;
   printer_.on_picture = nullptr;
   printer_.on_ticket = nullptr;
+}
+
+void WebEndpoint::SetInterfaces(std::function<std::vector<InterfaceInfo>()> list) {
+  interfaces_ = std::move(list);
+  std::string panel = PanelJson();
+  std::lock_guard lock(mutex_);
+  panel_ = std::move(panel);
 }
 
 bool WebEndpoint::loopback() const {
@@ -256,8 +263,8 @@ std::string WebEndpoint::PanelJson() {
     switches[name] = field && *field;
   }
   nlohmann::json ifaces = nlohmann::json::array();
-  if (interfaces) {
-    for (const InterfaceInfo& i : interfaces()) {
+  if (interfaces_) {
+    for (const InterfaceInfo& i : interfaces_()) {
       ifaces.push_back({{"name", i.name},
                         {"address", i.address},
                         {"connected", i.connected ? nlohmann::json(*i.connected) : nullptr}});

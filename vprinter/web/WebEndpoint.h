@@ -59,8 +59,9 @@ class WebEndpoint {
   const std::string& address() const { return address_; }
   bool loopback() const;
 
-  // The printer's interfaces, asked on the printer's thread each round.
-  std::function<std::vector<InterfaceInfo>()> interfaces;
+  // How to list the printer's interfaces: asked now and then on the printer's thread each
+  // round.
+  void SetInterfaces(std::function<std::vector<InterfaceInfo>()> list);
 
   // The printer's loop: polls the wake-up pipe, carries out what requests asked.
   void Prepare(std::vector<pollfd>& fds);
@@ -81,6 +82,7 @@ class WebEndpoint {
 
   Printer& printer_;
   WebOptions options_;
+  std::function<std::vector<InterfaceInfo>()> interfaces_;
   TicketHistory history_;
   EventStream events_;
   TicketRecorder recorder_;
