@@ -14,6 +14,7 @@ packages=(
   libinih-dev libcli11-dev nlohmann-json3-dev libcivetweb-dev
   console-setup-linux fonts-dejavu-core
   zbar-tools xvfb xauth xdotool x11-apps imagemagick
+  chromium chromium-driver python3-selenium
 )
 if [ "${1:-}" = "--packaging" ]; then
   # help2man writes the man pages from --help; the rest build the package and check it,

@@ -110,7 +110,9 @@ Result<std::unique_ptr<WebEndpoint>> WebEndpoint::Open(Printer& printer, WebOpti
                           "enable_keep_alive",
                           "yes",
                           "max_request_size",
-                          "16384", "decode_url", "no",
+                          "16384",
+                          "decode_url",
+                          "no",
                           nullptr};
   mg_init_library(0);
   mg_callbacks callbacks{};
@@ -257,25 +259,27 @@ void WebEndpoint::Service(const std::vector<pollfd>&, Micros now) {
 }
 
 std::string WebEndpoint::PanelJson() {
-  nlohmann::json switches = nlohmann::json::object();
+  // In the order of the panel: the conditions, then the faults.
+  nlohmann::ordered_json switches = nlohmann::ordered_json::object();
   for (const std::string& name : SwitchNames()) {
     const bool* field = SwitchField(printer_.status(), name);
     switches[name] = field && *field;
   }
-  nlohmann::json ifaces = nlohmann::json::array();
+  nlohmann::ordered_json ifaces = nlohmann::ordered_json::array();
   if (interfaces_) {
     for (const InterfaceInfo& i : interfaces_()) {
-      ifaces.push_back({{"name", i.name},
-                        {"address", i.address},
-                        {"connected", i.connected ? nlohmann::json(*i.connected) : nullptr}});
+      ifaces.push_back(
+          {{"name", i.name},
+           {"address", i.address},
+           {"connected", i.connected ? nlohmann::ordered_json(*i.connected) : nullptr}});
     }
   }
   ifaces.push_back({{"name", "http"}, {"address", address_}, {"connected", nullptr}});
   const int mm = options_.paper_dots == 576 ? 80 : 60;
-  return nlohmann::json{{"switches", switches},
-                        {"interfaces", ifaces},
-                        {"paper", {{"dots", options_.paper_dots}, {"mm", mm}}},
-                        {"tickets_folder", options_.out_dir}}
+  return nlohmann::ordered_json{{"switches", switches},
+                                {"interfaces", ifaces},
+                                {"paper", {{"dots", options_.paper_dots}, {"mm", mm}}},
+                                {"tickets_folder", options_.out_dir}}
       .dump();
 }
 

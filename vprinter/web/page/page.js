@@ -10,6 +10,8 @@ const LABELS = {
   busy_forever: "Busy (parallel port)",
 };
 
+const FAULTS = new Set(["silent", "busy_forever"]);
+
 const $ = (id) => document.getElementById(id);
 
 function api(path, options) {
@@ -92,7 +94,6 @@ function showCommands(number) {
 }
 
 function showPrinter(p) {
-  const box = $("switches");
   for (const [name, on] of Object.entries(p.switches)) {
     let input = $("switch-" + name);
     if (!input) {
@@ -105,7 +106,7 @@ function showPrinter(p) {
       const text = document.createElement("span");
       text.textContent = LABELS[name] || name.replace(/_/g, " ");
       label.append(input, text);
-      box.append(label);
+      $(FAULTS.has(name) ? "faults" : "switches").append(label);
     }
     input.checked = on;
   }
