@@ -75,8 +75,9 @@ const char* SourceName(Source s) {
   return "?";
 }
 
-TicketRecorder::TicketRecorder(Printer& printer, TicketHistory& history, EventStream& events)
-    : printer_(printer), history_(history), events_(events) {
+TicketRecorder::TicketRecorder(Printer& printer, TicketHistory& history, EventStream& events,
+                               std::size_t max_ticket_bytes)
+    : printer_(printer), history_(history), events_(events), max_ticket_bytes_(max_ticket_bytes) {
   printer_.on_bytes = [this](Source src, std::span<const std::uint8_t> b) { OnBytes(src, b); };
   printer_.on_log = [this](const LogEntry& e) { OnLog(e); };
   printer_.on_picture = [this](const Canvas& c) {
@@ -89,7 +90,7 @@ TicketRecorder::TicketRecorder(Printer& printer, TicketHistory& history, EventSt
 void TicketRecorder::OnBytes(Source src, std::span<const std::uint8_t> bytes) {
   if (ending_) Finish();
   Stream& s = streams_[static_cast<std::size_t>(src)];
-  const std::size_t room = kMaxTicketBytes - std::min(kMaxTicketBytes, s.bytes.size());
+  const std::size_t room = max_ticket_bytes_ - std::min(max_ticket_bytes_, s.bytes.size());
   // Once bytes were left out the rest would not line up with their offsets: none are kept
   // until the next ticket starts.
   const std::size_t kept = s.cut_short ? 0 : std::min(room, bytes.size());

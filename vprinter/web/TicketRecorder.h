@@ -31,7 +31,8 @@ class TicketRecorder {
   static constexpr std::size_t kHexBytes = 64;
 
   // Sets the printer's ticket, picture, byte and log hooks.
-  TicketRecorder(Printer& printer, TicketHistory& history, EventStream& events);
+  TicketRecorder(Printer& printer, TicketHistory& history, EventStream& events,
+                 std::size_t max_ticket_bytes = kMaxTicketBytes);
 
   // Publishes how many bytes the ticket in progress has so far, when that changed and
   // `min_gap_ms` has passed since the last such event. `now_ms` is a steady clock reading.
@@ -59,6 +60,7 @@ class TicketRecorder {
   Printer& printer_;
   TicketHistory& history_;
   EventStream& events_;
+  std::size_t max_ticket_bytes_;
   std::array<Stream, 4> streams_;
   Source last_source_ = Source::kFile;
   std::vector<LogEntry> entries_;  // since the last ticket ended
