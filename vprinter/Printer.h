@@ -106,6 +106,8 @@ class Printer {
   // Bytes the interfaces' interpreters hold for commands not yet complete.
   std::size_t BufferedBytes() const;
   int replies_sent() const { return replies_sent_; }
+  // Something is printed of a ticket that has not ended yet.
+  bool ticket_in_progress() const { return TicketInProgress(); }
   int self_tests() const { return self_tests_; }
   StatusModel& status() { return status_; }
 

@@ -99,7 +99,7 @@ class EventReader:
     def __init__(self, vp):
         host, _, port = vp.http.rpartition(":")
         self.sock = socket.create_connection((host, int(port)), timeout=10)
-        self.sock.sendall(b"GET /api/events HTTP/1.1\r\nHost: x\r\n\r\n")
+        self.sock.sendall(b"GET /api/events HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n")
         self.buf = b""
         self._read_until(b"retry:", time.monotonic() + 5)
 

@@ -19,8 +19,8 @@ def raw_request(vp, target, extra=b""):
     """Sends a request line as it is (no client tidies the path); returns the whole reply."""
     host, _, port = vp.http.rpartition(":")
     with socket.create_connection((host, int(port)), timeout=10) as s:
-        s.sendall(b"GET " + target + b" HTTP/1.1\r\nHost: x\r\nConnection: close\r\n" +
-                  extra + b"\r\n")
+        s.sendall(b"GET " + target + b" HTTP/1.1\r\nHost: 127.0.0.1\r\n"
+                  b"Connection: close\r\n" + extra + b"\r\n")
         reply = b""
         while chunk := s.recv(65536):
             reply += chunk
@@ -147,11 +147,20 @@ class WebApiTest(unittest.TestCase):
                 self.assertNotEqual(reply[9:12], b"200")
         self.assertEqual(raw_request(self.vp, b"/api/tickets/1.png")[9:12], b"200")
 
+    def test_a_name_that_is_not_loopback_is_refused(self):
+        # A web site whose name points at 127.0.0.1 is not let in through the browser.
+        host, _, port = self.vp.http.rpartition(":")
+        with socket.create_connection((host, int(port)), timeout=10) as s:
+            s.sendall(b"GET /api/tickets HTTP/1.1\r\nHost: evil.example:%s\r\n"
+                      b"Connection: close\r\n\r\n" % port.encode())
+            self.assertEqual(s.recv(12)[9:12], b"403")
+
     def test_a_hundred_connections_at_once_are_each_answered(self):
         host, _, port = self.vp.http.rpartition(":")
         socks = [socket.create_connection((host, int(port)), timeout=30) for _ in range(100)]
         for s in socks:
-            s.sendall(b"GET /api/printer HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n")
+            s.sendall(b"GET /api/printer HTTP/1.1\r\nHost: 127.0.0.1\r\n"
+                      b"Connection: close\r\n\r\n")
         statuses = []
         for s in socks:
             reply = b""
@@ -166,7 +175,7 @@ class WebApiTest(unittest.TestCase):
         stuck = socket.socket()
         stuck.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, 1024)
         stuck.connect((host, int(port)))
-        stuck.sendall(b"GET /api/events HTTP/1.1\r\nHost: x\r\n\r\n")
+        stuck.sendall(b"GET /api/events HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n")
         for n in range(1, 31):
             self.vp.print_tcp(ticket_bytes("ticket %d" % n))
         deadline = time.monotonic() + 10

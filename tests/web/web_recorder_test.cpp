@@ -11,6 +11,7 @@
 #include "vprinter/web/EventStream.h"
 #include "vprinter/web/TicketHistory.h"
 #include "vprinter/web/TicketRecorder.h"
+#include "vprinter/web/WebApi.h"
 
 namespace qw77::vprinter::web {
 namespace {
@@ -172,6 +173,25 @@ TEST(TicketHistoryTest, OnlyPlainTicketNamesAreHandedOut) {
   EXPECT_FALSE(TicketRecord::FromJson(r.ToJson()));
   r.pictures = {"ticket-0003.png"};
   EXPECT_TRUE(TicketRecord::FromJson(r.ToJson()));
+}
+
+TEST(WebApiTest, OnlyLoopbackHostNamesAreAnswered) {
+  const std::pair<const char*, bool> cases[] = {
+      {"127.0.0.1:8080", true},
+      {"127.0.0.1", true},
+      {"localhost:80", true},
+      {"[::1]:8080", true},
+      {"127.1.2.3:9", true},
+      {"", false},
+      {"evil.example:8080", false},
+      {"127.0.0.1.evil.example", false},
+      {"128.0.0.1:8080", false},
+      {"[::2]:8080", false},
+      {"[::1", false},
+      {"localhost.evil:80", false},
+      {"127.0.0:80", false},
+  };
+  for (const auto& [host, ok] : cases) EXPECT_EQ(IsLoopbackHost(host), ok) << host;
 }
 
 }  // namespace

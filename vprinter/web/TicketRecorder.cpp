@@ -190,7 +190,6 @@ void TicketRecorder::Finish() {
   r.bin_cut_short = kept < end - s.base;
   nlohmann::json commands = Commands(s, src, end);
   WriteFiles(r, s, kept, commands);
-  r.has_bin = r.has_log = true;
   history_.Add(r);
   events_.Publish("ticket", r.ToJson().dump());
 
@@ -208,16 +207,15 @@ void TicketRecorder::Finish() {
   progress_sent_ = 0;
 }
 
-void TicketRecorder::WriteFiles(const TicketRecord& r, const Stream& s, std::size_t length,
+void TicketRecorder::WriteFiles(TicketRecord& r, const Stream& s, std::size_t length,
                                 const nlohmann::json& commands) {
-  Write(r.stem + ".bin", s.bytes.data(), length);
+  r.has_bin = Write(r.stem + ".bin", s.bytes.data(), length);
   std::string log = log_text_;
   if (log_lines_dropped_ > 0) {
     log += "... " + std::to_string(log_lines_dropped_) + " more lines in the printer's log\n";
   }
-  Write(r.stem + ".log", log.data(), log.size());
+  r.has_log = Write(r.stem + ".log", log.data(), log.size());
   nlohmann::json meta = r.ToJson();
-  meta["has_bin"] = meta["has_log"] = true;
   meta["commands"] = commands;
   meta["commands_left_out"] = entries_dropped_;
   const std::string text = meta.dump();
@@ -237,7 +235,8 @@ bool TicketRecorder::Write(const std::string& name, const void* data, std::size_
 
 void TicketRecorder::PublishProgress(std::int64_t now_ms, std::int64_t min_gap_ms) {
   const Stream& s = streams_[static_cast<std::size_t>(last_source_)];
-  const std::size_t pending = s.end - s.base;
+  // Status requests between tickets are bytes too, but no ticket is on its way.
+  const std::size_t pending = printer_.ticket_in_progress() ? s.end - s.base : 0;
   if (pending == progress_sent_ || now_ms - progress_at_ms_ < min_gap_ms) return;
   progress_sent_ = pending;
   progress_at_ms_ = now_ms;

@@ -53,7 +53,8 @@ class TicketRecorder {
   // Where the ticket that ended with `end_event` stops in its stream.
   std::size_t EndOffset(const LogEntry& end_event) const;
   nlohmann::json Commands(const Stream& s, Source src, std::size_t end) const;
-  void WriteFiles(const TicketRecord& r, const Stream& s, std::size_t length,
+  // Writes the ticket's files and notes in `r` which of them there are.
+  void WriteFiles(TicketRecord& r, const Stream& s, std::size_t length,
                   const nlohmann::json& commands);
   bool Write(const std::string& name, const void* data, std::size_t size);
 

@@ -75,6 +75,23 @@ bool* SwitchField(StatusModel& model, std::string_view name) {
   return nullptr;
 }
 
+bool IsLoopbackHost(std::string_view h) {
+  std::string_view name = h;
+  if (h.starts_with('[')) {
+    name = h.substr(1, h.find(']') == std::string_view::npos ? 0 : h.find(']') - 1);
+  } else if (const std::size_t colon = h.rfind(':'); colon != std::string_view::npos) {
+    name = h.substr(0, colon);
+  }
+  if (name == "localhost" || name == "::1") return true;
+  // 127.0.0.0/8: four numbers, the first 127.
+  int dots = 0;
+  for (char c : name) {
+    if (c == '.') ++dots;
+    if (c != '.' && (c < '0' || c > '9')) return false;
+  }
+  return dots == 3 && name.starts_with("127.");
+}
+
 Reply WebApi::Handle(const Request& r) {
   const std::string& p = r.path;
   if (p == "/" || p == "/index.html" || p == "/page.css" || p == "/page.js") {

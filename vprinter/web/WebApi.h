@@ -61,6 +61,11 @@ class WebApi {
   PrinterControl control_;
 };
 
+// Whether a Host header names this machine's loopback ("127.0.0.1:8080", "localhost",
+// "[::1]:8080"). A page served on loopback answers only to such names, so that a web site
+// whose name is made to point at 127.0.0.1 cannot drive the printer from a browser.
+bool IsLoopbackHost(std::string_view host_header);
+
 // The page's files, compiled into the program: "" when there is no such file.
 std::string_view PageFile(std::string_view name);
 

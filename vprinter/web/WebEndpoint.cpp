@@ -175,6 +175,13 @@ int WebEndpoint::Serve(mg_connection* conn) {
       return 413;
     }
   }
+  const char* host = mg_get_header(conn, "Host");
+  if (loopback() && !IsLoopbackHost(host ? host : "")) {
+    SendText(conn, 403, "application/json",
+             R"({"error":"served on loopback: ask for 127.0.0.1, [::1] or localhost"})"
+             "\n");
+    return 403;
+  }
   const Reply reply = api_.Handle(r);
   const bool head = r.method == "HEAD";
   if (reply.events) {
