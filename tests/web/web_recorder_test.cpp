@@ -8,10 +8,10 @@
 #include <fstream>
 #include <iterator>
 
-#include "vprinter/web/EventStream.h"
-#include "vprinter/web/TicketHistory.h"
-#include "vprinter/web/TicketRecorder.h"
-#include "vprinter/web/WebApi.h"
+#include "vprinter/endpoints/web/EventStream.h"
+#include "vprinter/endpoints/web/TicketHistory.h"
+#include "vprinter/endpoints/web/TicketRecorder.h"
+#include "vprinter/endpoints/web/WebApi.h"
 
 namespace qw77::vprinter::web {
 namespace {
