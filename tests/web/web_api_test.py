@@ -3,7 +3,9 @@ requests meant to harm it. Usage: web_api_test.py QW77_VPRINTER"""
 import os
 import shutil
 import socket
+import subprocess
 import sys
+import tempfile
 import threading
 import time
 import unittest
@@ -191,6 +193,15 @@ class WebApiTest(unittest.TestCase):
             started = time.monotonic()
             self.assertEqual(s.recv(1), b"")  # closed by the printer, not by the limit here
             self.assertLess(time.monotonic() - started, 20)
+
+
+class StartTest(unittest.TestCase):
+    def test_an_ipv6_address_is_refused_with_the_reason(self):
+        run = subprocess.run([EXE, "--no-serial", "--http", "[::1]:0", "--out",
+                              tempfile.mkdtemp(prefix="qw77-web-")], capture_output=True,
+                             text=True, timeout=30)
+        self.assertEqual(run.returncode, 2)
+        self.assertIn("IPv4 only", run.stderr)
 
 
 class FolderHistoryTest(unittest.TestCase):

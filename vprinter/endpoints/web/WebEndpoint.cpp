@@ -1,13 +1,18 @@
 #include "vprinter/endpoints/web/WebEndpoint.h"
 
+#include <arpa/inet.h>
 #include <civetweb.h>
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <thread>
 
 namespace qw77::vprinter::web {
 
@@ -115,6 +120,13 @@ Result<std::unique_ptr<WebEndpoint>> WebEndpoint::Open(Printer& printer, WebOpti
                           "no",
                           nullptr};
   mg_init_library(0);
+  constexpr unsigned kIpv6Feature = 8;
+  if (v6 && !mg_check_feature(kIpv6Feature)) {
+    return Status(ErrorCode::kInvalidArgument,
+                  "web view: " + listen +
+                      " is IPv6, and this system's HTTP server library serves IPv4 only: give "
+                      "an IPv4 address, as 127.0.0.1");
+  }
   mg_callbacks callbacks{};
   // The library's own messages would go to standard error for each refused request.
   callbacks.log_message = [](const mg_connection*, const char*) { return 1; };
@@ -127,13 +139,51 @@ Result<std::unique_ptr<WebEndpoint>> WebEndpoint::Open(Printer& printer, WebOpti
   const int n = mg_get_server_ports(ep->ctx_, 4, ports);
   const int taken = n > 0 ? ports[0].port : port;
   ep->address_ = (v6 ? "[" + host + "]" : host) + ":" + std::to_string(taken);
+  ep->port_ = taken;
   mg_set_request_handler(ep->ctx_, "/", &WebEndpoint::OnRequest, ep.get());
   return ep;
 }
 
+// The library's listening thread looks at its stop flag only between waits of up to two
+// seconds, or when a connection comes: connecting to it until it has stopped makes Ctrl+C
+// prompt. `host` is the numeric address listened on (a name or "any" reaches it on
+// loopback).
+static void StopServer(mg_context* ctx, const std::string& host, int port) {
+  sockaddr_in a4{};
+  sockaddr_in6 a6{};
+  a4.sin_family = AF_INET;
+  a6.sin6_family = AF_INET6;
+  a4.sin_port = a6.sin6_port = htons(static_cast<std::uint16_t>(port));
+  const bool v6 = host.find(':') != std::string::npos;
+  if (v6 ? inet_pton(AF_INET6, host.c_str(), &a6.sin6_addr) != 1 ||
+               IN6_IS_ADDR_UNSPECIFIED(&a6.sin6_addr)
+         : inet_pton(AF_INET, host.c_str(), &a4.sin_addr) != 1 ||
+               a4.sin_addr.s_addr == htonl(INADDR_ANY)) {
+    a4.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a6.sin6_addr = in6addr_loopback;
+  }
+  std::atomic<bool> stopped{false};
+  std::thread nudge([&] {
+    while (!stopped) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      const int fd = socket(v6 ? AF_INET6 : AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+      if (fd < 0) continue;
+      if (v6) {
+        connect(fd, reinterpret_cast<const sockaddr*>(&a6), sizeof a6);
+      } else {
+        connect(fd, reinterpret_cast<const sockaddr*>(&a4), sizeof a4);
+      }
+      close(fd);
+    }
+  });
+  mg_stop(ctx);
+  stopped = true;
+  nudge.join();
+}
+
 WebEndpoint::~WebEndpoint() {
   events_.Close();
-  if (ctx_) mg_stop(ctx_);
+  if (ctx_) StopServer(ctx_, options_.host, port_);
   for (int fd : wake_) {
     if (fd >= 0) close(fd);
   }
@@ -202,6 +252,7 @@ void WebEndpoint::StreamEvents(mg_connection* conn) {
     const std::uint64_t v = std::strtoull(last, nullptr, 10);
     if (v < seen) seen = v;
   }
+  mg_disable_connection_keep_alive(conn);  // the stream ends with its connection
   SendHeader(conn, 200, "text/event-stream", -1);
   const std::string hello = "retry: 1000\n\n";
   if (mg_write(conn, hello.data(), hello.size()) <= 0) return;

@@ -89,6 +89,7 @@ class WebEndpoint {
   WebApi api_;
   mg_context* ctx_ = nullptr;
   std::string address_;
+  int port_ = 0;
   int wake_[2] = {-1, -1};
 
   std::mutex mutex_;
