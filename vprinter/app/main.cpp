@@ -162,9 +162,7 @@ int Serve(qw77::vprinter::Printer& printer, qw77::vprinter::CommandLine& cl) {
     if (!ep) return Fail(ep.status().message());
     web_view = std::move(*ep);
     web_view->SetInterfaces([&server] { return Interfaces(server); });
-    web::WebEndpoint* w = web_view.get();
-    server.AddExtra({[w](std::vector<pollfd>& fds) { w->Prepare(fds); },
-                     [w](const std::vector<pollfd>& fds, Micros now) { w->Service(fds, now); }});
+    server.AddEndpoint(web_view.get());
     std::cout << "http: " << web_view->address() << "\n";
     if (!web_view->loopback()) {
       std::cout << "http: warning: anyone who can reach " << web_view->address()

@@ -3,13 +3,13 @@
 #pragma once
 
 #include <atomic>
-#include <functional>
 #include <memory>
+#include <vector>
 
 #include "vprinter/endpoints/ParallelEndpoint.h"
-#include "vprinter/printer/Printer.h"
 #include "vprinter/endpoints/SerialEndpoint.h"
 #include "vprinter/endpoints/TcpEndpoint.h"
+#include "vprinter/printer/Printer.h"
 
 namespace qw77::vprinter {
 
@@ -29,12 +29,9 @@ class Server {
   ParallelEndpoint* parallel() { return parallel_.get(); }
   TcpEndpoint* tcp() { return tcp_.get(); }
 
-  // More work the loop polls and serves each round, after the interfaces (the web view).
-  struct Extra {
-    std::function<void(std::vector<pollfd>&)> prepare;
-    std::function<void(const std::vector<pollfd>&, Micros)> service;
-  };
-  void AddExtra(Extra extra) { extras_.push_back(std::move(extra)); }
+  // An endpoint opened elsewhere (the web view), served after those above; it must outlive
+  // the server's serving.
+  void AddEndpoint(Endpoint* endpoint) { endpoints_.push_back(endpoint); }
 
   // Serves until Stop(); then ends the ticket in progress.
   void Run();
@@ -49,7 +46,7 @@ class Server {
   std::unique_ptr<SerialEndpoint> serial_;
   std::unique_ptr<ParallelEndpoint> parallel_;
   std::unique_ptr<TcpEndpoint> tcp_;
-  std::vector<Extra> extras_;
+  std::vector<Endpoint*> endpoints_;  // those open, in the order they are served
   int wake_[2] = {-1, -1};
   std::atomic<bool> stop_{false};
   std::atomic<bool> drain_{false};

@@ -285,7 +285,7 @@ void WebEndpoint::Wake() {
   [[maybe_unused]] const ssize_t n = write(wake_[1], &c, 1);
 }
 
-void WebEndpoint::Prepare(std::vector<pollfd>& fds) {
+void WebEndpoint::Prepare(std::vector<pollfd>& fds, Micros, Micros&) {
   fds.push_back({wake_[0], POLLIN, 0});
 }
 

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "vprinter/endpoints/SerialEndpoint.h"  // Micros
+#include "vprinter/endpoints/Endpoint.h"
 #include "vprinter/endpoints/web/EventStream.h"
 #include "vprinter/endpoints/web/TicketHistory.h"
 #include "vprinter/endpoints/web/TicketRecorder.h"
@@ -43,7 +43,7 @@ struct WebOptions {
   int paper_dots = 448;
 };
 
-class WebEndpoint {
+class WebEndpoint : public Endpoint {
  public:
   static constexpr int kMaxConnections = 32;
   // An idle connection is closed after this long; so is one whose client stops reading.
@@ -51,7 +51,7 @@ class WebEndpoint {
 
   // Lists the tickets already in the folder, hooks into the printer and starts serving.
   static Result<std::unique_ptr<WebEndpoint>> Open(Printer& printer, WebOptions options);
-  ~WebEndpoint();
+  ~WebEndpoint() override;
   WebEndpoint(const WebEndpoint&) = delete;
   WebEndpoint& operator=(const WebEndpoint&) = delete;
 
@@ -64,8 +64,8 @@ class WebEndpoint {
   void SetInterfaces(std::function<std::vector<InterfaceInfo>()> list);
 
   // The printer's loop: polls the wake-up pipe, carries out what requests asked.
-  void Prepare(std::vector<pollfd>& fds);
-  void Service(const std::vector<pollfd>& fds, Micros now);
+  void Prepare(std::vector<pollfd>& fds, Micros now, Micros& wake_at) override;
+  void Service(const std::vector<pollfd>& fds, Micros now) override;
 
   TicketHistory& history() { return history_; }
   EventStream& events() { return events_; }
