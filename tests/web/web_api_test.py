@@ -80,6 +80,19 @@ class WebApiTest(unittest.TestCase):
                 self.assertTrue(got.startswith(body), got[:80])
         self.assertEqual(self.vp.request("/api/tickets/1.bin")[2], sent)
 
+    def test_bytes_arriving_show_before_the_ticket_ends(self):
+        events = EventReader(self.vp)
+        with socket.create_connection(self.vp.tcp, timeout=10) as s:
+            s.sendall(b"\x10\x04\x04")  # a status request alone is no ticket
+            s.recv(1)
+            s.sendall(b"Hello\n")
+            _, progress = events.next("progress")
+            self.assertEqual(progress, {"source": "tcp", "bytes": 9})
+            s.sendall(b"\x1dV\x00")
+            _, ticket = events.next("ticket")
+            self.assertEqual(ticket["bytes"], 12)
+        events.close()
+
     def test_switches_act_on_the_replies_at_once(self):
         status, p = self.vp.json("/api/printer")
         self.assertEqual(status, 200)
