@@ -134,8 +134,19 @@ function setSwitch(name, input) {
 
 function listen() {
   const events = new EventSource("/api/events");
-  events.onopen = () => { $("link").textContent = "live"; $("link").className = "link live"; };
-  events.onerror = () => { $("link").textContent = "reconnecting…"; $("link").className = "link"; };
+  let broken = false;
+  events.onopen = () => {
+    $("link").textContent = "live";
+    $("link").className = "link live";
+    // Back after a break (the printer may have restarted): what the page shows may be old.
+    if (broken) api("/api/printer").then(showPrinter).then(loadTickets);
+    broken = false;
+  };
+  events.onerror = () => {
+    broken = true;
+    $("link").textContent = "reconnecting…";
+    $("link").className = "link";
+  };
   events.addEventListener("ticket", (e) => addTicket(JSON.parse(e.data), true));
   events.addEventListener("printer", (e) => showPrinter(JSON.parse(e.data)));
   events.addEventListener("cleared", () => loadTickets());
