@@ -44,7 +44,7 @@ class BrowserTest(unittest.TestCase):
         options.binary_location = CHROMIUM
         for flag in ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic",
                      "--no-first-run", "--disable-background-networking",
-                     "--disable-component-update", "--disable-sync",
+                     "--disable-component-update", "--disable-sync", "--disable-dev-shm-usage",
                      "--window-size=1280,900", "--user-data-dir=" + cls.profile.name]:
             options.add_argument(flag)
         options.set_capability("goog:loggingPrefs", {"browser": "ALL"})
