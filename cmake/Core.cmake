@@ -34,7 +34,7 @@ find_package(CLI11 CONFIG REQUIRED)
 target_link_libraries(qw77_transport PRIVATE PkgConfig::INIH CLI11::CLI11)
 
 qw77_room(qw77_jobs FOLDERS jobs
-  SOURCES jobs/Actions.cpp jobs/FailureCause.cpp jobs/JobState.cpp jobs/ParallelJobs.cpp jobs/PrintAction.cpp
+  SOURCES jobs/Actions.cpp jobs/FailureCause.cpp jobs/JobMessages.cpp jobs/JobState.cpp jobs/ParallelJobs.cpp jobs/PrintAction.cpp
           jobs/SampleTicketJob.cpp jobs/SerialJobs.cpp jobs/ShellAndWait.cpp
           jobs/StatusView.cpp
   LINKS qw77_transport qw77_form)

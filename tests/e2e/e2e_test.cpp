@@ -102,7 +102,7 @@ class EndToEnd : public ::testing::Test {
     frm_ = std::make_unique<FrmMenu>(s);
     frm_->SerialBaud = "38400";
     frm_->SerialParity = "E";  // the pseudo-terminal cannot keep parity; the job goes on
-    frm_->State().Select(link == Link::kLpt1 ? "OptLPT1" : "OptCOM0");
+    frm_->State().Select(link == Link::kLpt1 ? Ctl("OptLPT1") : Ctl("OptCOM0"));
   }
 
   // Lets the printer take what is still on its way, then stops it; its log is ours after.
@@ -434,7 +434,7 @@ TEST_F(EndToEnd, ARefusedConnectionIsAPortThatCannotBeUsedWithItsCause) {
 
 TEST_F(EndToEnd, ASilentNetworkPrinterIsNotConfiguredWithinTheReplyLimit) {
   Start(Link::kTcp, {}, Faults{.silent = true});
-  EXPECT_EQ(RunCheckStatus(*frm_), JobEnd::kNoAnswer);
+  EXPECT_EQ(RunCheckStatus(*frm_).end, JobEnd::kNoAnswer);
   EXPECT_EQ(Messages(), std::vector<std::string>{"ERROR on serial PORT configuration"});
   EXPECT_LT(clock_.Elapsed(), kReplyLimit + std::chrono::milliseconds(100));
 }
