@@ -38,6 +38,12 @@ Result<long> Number(const std::string& option, const std::string& text, long lo,
 // HOST:PORT, [IPV6]:PORT or PORT alone.
 Status TakeTcp(const std::string& v, CommandLine& cl) {
   if (v.empty()) return Bad("--tcp needs a non-empty value");
+  if (v.front() == '[' && v.find("]:") == std::string::npos) {
+    return Bad(
+        "--tcp takes [HOST:]PORT; an IPv6 address in brackets needs its port after "
+        "it, as in [::1]:9100, not \"" +
+        v + "\"");
+  }
   std::string port = v;
   const std::size_t bracket = v.find("]:");
   const std::size_t colon = v.rfind(':');
@@ -159,10 +165,13 @@ void Parser::AddInterfaces() {
        "QW77_PORT_ACCESS=vprinter:PATH)")
       ->group(g);
   Value("--tcp", "[HOST:]PORT",
-        "serve the serial line's byte stream on a TCP port,\none connection at a time "
-        "(HOST default 127.0.0.1,\n[::1] for IPv6; PORT 0 takes a free port, printed as\n"
-        "\"tcp: HOST:PORT\")",
+        "serve the serial line's byte stream on a TCP port,\none connection at a time, up "
+        "to 16 more waiting\ntheir turn (HOST default 127.0.0.1, [::1] for IPv6;\nPORT 0 "
+        "takes a free port, printed as \"tcp: HOST:PORT\")",
         [this](const std::string& v) { return TakeTcp(v, cl_); })
+      ->group(g);
+  Whole("--tcp-idle-s", 1, 86400, cl_.tcp_idle_s,
+        "close a TCP connection that sends nothing for N s\n(default 30)")
       ->group(g);
   Whole("--baud", 300, 921600, cl_.serial_options.baud,
         "pace serial input at N baud (default: the rate the\napplication set on the line; 10 "
