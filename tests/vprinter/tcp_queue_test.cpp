@@ -118,6 +118,39 @@ TEST(TcpQueueTest, ASilentClientIsReleasedAfterTheIdleTime) {
   close(next);
 }
 
+// What holds the other interfaces back: anything for a ticket, until the ticket ends;
+// a status request alone holds nothing.
+TEST(InterfacePerTicketTest, WhatHoldsTheOtherInterfacesBack) {
+  const struct {
+    const char* name;
+    std::vector<std::uint8_t> serial;
+    bool tcp_accepted;
+  } cases[] = {
+      {"StatusRequest", testing::Bytes("\x10\x04\x01"), true},
+      {"Text", testing::Bytes("X"), false},
+      {"Setting", testing::Bytes("\x1B!\x08"), false},
+      {"TextThenCut", testing::Bytes("X\n\x1DV\x00"), true},
+      {"TextThenClosingFeed", testing::Bytes("X\x1BJ\xA0"), true},
+      {"BlankCut", testing::Bytes("\x1DV\x00"), true},
+  };
+  for (const auto& c : cases) {
+    PrinterRig rig;
+    rig.Feed(c.serial, Source::kSerial);
+    EXPECT_EQ(rig.printer.Accepts(Source::kTcp), c.tcp_accepted) << c.name;
+    EXPECT_TRUE(rig.printer.Accepts(Source::kSerial)) << c.name;
+  }
+  // A stream that ends with nothing printed lets go at once; idle time lets go of any.
+  PrinterRig rig;
+  rig.Feed(testing::Bytes("\x1B!\x08"), Source::kSerial);
+  rig.printer.EndOfStream(Source::kSerial);
+  EXPECT_TRUE(rig.printer.Accepts(Source::kTcp));
+  rig.Feed(testing::Bytes("X"), Source::kSerial);
+  rig.printer.Tick(rig.printer.NextDeadline() - 1);
+  EXPECT_FALSE(rig.printer.Accepts(Source::kTcp));
+  rig.printer.Tick(rig.printer.NextDeadline());
+  EXPECT_TRUE(rig.printer.Accepts(Source::kTcp));
+}
+
 // A serial client and a TCP client printing at once: the TCP ticket waits until the serial
 // one ends, and each is a ticket of its own.
 TEST(InterfacePerTicketTest, SerialAndTcpAtOnceGiveTwoTickets) {
