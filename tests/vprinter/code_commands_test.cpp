@@ -161,6 +161,21 @@ TEST(CodeDrawingTest, ClampedSettingsAreTheOnesDrawn) {
   EXPECT_EQ(narrow.left, 16 + 10 * 2);  // paper side, then a quiet zone of ten modules
 }
 
+// A centred block leaves half the free dots on its left, rounded down: with a left margin
+// of 1 a 440-dot image has 7 free dots on the 448 of the paper and starts 3 dots in.
+TEST(CodeDrawingTest, ACentredImageWithAnOddNumberOfFreeDotsRoundsItsLeftEdgeDown) {
+  for (const int margin : {0, 1}) {
+    std::vector<std::uint8_t> bytes = {
+        0x1B, 'a', 1, 0x1D, 'L', static_cast<std::uint8_t>(margin), 0, 0x1D, 'v', '0',
+        0,    55,  0, 1,    0};
+    bytes.insert(bytes.end(), 55, 0xFF);
+    const Box box = DrawnBox(bytes);
+    // The paper's side (16 dots of the 480-dot roll), the margin, half the free dots.
+    EXPECT_EQ(box.left, 16 + margin + (448 - margin - 440) / 2) << "margin " << margin;
+    EXPECT_EQ(box.Width(), 440);
+  }
+}
+
 TEST(CodeDrawingTest, BarcodesAndCodesFollowTheJustification) {
   // Centred on the 480-dot roll, right-justified against the printable width's end
   // (less the quiet zone: ten modules for a barcode, four for a QR code).

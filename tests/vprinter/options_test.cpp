@@ -62,13 +62,32 @@ INSTANTIATE_TEST_SUITE_P(
         std::vector<std::string>{"--no-serial"}, std::vector<std::string>{"--tcp", "65536"},
         std::vector<std::string>{"--tcp", ":9100"}, std::vector<std::string>{"--tcp", "::1:9100"},
         std::vector<std::string>{"--tcp", "host:"}, std::vector<std::string>{"--http", "65536"},
-        std::vector<std::string>{"--http", ":8080"}, std::vector<std::string>{"--http", ""}));
+        std::vector<std::string>{"--http", ":8080"}, std::vector<std::string>{"--http", ""},
+        std::vector<std::string>{"--tcp-idle-s", "0"},
+        std::vector<std::string>{"--tcp-idle-s", "86401"}));
 
 TEST_P(BadOptionTest, ComesBackWithAReason) {
   Result<CommandLine> cl = ParseCommandLine(GetParam());
   ASSERT_FALSE(cl);
   EXPECT_EQ(cl.status().code(), ErrorCode::kInvalidArgument);
   EXPECT_FALSE(cl.status().message().empty());
+}
+
+// The idle limit of a TCP connection at both ends of its range, and its default.
+TEST(OptionsTest, TakesTheTcpIdleTimeWithinItsRange) {
+  EXPECT_EQ(ParseCommandLine({})->tcp_idle_s, 30);
+  for (const char* n : {"1", "86400"}) {
+    Result<CommandLine> cl = ParseCommandLine({"--tcp-idle-s", n});
+    ASSERT_TRUE(cl) << cl.status().message();
+    EXPECT_EQ(cl->tcp_idle_s, std::stoi(n));
+  }
+}
+
+// An IPv6 address in brackets with no port: the message says how to write it.
+TEST(OptionsTest, AnIpv6AddressWithoutAPortIsExplained) {
+  Result<CommandLine> cl = ParseCommandLine({"--tcp", "[::1]"});
+  ASSERT_FALSE(cl);
+  EXPECT_NE(cl.status().message().find("[::1]:9100"), std::string::npos) << cl.status().message();
 }
 
 }  // namespace

@@ -34,6 +34,41 @@ long PngHeight(const std::string& path) {
   return image.height;
 }
 
+std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// A second run on the same folder goes on after the first one's tickets: nothing of the
+// first run is written over.
+TEST(RenderTest, ASecondRunKeepsTheFirstRunsTickets) {
+  TempDir dir;
+  const std::string golden = QW77_GOLDEN_DIR;
+  const testing::Exit first =
+      RunVPrinter({"--render", golden + "/ticket.bin", "--out", dir / "out", "--quiet"});
+  ASSERT_EQ(first.code, 0) << first.err;
+  const std::string kept = ReadBytes(dir / "out/ticket-0001.png");
+  ASSERT_FALSE(kept.empty());
+  const testing::Exit second =
+      RunVPrinter({"--render", golden + "/receipt.bin", "--out", dir / "out", "--quiet"});
+  ASSERT_EQ(second.code, 0) << second.err;
+  EXPECT_EQ(ReadBytes(dir / "out/ticket-0001.png"), kept);
+  EXPECT_NE(second.out.find("ticket: " + (dir / "out/ticket-0002.png")), std::string::npos)
+      << second.out;
+}
+
+// A log that cannot be written stops the start, as a folder for the tickets does.
+TEST(RenderTest, ALogThatCannotBeWrittenStopsTheStart) {
+  TempDir dir;
+  WriteFile(dir / "in.bin", "ONE\n");
+  const std::string log = dir / "no-such-folder/printer.log";
+  const testing::Exit e =
+      RunVPrinter({"--render", dir / "in.bin", "--out", dir / "out", "--log", log, "--quiet"});
+  EXPECT_EQ(e.code, 2) << e.err;
+  EXPECT_NE(e.err.find("cannot write the log " + log), std::string::npos) << e.err;
+  EXPECT_FALSE(std::filesystem::exists(dir / "out/ticket-0001.png"));
+}
+
 class RenderInputTest : public ::testing::TestWithParam<const char*> {};
 
 INSTANTIATE_TEST_SUITE_P(Refused, RenderInputTest, ::testing::Values("", "absent.bin"));
@@ -50,9 +85,9 @@ TEST_P(RenderInputTest, IsRefusedWithAReason) {
 
 TEST(RenderTest, ATicketThatCannotBeSavedMakesTheStatusNonZero) {
   TempDir dir;
-  // A folder where the first ticket's picture would go: that ticket cannot be saved, the
-  // second one can.
-  std::filesystem::create_directories(dir / "out/ticket-0001.png");
+  // A folder where the first ticket's picture is written before it takes its name: that
+  // ticket cannot be saved, the second one can.
+  std::filesystem::create_directories(dir / "out/ticket-0001.png.part");
   WriteFile(dir / "in.bin", "ONE\n\x1BJ\xE1TWO\n\x1BJ\xE1");
   const testing::Exit e =
       RunVPrinter({"--render", dir / "in.bin", "--out", dir / "out", "--quiet"});

@@ -91,6 +91,18 @@ TEST_P(ConditionTest, SerialRepliesSetTheBitsTheApplicationDecodes) {
   EXPECT_EQ((model.SerialReply(1) & 0x08) != 0, GetParam().conditions.AnyError());
 }
 
+// The paper sensor reply to DLE EOT 4 as bytes: fixed bits 12h, near end 0Ch, paper end
+// 60h; an empty roll is also near its end, so paper out sets both.
+TEST(StatusModelTest, PaperSensorReplyBytes) {
+  const struct {
+    Conditions conditions;
+    std::uint8_t reply;
+  } cases[] = {{{}, 0x12}, {{.near_end = true}, 0x1E}, {{.paper_out = true}, 0x7E}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(StatusModel(c.conditions, {}).SerialReply(4), c.reply) << c.conditions.Describe();
+  }
+}
+
 TEST_P(ConditionTest, ParallelStatusLinesSetTheBitsTheApplicationDecodes) {
   const StatusModel model(GetParam().conditions, {});
   EXPECT_EQ(DecodeParallel(model.ParallelStatus(false)), GetParam().parallel);

@@ -38,6 +38,12 @@ Result<long> Number(const std::string& option, const std::string& text, long lo,
 // HOST:PORT, [IPV6]:PORT or PORT alone (the host then stays as it is): --tcp, --http.
 Status TakeHostPort(const std::string& option, const std::string& v, std::string& host, int& port) {
   if (v.empty()) return Bad(option + " needs a non-empty value");
+  if (v.front() == '[' && v.find("]:") == std::string::npos) {
+    return Bad(option +
+               " takes [HOST:]PORT; an IPv6 address in brackets needs its port after "
+               "it, as in [::1]:9100, not \"" +
+               v + "\"");
+  }
   std::string port_text = v;
   const std::size_t bracket = v.find("]:");
   const std::size_t colon = v.rfind(':');
@@ -71,9 +77,10 @@ Status TakePaper(const std::string& v, CommandLine& cl) {
 Status TakeCodePage(const std::string& v, CommandLine& cl) {
   Result<long> n = Number("--code-page", v, 0, 255);
   if (!n || !CodePageName(static_cast<int>(*n))) {
-    return Bad("--code-page takes the ESC t number of a table the printer has (0 PC437, 1 "
-               "Katakana, 2 PC850, ... 16 WPC1252, ... 53 KZ-1048, 255 user-defined), not \"" +
-               v + "\"");
+    return Bad(
+        "--code-page takes the ESC t number of a table the printer has (0 PC437, 1 "
+        "Katakana, 2 PC850, ... 16 WPC1252, ... 53 KZ-1048, 255 user-defined), not \"" +
+        v + "\"");
   }
   cl.code_page = static_cast<int>(*n);
   return Status::Ok();
@@ -161,9 +168,9 @@ void Parser::AddInterfaces() {
       ->group(g);
   Value(
       "--tcp", "[HOST:]PORT",
-      "serve the serial line's byte stream on a TCP port,\none connection at a time "
-      "(HOST default 127.0.0.1,\n[::1] for IPv6; PORT 0 takes a free port, printed as\n"
-      "\"tcp: HOST:PORT\")",
+      "serve the serial line's byte stream on a TCP port,\none connection at a time, up "
+      "to 16 more waiting\ntheir turn (HOST default 127.0.0.1, [::1] for IPv6;\nPORT 0 "
+      "takes a free port, printed as \"tcp: HOST:PORT\")",
       [this](const std::string& v) { return TakeHostPort("--tcp", v, cl_.tcp_host, cl_.tcp_port); })
       ->group(g);
   Value("--http", "[HOST:]PORT",
@@ -172,6 +179,9 @@ void Parser::AddInterfaces() {
         [this](const std::string& v) {
           return TakeHostPort("--http", v, cl_.http_host, cl_.http_port);
         })
+      ->group(g);
+  Whole("--tcp-idle-s", 1, 86400, cl_.tcp_idle_s,
+        "close a TCP connection that sends nothing for N s\n(default 30)")
       ->group(g);
   Whole("--baud", 300, 921600, cl_.serial_options.baud,
         "pace serial input at N baud (default: the rate the\napplication set on the line; 10 "

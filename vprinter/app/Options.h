@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "vprinter/endpoints/SerialEndpoint.h"
+#include "vprinter/endpoints/TcpEndpoint.h"
 #include "vprinter/paper/Status.h"
 #include "vprinter/printer/Printer.h"
 #include "vprinter/printer/StatusModel.h"
@@ -17,7 +18,8 @@ struct CommandLine {
   SerialOptions serial_options;
   std::string parallel_socket;  // empty: no parallel interface
   std::string tcp_host = "127.0.0.1";
-  int tcp_port = -1;  // -1: no TCP interface; 0: a free port
+  int tcp_port = -1;                        // -1: no TCP interface; 0: a free port
+  int tcp_idle_s = kDefaultTcpIdleSeconds;  // a TCP connection silent this long is closed
   std::string http_host = "127.0.0.1";
   int http_port = -1;       // -1: no web view; 0: a free port
   std::string render_file;  // print this file's bytes and exit

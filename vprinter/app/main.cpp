@@ -151,7 +151,7 @@ int Serve(qw77::vprinter::Printer& printer, qw77::vprinter::CommandLine& cl) {
     std::cout << "parallel: " << cl.parallel_socket << "\n";
   }
   if (cl.tcp_port >= 0) {
-    const Status s = server.OpenTcp(cl.tcp_host, cl.tcp_port);
+    const Status s = server.OpenTcp(cl.tcp_host, cl.tcp_port, Micros{cl.tcp_idle_s} * 1000000);
     if (!s) return Fail(s.message());
     std::cout << "tcp: " << server.tcp()->address() << "\n";
   }
@@ -193,6 +193,11 @@ int main(int argc, char** argv) {
   if (ec) return Fail("cannot create " + cl.out_dir + ": " + ec.message());
   const std::string refused = CannotWriteTo(cl.out_dir);
   if (!refused.empty()) return Fail("cannot write to " + cl.out_dir + ": " + refused);
+  if (!cl.log_path.empty()) {
+    const int fd = open(cl.log_path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) return Fail("cannot write the log " + cl.log_path + ": " + std::strerror(errno));
+    close(fd);
+  }
 
   Result<std::shared_ptr<const Fonts>> fonts = Fonts::LoadDefault();
   if (!fonts) return Fail(fonts.status().message() + " (install console-setup-linux and unifont)");

@@ -23,7 +23,7 @@ constexpr Millis kJobGapMs = 1000;
 
 bool ParallelRegisters::Busy(Millis now) const {
   const Faults& f = status_.faults();
-  return f.busy_forever || now < busy_until_;
+  return f.busy_forever || held_ || now < busy_until_;
 }
 
 std::uint8_t ParallelRegisters::Read(int reg, Millis now) const {
@@ -151,6 +151,7 @@ bool ParallelEndpoint::ServeClient(Client& c, short revents, Micros now) {
   } else if (revents & (POLLHUP | POLLERR)) {
     return false;
   }
+  registers_.Hold(!printer_.Accepts(Source::kParallel));
   std::size_t i = 0;
   for (; i + 3 <= c.in.size(); i += 3) {
     const std::uint8_t op = c.in[i], reg = c.in[i + 1], value = c.in[i + 2];

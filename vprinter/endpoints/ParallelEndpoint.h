@@ -38,6 +38,8 @@ class ParallelRegisters {
   // printer shows busy is lost, as on the real interface, and counted.
   std::optional<std::uint8_t> Write(int reg, std::uint8_t value, Millis now);
   bool Busy(Millis now) const;
+  // Busy while the printer takes no input from this port (another interface's ticket).
+  void Hold(bool held) { held_ = held; }
   int bytes_lost() const { return lost_; }
   bool busy_started() const { return busy_started_; }
 
@@ -48,6 +50,7 @@ class ParallelRegisters {
   Millis busy_until_ = 0;
   Millis last_byte_ = -1;
   bool busy_started_ = false;
+  bool held_ = false;
   int lost_ = 0;
 };
 

@@ -134,8 +134,9 @@ void SerialEndpoint::Prepare(std::vector<pollfd>& fds, Micros now, Micros& wake_
   if (master_ < 0) return;
   ReleaseExclusiveMode(now, wake_at);
   short events = 0;
-  // A client that leaves replies unread gets no more requests read until it reads.
-  if (!stalled_ && replies_.size() < kMaxUnsentReplyBytes) {
+  // A client that leaves replies unread gets no more requests read until it reads; and
+  // while another interface's ticket is printing, the line waits.
+  if (!stalled_ && replies_.size() < kMaxUnsentReplyBytes && printer_.Accepts(Source::kSerial)) {
     if (read_ready_at_ <= now) {
       events |= POLLIN;
     } else {

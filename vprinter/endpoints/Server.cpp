@@ -46,8 +46,8 @@ Status Server::OpenParallel(const std::string& socket_path) {
   return Status::Ok();
 }
 
-Status Server::OpenTcp(const std::string& host, int port) {
-  Result<std::unique_ptr<TcpEndpoint>> ep = TcpEndpoint::Open(printer_, host, port);
+Status Server::OpenTcp(const std::string& host, int port, Micros idle_us) {
+  Result<std::unique_ptr<TcpEndpoint>> ep = TcpEndpoint::Open(printer_, host, port, idle_us);
   if (!ep) return ep.status();
   tcp_ = std::move(*ep);
   endpoints_.push_back(tcp_.get());

@@ -24,7 +24,8 @@ class Server {
 
   Status OpenSerial(SerialOptions options);
   Status OpenParallel(const std::string& socket_path);
-  Status OpenTcp(const std::string& host, int port);
+  Status OpenTcp(const std::string& host, int port,
+                 Micros idle_us = Micros{kDefaultTcpIdleSeconds} * 1000000);
   SerialEndpoint* serial() { return serial_.get(); }
   ParallelEndpoint* parallel() { return parallel_.get(); }
   TcpEndpoint* tcp() { return tcp_.get(); }

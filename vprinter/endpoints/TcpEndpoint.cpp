@@ -33,8 +33,8 @@ std::string Describe(const sockaddr_storage& a) {
 }  // namespace
 
 Result<std::unique_ptr<TcpEndpoint>> TcpEndpoint::Open(Printer& printer, const std::string& host,
-                                                       int port) {
-  std::unique_ptr<TcpEndpoint> ep(new TcpEndpoint(printer));
+                                                       int port, Micros idle_us) {
+  std::unique_ptr<TcpEndpoint> ep(new TcpEndpoint(printer, idle_us));
   addrinfo hints{};
   hints.ai_family = AF_UNSPEC;
   hints.ai_socktype = SOCK_STREAM;
@@ -52,7 +52,8 @@ Result<std::unique_ptr<TcpEndpoint>> TcpEndpoint::Open(Printer& printer, const s
     // A printer restarted at once finds its port still in TIME_WAIT otherwise.
     const int on = 1;
     setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    if (bind(fd, a->ai_addr, a->ai_addrlen) == 0 && listen(fd, 4) == 0) {
+    if (bind(fd, a->ai_addr, a->ai_addrlen) == 0 &&
+        listen(fd, static_cast<int>(kMaxWaitingConnections)) == 0) {
       ep->listen_fd_ = fd;
     } else {
       why = std::strerror(errno);
@@ -77,45 +78,79 @@ Result<std::unique_ptr<TcpEndpoint>> TcpEndpoint::Open(Printer& printer, const s
 TcpEndpoint::~TcpEndpoint() {
   printer_.AttachReplies(Source::kTcp, nullptr);
   if (client_) close(client_->fd);
+  for (const Waiting& w : waiting_) close(w.fd);
   if (listen_fd_ >= 0) close(listen_fd_);
 }
 
-void TcpEndpoint::Prepare(std::vector<pollfd>& fds, Micros, Micros&) {
+void TcpEndpoint::Prepare(std::vector<pollfd>& fds, Micros now, Micros& wake_at) {
   fds.push_back({listen_fd_, POLLIN, 0});
   if (!client_) return;
+  // While another interface's ticket prints, the connection waits: it is not read, and
+  // the wait does not count as its silence.
+  const bool held = !printer_.Accepts(Source::kTcp);
+  if (held) client_->last_input = now;
   short events = 0;
   if (client_->stalled) {
     events = POLLRDHUP;  // reads nothing, but sees the client go
-  } else if (!client_->input_ended && client_->out.size() < kMaxUnsentReplyBytes) {
+  } else if (!held && !client_->input_ended && client_->out.size() < kMaxUnsentReplyBytes) {
     events = POLLIN;  // a client that leaves replies unread gets no more requests read
   }
   if (!client_->out.empty()) events |= POLLOUT;
+  // Not polled at all while held with nothing to send: a hang-up would wake every round.
+  if (events == 0 && held) return;
   fds.push_back({client_->fd, events, 0});
+  if (!client_->stalled && !client_->input_ended) {
+    wake_at = std::min(wake_at, client_->last_input + idle_us_);
+  }
 }
 
-void TcpEndpoint::Accept() {
+void TcpEndpoint::Accept(Micros now) {
   for (;;) {
     sockaddr_storage peer{};
     socklen_t length = sizeof peer;
     const int fd = accept4(listen_fd_, reinterpret_cast<sockaddr*>(&peer), &length,
                            SOCK_NONBLOCK | SOCK_CLOEXEC);
     if (fd < 0) return;
-    if (client_) {
-      // A network printer takes one job at a time; two streams would run into each other.
-      close(fd);
-      printer_.Note(Source::kTcp,
-                    "client " + Describe(peer) + " refused: " + client_->peer + " is connected");
-      continue;
-    }
     // A printer's input buffer is small: without this the kernel grows a connection's
     // buffers to megabytes, and a printer that stops reading (--stall, or a client that
     // leaves replies unread) would hold the sender back only megabytes later.
     setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &kSocketBufferBytes, sizeof kSocketBufferBytes);
     setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &kSocketBufferBytes, sizeof kSocketBufferBytes);
-    client_.emplace(fd, Describe(peer));
-    printer_.AttachReplies(Source::kTcp, &*client_);
-    printer_.Note(Source::kTcp, "client " + client_->peer + " connected");
+    if (client_) {
+      Queue(fd, Describe(peer));
+    } else {
+      Start(fd, Describe(peer), now);
+    }
   }
+}
+
+// A network printer takes one job at a time, two streams would run into each other: the
+// connection waits its turn, as it would in a printer's queue.
+void TcpEndpoint::Queue(int fd, const std::string& peer) {
+  if (waiting_.size() >= kMaxWaitingConnections) {
+    close(fd);
+    printer_.Note(Source::kTcp, "client " + peer +
+                                    " refused: " + std::to_string(kMaxWaitingConnections) +
+                                    " connections already wait their turn");
+    return;
+  }
+  waiting_.push_back({fd, peer});
+  printer_.Note(Source::kTcp, "client " + peer + " waits: " + client_->peer + " is being served (" +
+                                  std::to_string(waiting_.size()) + " waiting)");
+}
+
+void TcpEndpoint::Start(int fd, std::string peer, Micros now) {
+  client_.emplace(fd, std::move(peer));
+  client_->last_input = now;
+  printer_.AttachReplies(Source::kTcp, &*client_);
+  printer_.Note(Source::kTcp, "client " + client_->peer + " connected");
+}
+
+void TcpEndpoint::ServeNextWaiting(Micros now) {
+  if (client_ || waiting_.empty()) return;
+  Waiting next = std::move(waiting_.front());
+  waiting_.pop_front();
+  Start(next.fd, std::move(next.peer), now);
 }
 
 bool TcpEndpoint::SendReplies() {
@@ -147,6 +182,7 @@ std::string TcpEndpoint::ReadInput(Micros now) {
     return c.out.empty() ? "client disconnected" : "";
   }
   c.received += n;
+  c.last_input = now;
   const int replies_before = printer_.replies_sent();
   printer_.Feed(Source::kTcp, {buf, static_cast<std::size_t>(n)}, now / 1000);
   const bool replied = printer_.replies_sent() > replies_before;
@@ -167,12 +203,15 @@ std::string TcpEndpoint::Serve(short revents, Micros now) {
   Client& c = *client_;
   if (c.stalled) {
     if (revents & (POLLRDHUP | POLLHUP | POLLERR)) return "client went away while stalled";
-  } else if (revents & (POLLIN | POLLHUP | POLLERR)) {
+  } else if ((revents & (POLLIN | POLLHUP | POLLERR)) && printer_.Accepts(Source::kTcp)) {
     const std::string why = ReadInput(now);
     if (!why.empty()) return why;
   }
   if (!SendReplies()) return std::string("write failed: ") + std::strerror(errno);
   if (c.input_ended && c.out.empty()) return "client disconnected";
+  if (!c.stalled && !c.input_ended && now - c.last_input >= idle_us_) {
+    return "silent for " + std::to_string(idle_us_ / 1000000) + " s";
+  }
   return "";
 }
 
@@ -188,16 +227,14 @@ void TcpEndpoint::Close(const std::string& why) {
 }
 
 void TcpEndpoint::Service(const std::vector<pollfd>& fds, Micros now) {
-  // The connection first: one that has just closed makes room for the next.
-  for (const pollfd& p : fds) {
-    if (!client_ || p.fd != client_->fd || p.revents == 0) continue;
-    const std::string why = Serve(p.revents, now);
+  // The connection first: one that has just closed makes room for the next, which may
+  // have sent its ticket already and closed its side.
+  if (client_) {
+    const std::string why = Serve(EventsOf(fds, client_->fd), now);
     if (!why.empty()) Close(why);
-    break;
   }
-  for (const pollfd& p : fds) {
-    if (p.fd == listen_fd_ && (p.revents & POLLIN)) Accept();
-  }
+  ServeNextWaiting(now);
+  if ((EventsOf(fds, listen_fd_) & POLLIN) != 0) Accept(now);
 }
 
 }  // namespace qw77::vprinter

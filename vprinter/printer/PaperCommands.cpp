@@ -89,6 +89,7 @@ void Printer::OnCut(Command& c) {
     c.entry.note = what + ": no ticket to cut";
     renderer_.TakeTicket();
     blank_rows_skipped_ = 0;
+    owner_.reset();
     return;
   }
   c.entry.note = feed > 0 ? what + " after feeding " + Dec(feed) + " dots" : what;

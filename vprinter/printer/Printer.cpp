@@ -1,5 +1,7 @@
 #include "vprinter/printer/Printer.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -11,6 +13,14 @@ namespace qw77::vprinter {
 using namespace log_text;
 
 namespace {
+
+// Requests that print nothing and change no setting: a host asking for the status before a
+// ticket (or instead of one) does not hold the other interfaces back.
+bool AsksOnly(CommandId id) {
+  using enum CommandId;
+  return id == kStatusRequest || id == kRealTimeRequest || id == kTransmitStatus ||
+         id == kPrinterId;
+}
 
 const char* SourceName(Source s) {
   switch (s) {
@@ -31,6 +41,22 @@ std::string PictureName(int ticket, const std::string& suffix, int part) {
   char name[64];
   std::snprintf(name, sizeof name, "ticket-%04d%s", ticket, suffix.c_str());
   return std::string(name) + (part > 1 ? "-part" + std::to_string(part) : "") + ".png";
+}
+
+// The highest number of a ticket picture in `dir` (ticket-0042.png, ticket-0042-part2.png,
+// ticket-0042-selftest.png all count as 42), 0 when there is none.
+int HighestTicketIn(const std::string& dir) {
+  int highest = 0;
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator(dir, ec)) {
+    const std::string name = entry.path().filename().string();
+    if (name.rfind("ticket-", 0) != 0 || !name.ends_with(".png")) continue;
+    int n = 0;
+    const char* digits = name.data() + 7;
+    const auto [end, err] = std::from_chars(digits, name.data() + name.size(), n);
+    if (err == std::errc{} && end != digits) highest = std::max(highest, n);
+  }
+  return highest;
 }
 
 }  // namespace
@@ -65,9 +91,11 @@ class Printer::Port : public CommandSink {
   Port(Printer& printer, Source source) : printer_(printer), source_(source), interp_(*this) {}
   void OnCommand(const CommandDef& def, std::size_t offset,
                  std::span<const std::uint8_t> b) override {
+    if (!AsksOnly(def.id)) printer_.Claim(source_);
     printer_.OnCommand(source_, def, offset, b);
   }
   void OnText(std::size_t offset, std::uint8_t byte) override {
+    printer_.Claim(source_);
     printer_.OnText(source_, offset, byte);
   }
   void OnUnknown(std::size_t offset, std::span<const std::uint8_t> b) override {
@@ -108,6 +136,23 @@ Printer::Printer(std::shared_ptr<const Fonts> fonts, StatusModel& status, Printe
   }
   stored_ = renderer_.text();
   renderer_.ResetModes(options_.code_page);
+  // A printer started again on the same folder goes on after the tickets already there.
+  if (!options_.out_dir.empty()) ticket_number_ = HighestTicketIn(options_.out_dir);
+}
+
+void Printer::StartTicketNumber() {
+  ++ticket_number_;
+  // A picture that has appeared meanwhile (another printer on the same folder) is not
+  // written over either.
+  while (!options_.out_dir.empty()) {
+    const std::filesystem::path dir(options_.out_dir);
+    std::error_code ec;
+    if (!std::filesystem::exists(dir / PictureName(ticket_number_, "", 1), ec) &&
+        !std::filesystem::exists(dir / PictureName(ticket_number_, "-selftest", 1), ec)) {
+      break;
+    }
+    ++ticket_number_;
+  }
 }
 
 Printer::~Printer() = default;
@@ -133,7 +178,15 @@ void Printer::Reply(Source src, std::vector<std::uint8_t> bytes) {
 void Printer::Log(LogEntry entry) {
   if (entry.kind != LogEntry::kText) FlushText();
   const std::string line = entry.Format();
-  if (log_file_.is_open()) log_file_ << line << '\n' << std::flush;
+  if (log_file_.is_open()) {
+    log_file_ << line << '\n' << std::flush;
+    if (!log_file_) {
+      // A full disk, say: said once, and the log goes on where else it goes.
+      std::cerr << "qw77-vprinter: cannot write the log " << options_.log_path
+                << " any more; its further lines are lost\n";
+      log_file_.close();
+    }
+  }
   if (options_.echo_log) std::cout << line << '\n' << std::flush;
   if (on_log) on_log(entry);
   if (log_.size() == kLogEntriesKept) log_.pop_front();
@@ -172,6 +225,11 @@ void Printer::Feed(Source source, std::span<const std::uint8_t> bytes, Millis no
 void Printer::EndOfStream(Source source) {
   PortFor(source).interp().Finish();
   FlushText();
+  if (owner_ == source && !TicketInProgress()) owner_.reset();
+}
+
+void Printer::Claim(Source source) {
+  if (!owner_) owner_ = source;
 }
 
 void Printer::Tick(Millis now) {
@@ -186,6 +244,7 @@ void Printer::Tick(Millis now) {
   if (TicketInProgress()) {
     EndTicket(last_source_, "idle for " + std::to_string(options_.idle_ms) + " ms");
   }
+  owner_.reset();
 }
 
 Millis Printer::NextDeadline() const {
@@ -196,7 +255,7 @@ Millis Printer::NextDeadline() const {
   for (const auto& port : ports_) {
     if (port->interp().HasPending()) consider(port->last_byte + options_.idle_ms);
   }
-  if (TicketInProgress()) consider(last_activity_ + options_.idle_ms);
+  if (TicketInProgress() || owner_) consider(last_activity_ + options_.idle_ms);
   return next;
 }
 
@@ -236,7 +295,7 @@ void Printer::OnPart(Canvas part) {
     blank_rows_skipped_ += part.height();
     return;
   }
-  if (parts_ == 0) ++ticket_number_;
+  if (parts_ == 0) StartTicketNumber();
   ++parts_;
   part_rows_done_ += part.height();
   const std::string what = "ticket " + std::to_string(ticket_number_) + " part " +
@@ -251,7 +310,7 @@ void Printer::OnPart(Canvas part) {
 
 void Printer::EndTicket(Source src, const std::string& why, const std::string& suffix) {
   Canvas page = renderer_.TakeTicket();
-  if (parts_ == 0) ++ticket_number_;
+  if (parts_ == 0) StartTicketNumber();
   const int part = parts_ + 1;
   const std::int64_t rows = part_rows_done_ + page.height();
   std::string note = why + ", " + std::to_string(rows) + " dots long";
@@ -269,6 +328,7 @@ void Printer::EndTicket(Source src, const std::string& why, const std::string& s
   parts_ = 0;
   part_rows_done_ = 0;
   blank_rows_skipped_ = 0;
+  owner_.reset();
   if (stored && on_ticket) on_ticket(saved);
 }
 

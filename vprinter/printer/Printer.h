@@ -9,6 +9,7 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -76,6 +77,12 @@ class Printer {
   Millis NextDeadline() const;
   // Ends everything: open commands, the ticket in progress.
   void Shutdown();
+
+  // Whether input from `source` may be taken now. A ticket is printed from one interface
+  // at a time, as on a printer with two interfaces: once an interface has sent something
+  // for a ticket, the others' input waits until that ticket ends (cut, closing feed, idle
+  // time, or the interface's stream ending with nothing printed).
+  bool Accepts(Source source) const { return !owner_ || *owner_ == source; }
 
   // Records something that happened on an interface (a fault taking effect, a client).
   void Note(Source source, std::string what);
@@ -223,10 +230,14 @@ class Printer {
   void OnOverlong(Source src, const CommandDef& def, std::size_t offset,
                   std::span<const std::uint8_t> head, std::size_t length);
 
+  // The ticket in progress comes from `source`, unless it already comes from another.
+  void Claim(Source source);
   void Log(LogEntry entry);
   void FlushText();
   bool TicketInProgress() const { return renderer_.HasContent() || parts_ > 0; }
   void EndTicket(Source src, const std::string& why, const std::string& suffix = "");
+  // Numbers a new ticket: the next number whose picture is not in the folder yet.
+  void StartTicketNumber();
   void OnPart(Canvas part);
   // Writes (or keeps) one picture of the current ticket; returns the log's note on it and
   // sets `saved` to its file when it was written.
@@ -268,6 +279,8 @@ class Printer {
   std::array<std::uint8_t, 4> auto_status_sent_{};
   Millis last_activity_ = 0;
   Source last_source_ = Source::kFile;
+  // The interface the ticket in progress comes from (see Accepts).
+  std::optional<Source> owner_;
 
   // Consecutive text bytes make one log line.
   Source text_source_ = Source::kFile;
