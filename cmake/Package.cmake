@@ -43,13 +43,14 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 # What the libraries' own dependencies do not bring: the window cannot open without Qt's
-# platform plugins, and the virtual printer draws text with the Terminus console fonts.
+# platform plugins, and the virtual printer (and the window's preview) draws text with the
+# Terminus console fonts, and what they lack with GNU Unifont.
 set(_qw77_depends "")
 if(TARGET qw77)
   list(APPEND _qw77_depends qt6-qpa-plugins)
 endif()
-if(TARGET qw77-vprinter)
-  list(APPEND _qw77_depends console-setup-linux)
+if(TARGET qw77-vprinter OR TARGET qw77)
+  list(APPEND _qw77_depends console-setup-linux unifont)
 endif()
 list(JOIN _qw77_depends ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
 
