@@ -54,7 +54,7 @@ struct MachineServices {
   }
 
   std::unique_ptr<qw77::PortAccess> port_access;
-  std::unique_ptr<qw77::SerialControl> serial[3];
+  std::unique_ptr<qw77::SerialLink> serial[3];
   std::unique_ptr<qw77::Clock> clock;
   qw77::Services services;
 };

@@ -13,7 +13,7 @@ FrmMenu::FrmMenu(Services services) : services_(services) {
   state_.OnScrollChange([this](const Control& bar) { RunScrollHandler(*this, bar.id); });
 }
 
-SerialControl& FrmMenu::MSComm(int number) {
+SerialLink& FrmMenu::MSComm(int number) {
   if (number < 1 || number > 3 || services_.serial[number - 1] == nullptr) {
     throw std::out_of_range("no serial control MSComm" + std::to_string(number));
   }

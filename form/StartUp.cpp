@@ -14,8 +14,8 @@ bool Form_Load(FrmMenu& frm) {
   state.SetPicture(ControlId::kImgLogo, std::string(kLogoResource));
 
   for (int n = 1; n <= 3; ++n) {
-    SerialControl& port = frm.MSComm(n);
-    if (port.PortOpen()) (void)port.SetPortOpen(false);
+    SerialLink& port = frm.MSComm(n);
+    if (port.IsOpen()) (void)port.Close();
   }
 
   if (!svc.port_access->InitializeWinIo()) {

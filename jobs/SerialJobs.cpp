@@ -9,24 +9,36 @@
 #include "jobs/JobState.h"
 #include "jobs/ShellAndWait.h"
 #include "jobs/StatusView.h"
+#include "transport/LineSettings.h"
 #include "transport/SerialTransfer.h"
 #include "transport/ShellRunner.h"
 #include "transport/SpoolFile.h"
 
 namespace qw77 {
+namespace {
+
+// The line configuration the window's members give ("Error on serial PORT selection" when
+// the operator has not picked a baud rate or a parity yet).
+Result<SerialConfig> WindowLineConfig(const FrmMenu& frm) {
+  return ParseLineSettings(SerialSettingsString(frm));
+}
+
+}  // namespace
 
 JobEnd OpenSerialPort(FrmMenu& frm) {
   const int port = SelectedSerialPort(frm);
   if (port == 0) return SelectedParallelPort(frm) != 0 ? JobEnd::kDone : JobEnd::kNotStarted;
 
-  SerialControl& comm = frm.MSComm(port);
-  const ProbeResult probe = ProbeSerial(comm, *frm.Svc().clock, SerialSettingsString(frm));
+  SerialLink& comm = frm.MSComm(port);
+  const Result<SerialConfig> config = WindowLineConfig(frm);
+  const ProbeResult probe = config ? ProbeSerial(comm, *frm.Svc().clock, *config)
+                                   : ProbeResult{ProbeEnd::kLayerFailure, config.status()};
   switch (probe.end) {
     case ProbeEnd::kReply:
       return JobEnd::kDone;
     case ProbeEnd::kSilent:
       frm.Svc().window->MsgBoxDetailed("ERROR on serial PORT configuration", comm.NoReplyReason());
-      (void)comm.SetPortOpen(false);
+      (void)comm.Close();
       return JobEnd::kNoAnswer;
     case ProbeEnd::kLayerFailure:
       break;
@@ -47,15 +59,14 @@ JobReport RunStatusSerial(FrmMenu& frm, int port) {
     return ProbeReport(probed);
   }
 
-  SerialControl& comm = frm.MSComm(port);
+  SerialLink& comm = frm.MSComm(port);
   std::array<std::uint8_t, 4> replies{};
-  Status failure = comm.SetSettings(SerialSettingsString(frm));
-  if (failure.ok() && !comm.PortOpen()) failure = comm.SetPortOpen(true);
-  if (failure.ok()) failure = comm.SetHandshaking(kHandshakeNone);
+  const Result<SerialConfig> config = WindowLineConfig(frm);
+  Status failure = config ? comm.Open(WithFlow(*config, FlowControl::kNone)) : config.status();
   const Exchange exchange = failure.ok()
                                 ? AskStatusReplies(comm, *frm.Svc().clock, replies, failure)
                                 : Exchange::kLinkFailed;
-  (void)comm.SetPortOpen(false);
+  (void)comm.Close();
 
   if (exchange != Exchange::kAnswered) {
     // A silent printer gets no message of its own: the disabled Print button says it and
@@ -82,11 +93,12 @@ void CheckStatusSerial(FrmMenu& frm, int port) {
 
 JobReport SendSerialCommand(FrmMenu& frm, int port, std::span<const std::uint8_t> command,
                             std::string_view what) {
-  SerialControl& comm = frm.MSComm(port);
-  Status status = OpenForTransfer(comm);
+  SerialLink& comm = frm.MSComm(port);
+  const Result<SerialConfig> config = WindowLineConfig(frm);
+  Status status = config ? OpenForTransfer(comm, *config) : config.status();
   std::size_t sent = 0;
   if (status.ok()) status = SendBytes(comm, command, sent);
-  Status closed = comm.SetPortOpen(false);
+  Status closed = comm.Close();
   if (status.ok()) status = closed;
   if (!status.ok()) {
     ReportSerialFailure(frm, std::string(what) + " did not reach the printer", status);
@@ -107,13 +119,13 @@ namespace {
 
 // Sends the ticket on the probed port: opened again with the probe's settings, written and
 // closed. A failure is told to the operator; the report says how far the ticket got.
-JobReport SendTicketSerial(FrmMenu& frm, SerialControl& comm, std::span<const std::uint8_t> job) {
+JobReport SendTicketSerial(FrmMenu& frm, SerialLink& comm, std::span<const std::uint8_t> job) {
   // The probe has just opened this control with these settings; if it fails now the device
   // went away in between.
-  Status ready = comm.SetSettings(SerialSettingsString(frm));
-  if (ready.ok()) ready = OpenForTransfer(comm);
+  const Result<SerialConfig> config = WindowLineConfig(frm);
+  const Status ready = config ? OpenForTransfer(comm, *config) : config.status();
   if (!ready.ok()) {
-    (void)comm.SetPortOpen(false);
+    (void)comm.Close();
     ReportSerialFailure(frm, "the port could not be opened again for the ticket; nothing was sent",
                         ready);
     return {JobEnd::kPortUnusable, 0};
@@ -122,7 +134,7 @@ JobReport SendTicketSerial(FrmMenu& frm, SerialControl& comm, std::span<const st
   std::size_t sent = 0;
   Status wrote = SendBytes(comm, job, sent);
   if (!wrote.ok()) {
-    (void)comm.SetPortOpen(false);
+    (void)comm.Close();
     ReportSerialFailure(frm,
                         "the port accepted " + std::to_string(sent) + " of " +
                             std::to_string(job.size()) +
@@ -131,7 +143,7 @@ JobReport SendTicketSerial(FrmMenu& frm, SerialControl& comm, std::span<const st
     return {JobEnd::kFailedMidway, sent};
   }
   // Closing lets the queued bytes drain; if they cannot, the ticket did not get out whole.
-  if (Status closed = comm.SetPortOpen(false); !closed.ok()) {
+  if (Status closed = comm.Close(); !closed.ok()) {
     ReportSerialFailure(frm,
                         "the port accepted all " + std::to_string(sent) +
                             " bytes of the ticket, but the last of them may not have reached "
