@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QMessageBox>
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -17,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "app/AppOptions.h"
 #include "app/CommandLine.h"
 #include "form/FrmMenu.h"
 #include "form/StartUp.h"
@@ -25,10 +27,68 @@
 #include "frontend/QtWindowServices.h"
 #include "platform/factory/PlatformFactory.h"
 #include "qw77/Project.h"
-#include "transport/AppOptions.h"
 #include "platform/linux/Discovery.h"
 #include "transport/PortListing.h"
 #include "transport/PortMap.h"
+
+namespace {
+
+// This machine's services for the window, made for the port map; they live as long as it.
+struct MachineServices {
+  MachineServices(const qw77::PortMap& map, qw77::System& system,
+                  qw77::WindowServices& window_services) {
+    const auto endpoint = [&map](qw77::PortName port) -> const qw77::Endpoint& {
+      return map[qw77::PortIndex(port)].endpoint;
+    };
+    port_access =
+        qw77::MakePortAccess(endpoint(qw77::PortName::kLpt1), endpoint(qw77::PortName::kLpt2));
+    serial[0] = qw77::MakeSerialControl(1, endpoint(qw77::PortName::kCom1));
+    serial[1] = qw77::MakeSerialControl(2, endpoint(qw77::PortName::kCom2));
+    serial[2] = qw77::MakeSerialControl(3, endpoint(qw77::PortName::kCom3));
+    clock = qw77::MakeClock();
+    services.window = &window_services;
+    services.serial = {serial[0].get(), serial[1].get(), serial[2].get()};
+    services.port_access = port_access.get();
+    services.system = &system;
+    services.clock = clock.get();
+  }
+
+  std::unique_ptr<qw77::PortAccess> port_access;
+  std::unique_ptr<qw77::SerialLink> serial[3];
+  std::unique_ptr<qw77::Clock> clock;
+  qw77::Services services;
+};
+
+// What each port reaches, in the order COM1, COM2, COM3, LPT1, LPT2, for the tool-tips.
+std::array<std::string, 5> ReachedEndpoints(const qw77::PortMap& map,
+                                            const std::vector<qw77::DeviceInfo>& devices) {
+  std::array<std::string, 5> reached;
+  for (qw77::PortName port : qw77::kPortNames) {
+    const qw77::Binding& binding = map[qw77::PortIndex(port)];
+    reached[qw77::PortIndex(port)] =
+        qw77::DescribeBinding(port, binding, qw77::FindDevice(devices, binding.endpoint));
+  }
+  return reached;
+}
+
+// For the start-up benchmark: the time from the start of main to the window's first paint.
+void ReportStartTime(qw77::frontend::MainWindow& window, const QElapsedTimer& since_start) {
+  QObject::connect(&window, &qw77::frontend::MainWindow::FirstShown, [&since_start] {
+    std::printf("qw77: window shown %lld ms after start\n",
+                static_cast<long long>(since_start.elapsed()));
+    std::fflush(stdout);
+  });
+}
+
+// The arguments left for Qt, null-terminated as QApplication takes them.
+std::vector<char*> QtArguments(qw77::AppOptions& options) {
+  std::vector<char*> qt_argv;
+  for (std::string& arg : options.remaining) qt_argv.push_back(arg.data());
+  qt_argv.push_back(nullptr);
+  return qt_argv;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   QElapsedTimer since_start;
@@ -62,9 +122,7 @@ int main(int argc, char** argv) {
   if (!map && options->list_ports) return 2;
 
   // What is left of the command line is Qt's.
-  std::vector<char*> qt_argv;
-  for (std::string& arg : options->remaining) qt_argv.push_back(arg.data());
-  qt_argv.push_back(nullptr);
+  std::vector<char*> qt_argv = QtArguments(*options);
   int qt_argc = static_cast<int>(qt_argv.size()) - 1;
   QApplication app(qt_argc, qt_argv.data());
   QApplication::setApplicationName(QStringLiteral("qw77"));
@@ -81,41 +139,12 @@ int main(int argc, char** argv) {
   }
 
   qw77::frontend::QtWindowServices window_services;
-  qw77::Services services;
-  services.window = &window_services;
-  const auto endpoint = [&map](qw77::PortName port) -> const qw77::Endpoint& {
-    return (*map)[qw77::PortIndex(port)].endpoint;
-  };
-  std::unique_ptr<qw77::PortAccess> port_access =
-      qw77::MakePortAccess(endpoint(qw77::PortName::kLpt1), endpoint(qw77::PortName::kLpt2));
-  std::unique_ptr<qw77::SerialLink> serial[3] = {
-      qw77::MakeSerialControl(1, endpoint(qw77::PortName::kCom1)),
-      qw77::MakeSerialControl(2, endpoint(qw77::PortName::kCom2)),
-      qw77::MakeSerialControl(3, endpoint(qw77::PortName::kCom3))};
-  std::unique_ptr<qw77::Clock> clock = qw77::MakeClock();
-  services.serial = {serial[0].get(), serial[1].get(), serial[2].get()};
-  services.port_access = port_access.get();
-  services.system = system.get();
-  services.clock = clock.get();
-
-  qw77::FrmMenu frm(services);
-  std::array<std::string, 5> reached;
-  for (qw77::PortName port : qw77::kPortNames) {
-    const qw77::Binding& binding = (*map)[qw77::PortIndex(port)];
-    reached[qw77::PortIndex(port)] =
-        qw77::DescribeBinding(port, binding, qw77::FindDevice(devices, binding.endpoint));
-  }
-  qw77::ShowPortEndpoints(frm.State(), reached);
+  const MachineServices machine(*map, *system, window_services);
+  qw77::FrmMenu frm(machine.services);
+  qw77::ShowPortEndpoints(frm.State(), ReachedEndpoints(*map, devices));
   qw77::frontend::MainWindow window(frm);
   window_services.Attach(&window);
-
-  if (std::getenv("QW77_REPORT_START") != nullptr) {
-    QObject::connect(&window, &qw77::frontend::MainWindow::FirstShown, [&since_start] {
-      std::printf("qw77: window shown %lld ms after start\n",
-                  static_cast<long long>(since_start.elapsed()));
-      std::fflush(stdout);
-    });
-  }
+  if (std::getenv("QW77_REPORT_START") != nullptr) ReportStartTime(window, since_start);
 
   // A refused start has told the operator why and closed the window already.
   if (!qw77::frontend::RunFormLoad(frm) || window.Ending()) return 1;

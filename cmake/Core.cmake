@@ -20,18 +20,16 @@ qw77_room(qw77_form FOLDERS form
   LINKS qw77_protocol qw77_platform)
 
 qw77_room(qw77_transport FOLDERS transport
-  SOURCES transport/AppOptions.cpp transport/EndpointSpec.cpp transport/LineSettings.cpp
-          transport/LogoFile.cpp
+  SOURCES transport/EndpointSpec.cpp transport/LineSettings.cpp transport/LogoFile.cpp
           transport/ParallelPort.cpp transport/PortListing.cpp transport/PortMap.cpp
           transport/PortsFile.cpp transport/SerialTransfer.cpp transport/ShellRunner.cpp
           transport/SpoolFile.cpp
   LINKS qw77_protocol qw77_platform)
-# The ports file is INI (inih); the executable's options are parsed with CLI11. Neither shows
-# in a header of the room, so the rooms above do not see them.
+# The ports file is INI (inih), which shows in no header of the room, so the rooms above do not
+# see it.
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(INIH REQUIRED IMPORTED_TARGET inih)
-find_package(CLI11 CONFIG REQUIRED)
-target_link_libraries(qw77_transport PRIVATE PkgConfig::INIH CLI11::CLI11)
+target_link_libraries(qw77_transport PRIVATE PkgConfig::INIH)
 
 qw77_room(qw77_jobs FOLDERS jobs
   SOURCES jobs/Actions.cpp jobs/FailureCause.cpp jobs/JobMessages.cpp jobs/JobState.cpp jobs/ParallelJobs.cpp jobs/PrintAction.cpp

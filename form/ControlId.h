@@ -19,28 +19,30 @@ namespace qw77 {
 
 // Every control of the main window, in the order of its inventory. A control array (the
 // logo options Option1(0..2), the status frame FrmError(0)) has one name for all elements.
-#define QW77_FRMMENU_CONTROLS(X)                                                                   \
-  X(FrmConfig)                                                                                     \
-  X(FrmMechanism)                                                                                  \
-  X(OptMech60)                                                                                     \
-  X(OptMech80)                                                                                     \
-  X(FrmPort) X(OptCOM0) X(OptCOM1) X(OptCOM2) X(OptLPT1) X(OptLPT2) X(FrmComm) X(FrmBaud)          \
-      X(Opt4800) X(Opt9600) X(Opt19200) X(Opt38400) X(FrmPar) X(OptEVEN) X(OptODD) X(OptNONE)      \
-          X(FrmBits) X(OptEight) X(FrmStop) X(OptOne) X(FrmSpeed) X(Opt50mm) X(Opt80mm)            \
-              X(Opt100mm) X(Opt150mm) X(CmdRestore) X(FrmSample) X(LblSample) X(TxtSample)         \
-                  X(FrmFormat) X(LblXScale) X(TxtXScale) X(HscrXscale) X(LblYscale) X(TxtYScale)   \
-                      X(HscrYscale) X(LblLinesp) X(TxtLinesp) X(HscrLinesp) X(LblCharsp)           \
-                          X(TxtCharsp) X(HscrCharsp) X(LblLeftMargin) X(TxtLeftMgn) X(HscrLeftMgn) \
-                              X(LblDensity) X(TxtDensity) X(HscrDensity) X(LblLines) X(TxtLines)   \
-                                  X(HscrLines) X(FrmFont) X(OptFontA) X(OptFontB) X(FrmGrafico)    \
-                                      X(CheckGraphic) X(Option1) X(FrmCodBarras) X(ChkBarCode)     \
-                                          X(LblCodeBar) X(Combo1) X(LblBarCode) X(TxtBarCode)      \
-                                              X(CmdPrint) X(CmdSettings) X(CmdAutotest)            \
-                                                  X(FrmStatus) X(FrmError) X(ChkHead) X(ChkVp)     \
-                                                      X(ChkCutter) X(ChkBM) X(ChkTemp) X(ChkHard)  \
-                                                          X(ChkPNEnd) X(CmdCheck) X(ImgLogo)       \
-                                                              X(CommandAbout) X(CmdExit)           \
-                                                                  X(MSComm1) X(MSComm2) X(MSComm3)
+// clang-format off
+#define QW77_FRMMENU_CONTROLS(X)                                                              \
+  X(FrmConfig)                                                                                \
+  X(FrmMechanism) X(OptMech60) X(OptMech80)                                                   \
+  X(FrmPort) X(OptCOM0) X(OptCOM1) X(OptCOM2) X(OptLPT1) X(OptLPT2)                           \
+  X(FrmComm) X(FrmBaud) X(Opt4800) X(Opt9600) X(Opt19200) X(Opt38400)                         \
+  X(FrmPar) X(OptEVEN) X(OptODD) X(OptNONE)                                                   \
+  X(FrmBits) X(OptEight) X(FrmStop) X(OptOne)                                                 \
+  X(FrmSpeed) X(Opt50mm) X(Opt80mm) X(Opt100mm) X(Opt150mm)                                   \
+  X(CmdRestore)                                                                               \
+  X(FrmSample) X(LblSample) X(TxtSample)                                                      \
+  X(FrmFormat) X(LblXScale) X(TxtXScale) X(HscrXscale) X(LblYscale) X(TxtYScale)              \
+  X(HscrYscale) X(LblLinesp) X(TxtLinesp) X(HscrLinesp) X(LblCharsp) X(TxtCharsp)             \
+  X(HscrCharsp) X(LblLeftMargin) X(TxtLeftMgn) X(HscrLeftMgn) X(LblDensity) X(TxtDensity)     \
+  X(HscrDensity) X(LblLines) X(TxtLines) X(HscrLines)                                         \
+  X(FrmFont) X(OptFontA) X(OptFontB)                                                          \
+  X(FrmGrafico) X(CheckGraphic) X(Option1)                                                    \
+  X(FrmCodBarras) X(ChkBarCode) X(LblCodeBar) X(Combo1) X(LblBarCode) X(TxtBarCode)           \
+  X(CmdPrint) X(CmdSettings) X(CmdAutotest)                                                   \
+  X(FrmStatus) X(FrmError) X(ChkHead) X(ChkVp) X(ChkCutter) X(ChkBM) X(ChkTemp) X(ChkHard)    \
+  X(ChkPNEnd) X(CmdCheck)                                                                     \
+  X(ImgLogo) X(CommandAbout) X(CmdExit)                                                       \
+  X(MSComm1) X(MSComm2) X(MSComm3)
+// clang-format on
 
 enum class ControlId : std::uint8_t {
 #define QW77_CONTROL_ENUMERATOR(name) k##name,

@@ -72,13 +72,9 @@ class Inventory {
   WindowState& state_;
 };
 
-}  // namespace
-
-void AddFrmMenuControls(WindowState& state) {
+// Left column: printer configuration.
+void AddConfiguration(Inventory& inv) {
   using enum ControlId;
-  Inventory inv(state);
-
-  // Left column: printer configuration.
   inv.Frame(kFrmConfig, "Printer configuration");
   inv.Frame(kFrmMechanism, "Paper width", kFrmConfig);
   inv.Option(kOptMech60, "60 mm", "60mm mechanism", kFrmMechanism, true);
@@ -109,8 +105,11 @@ void AddFrmMenuControls(WindowState& state) {
   inv.Option(kOpt100mm, "100mm/s", "", kFrmSpeed);
   inv.Option(kOpt150mm, "150mm/s", "", kFrmSpeed, true);
   inv.Button(kCmdRestore, "&Restore Default", "Restores Default Printer Configuration", kFrmConfig);
+}
 
-  // Middle column: the sample ticket.
+// Middle column: the sample ticket.
+void AddSampleTicket(Inventory& inv) {
+  using enum ControlId;
   inv.Frame(kFrmSample, "Sample Ticket");
   inv.Label(kLblSample, "Text to print:", kFrmSample);
   inv.Text(kTxtSample, "ZN740 sample ticket", 25, kFrmSample);
@@ -160,8 +159,11 @@ void AddFrmMenuControls(WindowState& state) {
   inv.Button(kCmdSettings, "&Save Settings", "Saves text settings to printer memory", kFrmSample,
              false);
   inv.Button(kCmdAutotest, "&Autotest", "", kFrmSample);
+}
 
-  // Right column: printer status, logo, About and Exit.
+// Right column: printer status, logo, About and Exit; the serial controls.
+void AddStatus(Inventory& inv) {
+  using enum ControlId;
   inv.Frame(kFrmStatus, "Printer Status");
   inv.Frame(kFrmError, "Error Status", kFrmStatus, 0);
   inv.Check(kChkHead, "No paper /head up", {kFrmError, 0});
@@ -183,6 +185,15 @@ void AddFrmMenuControls(WindowState& state) {
     comm.value = port;  // the port number it opens
     inv.Add(std::move(comm));
   }
+}
+
+}  // namespace
+
+void AddFrmMenuControls(WindowState& state) {
+  Inventory inv(state);
+  AddConfiguration(inv);
+  AddSampleTicket(inv);
+  AddStatus(inv);
 }
 
 }  // namespace qw77

@@ -99,69 +99,109 @@ std::string MainWindow::KeyOf(const QObject* object) const {
   return {};
 }
 
+namespace {
+
+// A widget for the control, or null for a control that draws nothing.
+QWidget* MakeWidget(const Control& c, QWidget* parent) {
+  QWidget* w = nullptr;
+  switch (c.kind) {
+    case ControlKind::kFrame:
+      w = new QGroupBox(parent);
+      break;
+    case ControlKind::kCommandButton: {
+      auto* button = new QPushButton(parent);
+      button->setAutoDefault(false);
+      w = button;
+      break;
+    }
+    case ControlKind::kOptionButton:
+      w = new OptionButton(parent);
+      break;
+    case ControlKind::kCheckBox:
+      w = new QCheckBox(parent);
+      break;
+    case ControlKind::kTextBox: {
+      auto* edit = new QLineEdit(parent);
+      if (c.id != kTypedTextBox) GuardEditField(edit);
+      w = edit;
+      break;
+    }
+    case ControlKind::kLabel:
+      w = new QLabel(parent);
+      break;
+    case ControlKind::kScrollBar: {
+      auto* bar = new QScrollBar(Qt::Horizontal, parent);
+      bar->setSingleStep(1);
+      bar->setPageStep(1);
+      // The handler runs once a change is complete, not while the thumb is dragged.
+      bar->setTracking(false);
+      // Qt's horizontal bar reverses the arrow keys by default; Right must add.
+      bar->setInvertedControls(false);
+      bar->setFocusPolicy(Qt::StrongFocus);
+      w = bar;
+      break;
+    }
+    case ControlKind::kComboBox: {
+      auto* combo = new QComboBox(parent);
+      combo->setEditable(true);
+      combo->setInsertPolicy(QComboBox::NoInsert);
+      for (const std::string& item : c.items) combo->addItem(Q(item));
+      GuardEditField(combo->lineEdit());
+      w = combo;
+      break;
+    }
+    case ControlKind::kImage: {
+      auto* image = new QLabel(parent);
+      image->setScaledContents(true);  // the picture is stretched to the control
+      image->setFixedSize(288, 82);
+      w = image;
+      break;
+    }
+    case ControlKind::kPictureBox:
+    case ControlKind::kLine:
+    case ControlKind::kSerialControl:
+      break;  // nothing to draw
+  }
+  return w;
+}
+
+void RedrawCaption(const Control& c, QWidget* w) {
+  if (auto* box = qobject_cast<QGroupBox*>(w)) {
+    box->setTitle(Q(c.caption));
+  } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+    button->setText(Q(c.caption));  // "&" marks the accelerator, as in the record
+  } else if (auto* label = qobject_cast<QLabel*>(w); label && c.kind == ControlKind::kLabel) {
+    label->setText(Q(c.caption));
+  }
+}
+
+// A check box's or a scroll bar's value, a text box's or the combo box's text.
+void RedrawValueOrText(const Control& c, QWidget* w, Field field) {
+  if (field == Field::kValue) {
+    if (auto* check = qobject_cast<QCheckBox*>(w)) {
+      const QSignalBlocker block(check);
+      check->setChecked(c.value != 0);
+    } else if (auto* bar = qobject_cast<QScrollBar*>(w)) {
+      const QSignalBlocker block(bar);
+      bar->setValue(c.value);
+    }
+    return;
+  }
+  if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+    if (edit->text() != Q(c.text)) edit->setText(Q(c.text));  // the caret goes to the end
+  } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
+    const QSignalBlocker block(combo);
+    if (combo->currentText() != Q(c.text)) combo->setEditText(Q(c.text));
+  }
+}
+
+}  // namespace
+
 void MainWindow::CreateWidgets() {
   for (const Control& c : frm_.State().Controls()) {
     QWidget* parent = c.parent.empty() ? this : ControlWidget(c.parent);
     if (parent == nullptr) parent = this;
-    QWidget* w = nullptr;
-    switch (c.kind) {
-      case ControlKind::kFrame:
-        w = new QGroupBox(parent);
-        break;
-      case ControlKind::kCommandButton: {
-        auto* button = new QPushButton(parent);
-        button->setAutoDefault(false);
-        w = button;
-        break;
-      }
-      case ControlKind::kOptionButton:
-        w = new OptionButton(parent);
-        break;
-      case ControlKind::kCheckBox:
-        w = new QCheckBox(parent);
-        break;
-      case ControlKind::kTextBox: {
-        auto* edit = new QLineEdit(parent);
-        if (c.id != kTypedTextBox) GuardEditField(edit);
-        w = edit;
-        break;
-      }
-      case ControlKind::kLabel:
-        w = new QLabel(parent);
-        break;
-      case ControlKind::kScrollBar: {
-        auto* bar = new QScrollBar(Qt::Horizontal, parent);
-        bar->setSingleStep(1);
-        bar->setPageStep(1);
-        // The handler runs once a change is complete, not while the thumb is dragged.
-        bar->setTracking(false);
-        // Qt's horizontal bar reverses the arrow keys by default; Right must add.
-        bar->setInvertedControls(false);
-        bar->setFocusPolicy(Qt::StrongFocus);
-        w = bar;
-        break;
-      }
-      case ControlKind::kComboBox: {
-        auto* combo = new QComboBox(parent);
-        combo->setEditable(true);
-        combo->setInsertPolicy(QComboBox::NoInsert);
-        for (const std::string& item : c.items) combo->addItem(Q(item));
-        GuardEditField(combo->lineEdit());
-        w = combo;
-        break;
-      }
-      case ControlKind::kImage: {
-        auto* image = new QLabel(parent);
-        image->setScaledContents(true);  // the picture is stretched to the control
-        image->setFixedSize(288, 82);
-        w = image;
-        break;
-      }
-      case ControlKind::kPictureBox:
-      case ControlKind::kLine:
-      case ControlKind::kSerialControl:
-        break;  // nothing to draw
-    }
+    QWidget* w = MakeWidget(c, parent);
     if (w == nullptr) continue;
     const std::string key = c.Key();
     w->setObjectName(Q(key));
@@ -258,13 +298,7 @@ void MainWindow::Redraw(const Control& c, Field field) {
   if (w == nullptr) return;
   switch (field) {
     case Field::kCaption:
-      if (auto* box = qobject_cast<QGroupBox*>(w)) {
-        box->setTitle(Q(c.caption));
-      } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
-        button->setText(Q(c.caption));  // "&" marks the accelerator, as in the record
-      } else if (auto* label = qobject_cast<QLabel*>(w); label && c.kind == ControlKind::kLabel) {
-        label->setText(Q(c.caption));
-      }
+      RedrawCaption(c, w);
       break;
     case Field::kToolTip:
       w->setToolTip(Q(c.tool_tip));
@@ -284,21 +318,8 @@ void MainWindow::Redraw(const Control& c, Field field) {
       }
       break;
     case Field::kValue:
-      if (auto* check = qobject_cast<QCheckBox*>(w)) {
-        const QSignalBlocker block(check);
-        check->setChecked(c.value != 0);
-      } else if (auto* bar = qobject_cast<QScrollBar*>(w)) {
-        const QSignalBlocker block(bar);
-        bar->setValue(c.value);
-      }
-      break;
     case Field::kText:
-      if (auto* edit = qobject_cast<QLineEdit*>(w)) {
-        if (edit->text() != Q(c.text)) edit->setText(Q(c.text));  // the caret goes to the end
-      } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
-        const QSignalBlocker block(combo);
-        if (combo->currentText() != Q(c.text)) combo->setEditText(Q(c.text));
-      }
+      RedrawValueOrText(c, w, field);
       break;
     case Field::kMaxLength:
       if (auto* edit = qobject_cast<QLineEdit*>(w)) edit->setMaxLength(QtMaxLength(c.max_length));

@@ -30,58 +30,61 @@ void UseHeadingFont(QGroupBox* panel) {
   }
 }
 
-}  // namespace
+// The window's widgets by key, for laying them out.
+struct Widgets {
+  const MainWindow& window;
 
-void MainWindow::Arrange() {
-  auto W = [this](const char* key) {
-    QWidget* w = ControlWidget(key);
+  QWidget* W(const char* key) const {
+    QWidget* w = window.ControlWidget(key);
     Q_ASSERT(w != nullptr);
     return w;
-  };
-  auto Frame = [&W](const char* key) { return static_cast<QGroupBox*>(W(key)); };
-  auto Options = [&W](QLayout* layout, std::initializer_list<const char*> keys) {
+  }
+  QGroupBox* Frame(const char* key) const { return static_cast<QGroupBox*>(W(key)); }
+  void Options(QLayout* layout, std::initializer_list<const char*> keys) const {
     for (const char* key : keys) layout->addWidget(W(key));
-  };
+  }
+};
 
-  // --- left column: printer configuration ----------------------------------------------
-  auto* mechanism = new QHBoxLayout(Frame("FrmMechanism"));
-  Options(mechanism, {"OptMech60", "OptMech80"});
+void ArrangeConfiguration(const Widgets& ui) {
+  auto* mechanism = new QHBoxLayout(ui.Frame("FrmMechanism"));
+  ui.Options(mechanism, {"OptMech60", "OptMech80"});
 
-  auto* port = new QGridLayout(Frame("FrmPort"));
-  port->addWidget(W("OptCOM0"), 0, 0);
-  port->addWidget(W("OptCOM1"), 0, 1);
-  port->addWidget(W("OptCOM2"), 0, 2);
-  port->addWidget(W("OptLPT1"), 1, 0);
-  port->addWidget(W("OptLPT2"), 1, 1);
+  auto* port = new QGridLayout(ui.Frame("FrmPort"));
+  port->addWidget(ui.W("OptCOM0"), 0, 0);
+  port->addWidget(ui.W("OptCOM1"), 0, 1);
+  port->addWidget(ui.W("OptCOM2"), 0, 2);
+  port->addWidget(ui.W("OptLPT1"), 1, 0);
+  port->addWidget(ui.W("OptLPT2"), 1, 1);
 
-  Options(new QVBoxLayout(Frame("FrmBaud")), {"Opt4800", "Opt9600", "Opt19200", "Opt38400"});
-  auto* parity = new QVBoxLayout(Frame("FrmPar"));
-  Options(parity, {"OptEVEN", "OptODD", "OptNONE"});
+  ui.Options(new QVBoxLayout(ui.Frame("FrmBaud")), {"Opt4800", "Opt9600", "Opt19200", "Opt38400"});
+  auto* parity = new QVBoxLayout(ui.Frame("FrmPar"));
+  ui.Options(parity, {"OptEVEN", "OptODD", "OptNONE"});
   parity->addStretch();
-  Options(new QVBoxLayout(Frame("FrmBits")), {"OptEight"});
-  Options(new QVBoxLayout(Frame("FrmStop")), {"OptOne"});
-  auto* comm = new QGridLayout(Frame("FrmComm"));
-  comm->addWidget(W("FrmBaud"), 0, 0);
-  comm->addWidget(W("FrmPar"), 0, 1);
-  comm->addWidget(W("FrmBits"), 1, 0);
-  comm->addWidget(W("FrmStop"), 1, 1);
+  ui.Options(new QVBoxLayout(ui.Frame("FrmBits")), {"OptEight"});
+  ui.Options(new QVBoxLayout(ui.Frame("FrmStop")), {"OptOne"});
+  auto* comm = new QGridLayout(ui.Frame("FrmComm"));
+  comm->addWidget(ui.W("FrmBaud"), 0, 0);
+  comm->addWidget(ui.W("FrmPar"), 0, 1);
+  comm->addWidget(ui.W("FrmBits"), 1, 0);
+  comm->addWidget(ui.W("FrmStop"), 1, 1);
 
-  auto* speed = new QGridLayout(Frame("FrmSpeed"));
-  speed->addWidget(W("Opt50mm"), 0, 0);
-  speed->addWidget(W("Opt80mm"), 0, 1);
-  speed->addWidget(W("Opt100mm"), 1, 0);
-  speed->addWidget(W("Opt150mm"), 1, 1);
+  auto* speed = new QGridLayout(ui.Frame("FrmSpeed"));
+  speed->addWidget(ui.W("Opt50mm"), 0, 0);
+  speed->addWidget(ui.W("Opt80mm"), 0, 1);
+  speed->addWidget(ui.W("Opt100mm"), 1, 0);
+  speed->addWidget(ui.W("Opt150mm"), 1, 1);
 
-  auto* config = new QVBoxLayout(Frame("FrmConfig"));
-  config->addWidget(W("FrmMechanism"));
-  config->addWidget(W("FrmPort"));
-  config->addWidget(W("FrmComm"));
-  config->addWidget(W("FrmSpeed"));
+  auto* config = new QVBoxLayout(ui.Frame("FrmConfig"));
+  config->addWidget(ui.W("FrmMechanism"));
+  config->addWidget(ui.W("FrmPort"));
+  config->addWidget(ui.W("FrmComm"));
+  config->addWidget(ui.W("FrmSpeed"));
   config->addStretch();
-  config->addWidget(W("CmdRestore"));
+  config->addWidget(ui.W("CmdRestore"));
+}
 
-  // --- middle column: the sample ticket -----------------------------------------------
-  auto* format = new QGridLayout(Frame("FrmFormat"));
+void ArrangeSampleTicket(const Widgets& ui) {
+  auto* format = new QGridLayout(ui.Frame("FrmFormat"));
   const char* rows[][3] = {
       {"LblXScale", "TxtXScale", "HscrXscale"},       {"LblYscale", "TxtYScale", "HscrYscale"},
       {"LblLinesp", "TxtLinesp", "HscrLinesp"},       {"LblCharsp", "TxtCharsp", "HscrCharsp"},
@@ -90,60 +93,75 @@ void MainWindow::Arrange() {
   };
   int row = 0;
   for (const auto& r : rows) {
-    format->addWidget(W(r[0]), row, 0);
-    W(r[1])->setFixedWidth(48);
-    format->addWidget(W(r[1]), row, 1);
-    W(r[2])->setMinimumWidth(150);
-    format->addWidget(W(r[2]), row, 2);
+    format->addWidget(ui.W(r[0]), row, 0);
+    ui.W(r[1])->setFixedWidth(48);
+    format->addWidget(ui.W(r[1]), row, 1);
+    ui.W(r[2])->setMinimumWidth(150);
+    format->addWidget(ui.W(r[2]), row, 2);
     ++row;
   }
-  Options(new QVBoxLayout(Frame("FrmFont")), {"OptFontA", "OptFontB"});
-  Options(new QVBoxLayout(Frame("FrmGrafico")),
-          {"CheckGraphic", "Option1(0)", "Option1(1)", "Option1(2)"});
+  ui.Options(new QVBoxLayout(ui.Frame("FrmFont")), {"OptFontA", "OptFontB"});
+  ui.Options(new QVBoxLayout(ui.Frame("FrmGrafico")),
+             {"CheckGraphic", "Option1(0)", "Option1(1)", "Option1(2)"});
   auto* choices = new QHBoxLayout;
-  choices->addWidget(W("FrmFont"), 1, Qt::AlignTop);
-  choices->addWidget(W("FrmGrafico"), 1);
+  choices->addWidget(ui.W("FrmFont"), 1, Qt::AlignTop);
+  choices->addWidget(ui.W("FrmGrafico"), 1);
   format->addLayout(choices, row++, 0, 1, 3);
 
-  auto* barcode = new QGridLayout(Frame("FrmCodBarras"));
-  barcode->addWidget(W("ChkBarCode"), 0, 0, 1, 2);
-  barcode->addWidget(W("LblCodeBar"), 1, 0);
-  barcode->addWidget(W("Combo1"), 1, 1);
-  barcode->addWidget(W("LblBarCode"), 2, 0);
-  barcode->addWidget(W("TxtBarCode"), 2, 1);
+  auto* barcode = new QGridLayout(ui.Frame("FrmCodBarras"));
+  barcode->addWidget(ui.W("ChkBarCode"), 0, 0, 1, 2);
+  barcode->addWidget(ui.W("LblCodeBar"), 1, 0);
+  barcode->addWidget(ui.W("Combo1"), 1, 1);
+  barcode->addWidget(ui.W("LblBarCode"), 2, 0);
+  barcode->addWidget(ui.W("TxtBarCode"), 2, 1);
   barcode->setColumnStretch(1, 1);
-  format->addWidget(W("FrmCodBarras"), row++, 0, 1, 3);
+  format->addWidget(ui.W("FrmCodBarras"), row++, 0, 1, 3);
 
-  auto* sample = new QVBoxLayout(Frame("FrmSample"));
+  auto* sample = new QVBoxLayout(ui.Frame("FrmSample"));
   auto* text_row = new QHBoxLayout;
-  text_row->addWidget(W("LblSample"));
-  text_row->addWidget(W("TxtSample"), 1);
+  text_row->addWidget(ui.W("LblSample"));
+  text_row->addWidget(ui.W("TxtSample"), 1);
   sample->addLayout(text_row);
-  sample->addWidget(W("FrmFormat"));
+  sample->addWidget(ui.W("FrmFormat"));
   auto* actions = new QHBoxLayout;
-  Options(actions, {"CmdPrint", "CmdSettings", "CmdAutotest"});
+  ui.Options(actions, {"CmdPrint", "CmdSettings", "CmdAutotest"});
   sample->addLayout(actions);
+}
 
-  // --- right column: status, logo, About and Exit ---------------------------------------
-  Options(new QVBoxLayout(W("FrmError(0)")),
-          {"ChkHead", "ChkVp", "ChkCutter", "ChkBM", "ChkTemp", "ChkHard", "ChkPNEnd"});
-  auto* status = new QVBoxLayout(Frame("FrmStatus"));
-  status->addWidget(W("FrmError(0)"));
-  status->addWidget(W("CmdCheck"));
+// The right column, with the preview in the room left between the status and the logo.
+QVBoxLayout* ArrangeStatus(const Widgets& ui, QWidget* preview) {
+  ui.Options(new QVBoxLayout(ui.W("FrmError(0)")),
+             {"ChkHead", "ChkVp", "ChkCutter", "ChkBM", "ChkTemp", "ChkHard", "ChkPNEnd"});
+  auto* status = new QVBoxLayout(ui.Frame("FrmStatus"));
+  status->addWidget(ui.W("FrmError(0)"));
+  status->addWidget(ui.W("CmdCheck"));
 
   auto* right = new QVBoxLayout;
-  right->addWidget(W("FrmStatus"));
-  right->addWidget(preview_, 1);  // the room left between the status and the logo
-  right->addWidget(W("ImgLogo"), 0, Qt::AlignHCenter);
+  right->addWidget(ui.W("FrmStatus"));
+  right->addWidget(preview, 1);
+  right->addWidget(ui.W("ImgLogo"), 0, Qt::AlignHCenter);
   auto* about_exit = new QHBoxLayout;
-  Options(about_exit, {"CommandAbout", "CmdExit"});
+  ui.Options(about_exit, {"CommandAbout", "CmdExit"});
   right->addLayout(about_exit);
 
-  for (const char* panel : {"FrmConfig", "FrmSample", "FrmStatus"}) UseHeadingFont(Frame(panel));
+  return right;
+}
+
+}  // namespace
+
+void MainWindow::Arrange() {
+  const Widgets ui{*this};
+  // Left column: printer configuration; middle: the sample ticket; right: status, logo,
+  // About and Exit.
+  ArrangeConfiguration(ui);
+  ArrangeSampleTicket(ui);
+  QVBoxLayout* right = ArrangeStatus(ui, preview_);
+
+  for (const char* panel : {"FrmConfig", "FrmSample", "FrmStatus"}) UseHeadingFont(ui.Frame(panel));
 
   auto* columns = new QHBoxLayout(this);
-  columns->addWidget(W("FrmConfig"));
-  columns->addWidget(W("FrmSample"));
+  columns->addWidget(ui.W("FrmConfig"));
+  columns->addWidget(ui.W("FrmSample"));
   columns->addLayout(right);
 }
 

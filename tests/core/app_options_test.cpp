@@ -1,7 +1,7 @@
 // The qw77 executable's options: its own are taken, Qt's are handed on in order.
 #include <gtest/gtest.h>
 
-#include "transport/AppOptions.h"
+#include "app/AppOptions.h"
 
 namespace qw77 {
 namespace {

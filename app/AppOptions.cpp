@@ -1,4 +1,4 @@
-#include "transport/AppOptions.h"
+#include "app/AppOptions.h"
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
