@@ -97,7 +97,7 @@ class WebApiTest(unittest.TestCase):
         status, p = self.vp.json("/api/printer")
         self.assertEqual(status, 200)
         self.assertEqual(set(p["switches"]), {
-            "paper_out", "near_end", "head_voltage", "cutter", "black_mark", "temperature",
+            "paper_out", "cover_open", "near_end", "head_voltage", "cutter", "black_mark", "temperature",
             "hardware", "silent", "busy_forever"})
         self.assertEqual([i["name"] for i in p["interfaces"]], ["tcp", "http"])
         self.assertEqual(p["paper"], {"dots": 448, "mm": 60})

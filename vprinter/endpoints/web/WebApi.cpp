@@ -49,6 +49,7 @@ struct SwitchDef {
 };
 constexpr SwitchDef kSwitches[] = {
     {"paper_out", &Conditions::paper_out, nullptr},
+    {"cover_open", &Conditions::cover_open, nullptr},
     {"near_end", &Conditions::near_end, nullptr},
     {"head_voltage", &Conditions::head_voltage, nullptr},
     {"cutter", &Conditions::cutter, nullptr},
