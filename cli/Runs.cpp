@@ -74,7 +74,7 @@ bool Applied(FrmMenu& frm, const TicketOptions& options, WindowServices& window)
 }  // namespace
 
 RunOutcome RunOnPort(CliPlatform& platform, JobKind job, const TicketOptions& options,
-                     const PortChoice& port, std::ostream& err) {
+                     const PortChoice& port, std::ostream& err, const std::string& spool_file) {
   RunOutcome outcome;
   outcome.job = job;
   outcome.port = port.Name();
@@ -84,9 +84,17 @@ RunOutcome RunOnPort(CliPlatform& platform, JobKind job, const TicketOptions& op
   const Clock::TimePoint started = clock.Now();
 
   HeadlessWindowServices window(err, outcome.port);
+  if (const Status bound = platform.BindingOf(port.parallel, port.number); !bound.ok()) {
+    Tell(window, bound.message());
+    outcome.endpoint.clear();  // the binding that would have said it was refused
+    outcome.stop = RunStop::kConfiguration;
+    outcome.messages = window.Messages();
+    return outcome;
+  }
   NoParallelPortAccess no_parallel;
   FrmMenu frm(
       RunServices(platform, port.parallel ? platform.ParallelAccess() : no_parallel, window));
+  frm.spool_file = spool_file;
   const bool started_up = Form_Load(frm);
   if (started_up) SelectPort(frm, port);
   if (!started_up) {

@@ -120,9 +120,9 @@ JobReport PrintViaSerial(FrmMenu& frm, int port) {
   }
 
   SerialControl& comm = frm.MSComm(port);
-  Result<std::vector<std::uint8_t>> job = ReadSpoolBytes();
+  Result<std::vector<std::uint8_t>> job = ReadSpoolBytes(frm.spool_file);
   if (!job) {
-    frm.Svc().window->MsgBox("Cannot read the spool file " + std::string(kSpoolFileName) + " (" +
+    frm.Svc().window->MsgBox("Cannot read the spool file " + frm.spool_file + " (" +
                              job.status().message() + "). Nothing was sent.");
     return end_unprinted(JobEnd::kNotStarted);
   }
@@ -160,7 +160,7 @@ JobReport PrintViaSerial(FrmMenu& frm, int port) {
   }
 
   // A failure to start the interpreter has been reported by the runner; the ticket is out.
-  (void)ShellAndWait(frm, kDeleteSpoolCommand, 0);
+  (void)ShellAndWait(frm, DeleteSpoolCommand(frm.spool_file), 0);
   SetButtonsEnabled(frm, kAllJobButtons, true);
   return {JobEnd::kDone, sent};
 }

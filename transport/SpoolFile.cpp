@@ -1,6 +1,8 @@
 #include "transport/SpoolFile.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -9,19 +11,37 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <utility>
+
+#include "base/Wait.h"
 
 namespace qw77 {
 namespace {
 
-std::string CurrentDirectoryName() {
+namespace fs = std::filesystem;
+
+// The folder the spool file lives in, as messages name it: absolute where it can be known.
+std::string FolderName(const std::string& path) {
   std::error_code ec;
-  std::filesystem::path dir = std::filesystem::current_path(ec);
-  return ec ? std::string("the current directory") : dir.string();
+  const fs::path parent = fs::path(path).parent_path();
+  fs::path dir = parent.empty() ? fs::current_path(ec) : fs::absolute(parent, ec);
+  if (ec) return parent.empty() ? std::string("the current directory") : parent.string();
+  return dir.lexically_normal().string();
 }
 
-Status SpoolFailure(ErrorCode code, int error_number) {
-  return {code, "The spool file " + std::string(kSpoolFileName) + " could not be written in " +
-                    CurrentDirectoryName() + " (" + std::strerror(error_number) + ")."};
+std::string FileName(const std::string& path) {
+  return fs::path(path).filename().string();
+}
+
+// A file of ours beside the spool file: ".tempo.txt<suffix>" in the same folder.
+std::string Beside(const std::string& path, const std::string& suffix) {
+  const fs::path p(path);
+  return (p.parent_path() / ("." + p.filename().string() + suffix)).string();
+}
+
+Status SpoolFailure(const std::string& path, ErrorCode code, int error_number) {
+  return {code, "The spool file " + FileName(path) + " could not be written in " +
+                    FolderName(path) + " (" + std::strerror(error_number) + ")."};
 }
 
 ErrorCode CodeFor(int error_number) {
@@ -30,14 +50,13 @@ ErrorCode CodeFor(int error_number) {
              : ErrorCode::kIo;
 }
 
-// Creates a temporary file of our own beside tempo.txt; O_EXCL keeps two jobs (or two
+// Creates a temporary file of our own beside the spool file; O_EXCL keeps two jobs (or two
 // programs in one folder) from sharing one.
-int CreateTemporary(std::string& name) {
+int CreateTemporary(const std::string& path, std::string& name) {
   static std::atomic<unsigned> counter{0};
   for (int attempt = 0; attempt < 100; ++attempt) {
-    name = ".";
-    name += kSpoolFileName;
-    name += "." + std::to_string(::getpid()) + "." + std::to_string(counter.fetch_add(1));
+    name =
+        Beside(path, "." + std::to_string(::getpid()) + "." + std::to_string(counter.fetch_add(1)));
     int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
@@ -58,23 +77,31 @@ bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
   return true;
 }
 
+Status InUse(const std::string& path) {
+  return {ErrorCode::kBusy, "The spool file " + FileName(path) + " in " + FolderName(path) +
+                                " is in use by another run."};
+}
+
 }  // namespace
 
 Status WriteSpoolFile(std::span<const std::uint8_t> bytes) {
+  return WriteSpoolFile(std::string(kSpoolFileName), bytes);
+}
+
+Status WriteSpoolFile(const std::string& path, std::span<const std::uint8_t> bytes) {
   std::string temporary;
-  int fd = CreateTemporary(temporary);
-  if (fd < 0) return SpoolFailure(CodeFor(errno), errno);
+  int fd = CreateTemporary(path, temporary);
+  if (fd < 0) return SpoolFailure(path, CodeFor(errno), errno);
 
   int error_number = 0;
   if (!WriteAll(fd, bytes)) error_number = errno;
   if (::close(fd) != 0 && error_number == 0) error_number = errno;
-  if (error_number == 0 &&
-      std::rename(temporary.c_str(), std::string(kSpoolFileName).c_str()) != 0) {
+  if (error_number == 0 && std::rename(temporary.c_str(), path.c_str()) != 0) {
     error_number = errno;
   }
   if (error_number != 0) {
     ::unlink(temporary.c_str());
-    return SpoolFailure(CodeFor(error_number), error_number);
+    return SpoolFailure(path, CodeFor(error_number), error_number);
   }
   return Status::Ok();
 }
@@ -89,9 +116,12 @@ Status ReadFailure(const std::string& what, int error_number) {
 }  // namespace
 
 Result<std::vector<std::uint8_t>> ReadSpoolBytes() {
-  const std::string name(kSpoolFileName);
-  std::FILE* file = std::fopen(name.c_str(), "rb");
-  if (file == nullptr) return ReadFailure("cannot open " + name, errno);
+  return ReadSpoolBytes(std::string(kSpoolFileName));
+}
+
+Result<std::vector<std::uint8_t>> ReadSpoolBytes(const std::string& path) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return ReadFailure("cannot open " + path, errno);
   std::vector<std::uint8_t> bytes;
   std::uint8_t chunk[4096];
   std::size_t got = 0;
@@ -100,8 +130,78 @@ Result<std::vector<std::uint8_t>> ReadSpoolBytes() {
   }
   const int error_number = std::ferror(file) != 0 ? (errno != 0 ? errno : EIO) : 0;
   std::fclose(file);
-  if (error_number != 0) return ReadFailure("cannot read " + name, error_number);
+  if (error_number != 0) return ReadFailure("cannot read " + path, error_number);
   return bytes;
+}
+
+SpoolLock::SpoolLock(SpoolLock&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)), lock_path_(std::move(other.lock_path_)) {}
+
+SpoolLock& SpoolLock::operator=(SpoolLock&& other) noexcept {
+  if (this != &other) {
+    Release();
+    fd_ = std::exchange(other.fd_, -1);
+    lock_path_ = std::move(other.lock_path_);
+  }
+  return *this;
+}
+
+SpoolLock::~SpoolLock() {
+  Release();
+}
+
+void SpoolLock::Release() {
+  if (fd_ < 0) return;
+  // Removed while still locked: a run waiting on this file then finds it gone (below) and
+  // makes a new one, so no two runs ever hold two files of the same name.
+  ::unlink(lock_path_.c_str());
+  ::close(fd_);
+  fd_ = -1;
+}
+
+Result<SpoolLock> TryLockSpoolFile(const std::string& path) {
+  const std::string lock_path = Beside(path, ".lock");
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const int fd = ::open(lock_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) return SpoolFailure(path, CodeFor(errno), errno);
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+      const int error_number = errno;
+      ::close(fd);
+      if (error_number == EWOULDBLOCK) return InUse(path);
+      return SpoolFailure(path, CodeFor(error_number), error_number);
+    }
+    // The holder before us may have removed the file between our open and our lock: the
+    // lock is then on a file no one else will find, so take the one now there instead.
+    struct stat held {};
+    struct stat named {};
+    if (::fstat(fd, &held) == 0 && ::stat(lock_path.c_str(), &named) == 0 &&
+        held.st_dev == named.st_dev && held.st_ino == named.st_ino) {
+      SpoolLock lock;
+      lock.fd_ = fd;
+      lock.lock_path_ = lock_path;
+      return lock;
+    }
+    ::close(fd);
+  }
+  return InUse(path);
+}
+
+Result<SpoolLock> LockSpoolFile(const std::string& path, Clock& clock, Clock::Duration limit,
+                                const std::function<void()>& between_polls) {
+  Result<SpoolLock> lock = InUse(path);
+  // The last attempt's result says how the wait ended.
+  (void)PollUntil(
+      clock, limit, kPollStep,
+      [&] {
+        lock = TryLockSpoolFile(path);
+        if (lock) return Poll::kReady;
+        return lock.status().code() == ErrorCode::kBusy ? Poll::kNotYet : Poll::kAbort;
+      },
+      [&] {
+        if (between_polls) between_polls();
+        return Poll::kNotYet;
+      });
+  return lock;
 }
 
 }  // namespace qw77

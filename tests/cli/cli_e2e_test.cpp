@@ -64,8 +64,11 @@ class CliEndToEnd : public ::testing::Test {
   void TearDown() override { StopPrinter(); }
 
   // Runs the real qw77-cli in the test's folder with COM1 and LPT1 on the printer.
-  Ran Shell(const std::string& args, const std::string& more_env = {}) {
-    const std::filesystem::path out = dir_.path() / "stdout", err = dir_.path() / "stderr";
+  // `name` keeps the output of runs at once apart.
+  Ran Shell(const std::string& args, const std::string& more_env = {},
+            const std::string& name = "std") {
+    const std::filesystem::path out = dir_.path() / (name + "out"),
+                                err = dir_.path() / (name + "err");
     const std::string command =
         "QW77_COM1=" + com1_.string() + " QW77_PORT_ACCESS=vprinter:" + lpt_.string() + " " +
         more_env + " " + QW77_CLI + " " + args + " >" + out.string() + " 2>" + err.string();
@@ -159,6 +162,38 @@ TEST_F(CliEndToEnd, AutotestAndSaveSettingsReachThePrinter) {
   EXPECT_NE(std::find(commands.begin(), commands.end(), "BS"), commands.end());
   EXPECT_NE(std::find(commands.begin(), commands.end(), "CR BEL CR"), commands.end());
   EXPECT_EQ(printer_->self_tests(), 1);
+}
+
+// The text lines each interface brought, in order.
+std::vector<std::string> TextFrom(const std::deque<LogEntry>& log, vprinter::Source source) {
+  std::vector<std::string> lines;
+  for (const LogEntry& e : log) {
+    if (e.kind == LogEntry::kText && e.source == source) lines.push_back(e.params);
+  }
+  return lines;
+}
+
+// Two runs from one folder, one on the serial line and one on the network, started a few
+// milliseconds apart: each prints its own text, whichever spools first.
+TEST_F(CliEndToEnd, TwoRunsFromOneFolderEachPrintTheirOwnTicket) {
+  Start();
+  const std::string tcp = "QW77_COM2=tcp:127.0.0.1:" + std::to_string(server_->tcp()->port());
+  for (int apart_ms : {0, 5, 10, 20, 50}) {
+    Ran serial, network;
+    std::thread first([&] { serial = Shell("print --port COM1 --text SERIAL-TEXT", {}, "a"); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(apart_ms));
+    network = Shell("print --port COM2 --text NETWORK-TEXT", tcp, "b");
+    first.join();
+    EXPECT_EQ(serial.exit_code, 0) << apart_ms << " ms: " << serial.err;
+    EXPECT_EQ(network.exit_code, 0) << apart_ms << " ms: " << network.err;
+  }
+  StopPrinter();
+  const std::vector<std::string> serial_text = TextFrom(printer_->log(), vprinter::Source::kSerial);
+  const std::vector<std::string> network_text = TextFrom(printer_->log(), vprinter::Source::kTcp);
+  EXPECT_EQ(serial_text, std::vector<std::string>(5, "\"SERIAL-TEXT\""));
+  EXPECT_EQ(network_text, std::vector<std::string>(5, "\"NETWORK-TEXT\""));
+  EXPECT_FALSE(std::filesystem::exists(dir_.path() / "tempo.txt"));
+  EXPECT_FALSE(std::filesystem::exists(dir_.path() / ".tempo.txt.lock"));
 }
 
 // In-process, on a fake clock: the silent printer fails the probe at its limit, not later.

@@ -10,6 +10,7 @@
 
 #include "tests/cli/CliRig.h"
 #include "tests/fakes/TestRig.h"
+#include "transport/SpoolFile.h"
 
 namespace qw77 {
 namespace {
@@ -176,6 +177,59 @@ TEST(Runs, SeveralPortsReportEachAndExitWithTheWorst) {
             "condition.\n"
             "COM3 (/dev/fake3): status: the printer answered; the printer reports: no paper "
             "or head up.\n");
+}
+
+// Another run holds tempo.txt: the print waits for it up to the limit, then sends nothing.
+// Let go at the limit, the file is taken and the ticket printed.
+struct SpoolCase {
+  const char* name;
+  bool released_at_limit;
+  int exit_code;
+  const char* outcome;
+};
+
+class SpoolHeld : public ::testing::TestWithParam<SpoolCase> {};
+
+TEST_P(SpoolHeld, ThePrintWaitsUpToTheLimit) {
+  ScopedTempDir dir;
+  CliRig cli;
+  cli.com1.peer = Printer();
+  std::optional<SpoolLock> other;
+  other.emplace(std::move(TryLockSpoolFile("tempo.txt").value()));
+  if (GetParam().released_at_limit) {
+    cli.clock.on_sleep = [&] {
+      if (cli.clock.Elapsed() >= kSpoolWaitLimit) other.reset();
+    };
+  }
+  EXPECT_EQ(cli.Run({"print", "--port", "COM1", "--json"}), GetParam().exit_code) << cli.err;
+  const json line = json::parse(cli.out);
+  EXPECT_EQ(line["outcome"], GetParam().outcome);
+  if (!GetParam().released_at_limit) {
+    EXPECT_EQ(line["message"], "The spool file tempo.txt in " +
+                                   std::filesystem::current_path().string() +
+                                   " is in use by another run. Nothing was sent.");
+    EXPECT_TRUE(cli.com1.Sent().empty());
+    EXPECT_LE(cli.clock.Elapsed(), kSpoolWaitLimit + 2 * kPollStep);
+  }
+  EXPECT_GE(cli.clock.Elapsed(), kSpoolWaitLimit);
+}
+
+INSTANTIATE_TEST_SUITE_P(Limit, SpoolHeld,
+                         ::testing::Values(SpoolCase{"NeverLetGo", false, 3, "spool_in_use"},
+                                           SpoolCase{"LetGoAtTheLimit", true, 0, "done"}),
+                         [](const auto& p) { return std::string(p.param.name); });
+
+// A run with a spool file of its own does not wait for tempo.txt, and leaves no lock behind.
+TEST(Runs, ARunWithItsOwnSpoolFileGoesAhead) {
+  ScopedTempDir dir;
+  const Result<SpoolLock> other = TryLockSpoolFile("tempo.txt");
+  ASSERT_TRUE(other.ok());
+  CliRig cli;
+  cli.com2.peer = Printer();
+  EXPECT_EQ(cli.Run({"print", "--port", "COM2", "--spool", "own.txt"}), 0) << cli.err;
+  EXPECT_EQ(cli.clock.Elapsed(), Clock::Duration{0});
+  EXPECT_EQ(cli.system.processes.back().argv.back(), "rm -f -- 'own.txt'");
+  EXPECT_FALSE(std::filesystem::exists(".own.txt.lock"));
 }
 
 // A serial run starts up without parallel port access, even where that access would fail.
