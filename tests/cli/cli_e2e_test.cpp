@@ -1,8 +1,12 @@
 // qw77-cli against the virtual printer over its pseudo-terminal and its parallel socket:
 // the real executable for what a shell sees (exit codes, lines, the printed ticket), and
 // the shell front end in-process where a limit is checked on a fake clock.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 
 #include <chrono>
 #include <cstdlib>
@@ -162,6 +166,58 @@ TEST_F(CliEndToEnd, AutotestAndSaveSettingsReachThePrinter) {
   EXPECT_NE(std::find(commands.begin(), commands.end(), "BS"), commands.end());
   EXPECT_NE(std::find(commands.begin(), commands.end(), "CR BEL CR"), commands.end());
   EXPECT_EQ(printer_->self_tests(), 1);
+}
+
+// A bad setting of a port the run does not use stops nobody; `ports` shows it and fails.
+TEST_F(CliEndToEnd, ABadSettingOfAnotherPortStopsOnlyRunsOnIt) {
+  Start();
+  const std::string bad = "QW77_COM2=garbage QW77_PORT_ACCESS=bogus";
+  EXPECT_EQ(Shell("status --port COM1", bad).exit_code, 0);
+  const Ran refused = Shell("status --port COM2 --json", bad);
+  EXPECT_EQ(refused.exit_code, 3);
+  const json j = json::parse(refused.out);
+  EXPECT_EQ(j["outcome"], "configuration");
+  EXPECT_EQ(j["endpoint"], nullptr);
+  EXPECT_NE(j["message"].get<std::string>().find("QW77_COM2: COM2 takes"), std::string::npos);
+
+  const Ran ports = Shell("ports", bad);
+  EXPECT_EQ(ports.exit_code, 3);
+  EXPECT_NE(ports.out.find("COM1 - " + com1_.string()), std::string::npos) << ports.out;
+  EXPECT_NE(ports.out.find("COM2 - refused: QW77_COM2: COM2 takes"), std::string::npos);
+  EXPECT_NE(ports.out.find("LPT2 - refused: QW77_PORT_ACCESS takes"), std::string::npos);
+  EXPECT_NE(ports.out.find("COM3 - /dev/ttyS2"), std::string::npos);
+}
+
+// A run ended by a signal still prints its one JSON object.
+TEST_F(CliEndToEnd, AnInterruptedRunSaysSoInJson) {
+  Start({}, Faults{.silent = true});
+  const std::filesystem::path out = dir_.path() / "interrupted";
+  // Made before the fork: the child of a process with threads only opens and executes.
+  const std::string com1 = "QW77_COM1=" + com1_.string();
+  const char* argv[] = {QW77_CLI, "status", "--port", "COM1", "--json", nullptr};
+  const char* envp[] = {com1.c_str(), nullptr};
+  const int out_fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  ASSERT_GE(out_fd, 0);
+  const pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    ::dup2(out_fd, STDOUT_FILENO);
+    ::execve(QW77_CLI, const_cast<char* const*>(argv), const_cast<char* const*>(envp));
+    ::_exit(127);
+  }
+  ::close(out_fd);
+  // Within the probe's wait for a reply, which the silent printer never gives.
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  ::kill(pid, SIGINT);
+  int status = 0;
+  ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 130);
+  const json j = json::parse(ReadText(out));
+  EXPECT_EQ(j["outcome"], "interrupted");
+  EXPECT_EQ(j["port"], "COM1");
+  EXPECT_EQ(j["exit_code"], 130);
+  EXPECT_TRUE(j["message"].is_string());
 }
 
 // The text lines each interface brought, in order.
