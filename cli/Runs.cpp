@@ -83,7 +83,8 @@ RunOutcome RunOnPort(CliPlatform& platform, JobKind job, const TicketOptions& op
   Clock& clock = platform.Time();
   const Clock::TimePoint started = clock.Now();
 
-  HeadlessWindowServices window(err, outcome.port);
+  HeadlessWindowServices window(err, outcome.port,
+                                !port.parallel && outcome.endpoint.starts_with("tcp:"));
   if (const Status bound = platform.BindingOf(port.parallel, port.number); !bound.ok()) {
     Tell(window, bound.message());
     outcome.endpoint.clear();  // the binding that would have said it was refused

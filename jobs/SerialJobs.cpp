@@ -24,10 +24,14 @@ JobEnd OpenSerialPort(FrmMenu& frm) {
   switch (probe.end) {
     case ProbeEnd::kReply:
       return JobEnd::kDone;
-    case ProbeEnd::kSilent:
-      frm.Svc().window->MsgBoxDetailed("ERROR on serial PORT configuration", comm.NoReplyReason());
+    case ProbeEnd::kSilent: {
+      // A printer that closed the connection is not silent: its port cannot be used.
+      const Status lost = comm.LinkLost();
+      frm.Svc().window->MsgBoxDetailed("ERROR on serial PORT configuration",
+                                       lost.ok() ? comm.NoReplyReason() : DescribeCause(lost));
       (void)comm.SetPortOpen(false);
-      return JobEnd::kNoAnswer;
+      return lost.ok() ? JobEnd::kNoAnswer : JobEnd::kPortUnusable;
+    }
     case ProbeEnd::kLayerFailure:
       break;
   }
@@ -50,7 +54,13 @@ JobEnd RunStatusSerial(FrmMenu& frm, int port) {
   const Exchange exchange = failure.ok()
                                 ? AskStatusReplies(comm, *frm.Svc().clock, replies, failure)
                                 : Exchange::kLinkFailed;
+  const Status lost = exchange == Exchange::kTimedOut ? comm.LinkLost() : Status::Ok();
   (void)comm.SetPortOpen(false);
+  if (!lost.ok()) {
+    ReportSerialFailure(frm, "the status request was not answered", lost);
+    SetButtonsEnabled(frm, kStatusAnswered, true);
+    return JobEnd::kPortUnusable;
+  }
 
   if (exchange != Exchange::kAnswered) {
     // A silent printer gets no message of its own: the disabled Print button says it and

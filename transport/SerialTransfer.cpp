@@ -10,11 +10,16 @@
 namespace qw77 {
 namespace {
 
-// A byte waiting at the limit still counts: the data test comes before the time test.
+// A byte waiting at the limit still counts: the data test comes before the time test. A
+// printer that closed the connection sends nothing more: the wait ends there.
 WaitEnd AwaitAnyByte(SerialControl& comm, Clock& clock) {
   return PollUntil(
       clock, kReplyLimit, kPollStep,
-      [&] { return comm.InBufferCount() != 0 ? Poll::kReady : Poll::kNotYet; }, NothingToPoll);
+      [&] {
+        if (comm.InBufferCount() != 0) return Poll::kReady;
+        return comm.LinkLost().ok() ? Poll::kNotYet : Poll::kAbort;
+      },
+      NothingToPoll);
 }
 
 }  // namespace

@@ -30,10 +30,9 @@ ErrorCode CodeForConnect(int err) {
     case EACCES:
     case EPERM:
       return ErrorCode::kPermission;
-    case ETIMEDOUT:
-      return ErrorCode::kTimedOut;
     default:
-      return ErrorCode::kNotFound;
+      // Timed out, refused, no route: the address, the port or the network.
+      return ErrorCode::kUnreachable;
   }
 }
 
@@ -64,7 +63,7 @@ Status TcpSerialControl::Connect() {
   addrinfo* found = nullptr;
   const std::string service = std::to_string(tcp_port_);
   if (const int rc = getaddrinfo(host_.c_str(), service.c_str(), &hints, &found); rc != 0) {
-    return {ErrorCode::kNotFound,
+    return {ErrorCode::kUnreachable,
             "the printer's host name " + host_ + " cannot be resolved: " + gai_strerror(rc)};
   }
   const auto deadline = SteadyTime::now() + limits_.connect;
@@ -108,6 +107,7 @@ Status TcpSerialControl::Connect() {
   }
   peer_closed_ = false;
   peer_reset_ = false;
+  reset_error_ = 0;
   rx_.clear();
   return Status::Ok();
 }
@@ -175,9 +175,17 @@ void TcpSerialControl::Receive() {
     } else if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
       peer_closed_ = true;
       peer_reset_ = true;
+      reset_error_ = errno;
     }
     return;
   }
+}
+
+Status TcpSerialControl::LinkLost() const {
+  if (fd_ < 0 || !peer_closed_ || !rx_.empty()) return Status::Ok();
+  std::string text = "the printer at " + Address() + " closed the connection";
+  if (reset_error_ != 0) text += std::string(" (") + std::strerror(reset_error_) + ")";
+  return {ErrorCode::kIo, text};
 }
 
 WriteResult TcpSerialControl::Output(std::span<const std::uint8_t> bytes) {

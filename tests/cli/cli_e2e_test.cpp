@@ -1,8 +1,11 @@
 // qw77-cli against the virtual printer over its pseudo-terminal and its parallel socket:
 // the real executable for what a shell sees (exit codes, lines, the printed ticket), and
 // the shell front end in-process where a limit is checked on a fake clock.
+#include <arpa/inet.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -218,6 +221,74 @@ TEST_F(CliEndToEnd, AnInterruptedRunSaysSoInJson) {
   EXPECT_EQ(j["port"], "COM1");
   EXPECT_EQ(j["exit_code"], 130);
   EXPECT_TRUE(j["message"].is_string());
+}
+
+// A network printer on a loopback port that reads what comes, then resets the connection
+// (or, with `resets` false, a port nothing listens on).
+class NetworkPeer {
+ public:
+  explicit NetworkPeer(bool resets) {
+    fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof a;
+    (void)::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    (void)::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len);
+    port_ = ntohs(a.sin_port);
+    if (!resets) {
+      ::close(fd_);
+      fd_ = -1;
+      return;
+    }
+    (void)::listen(fd_, 4);
+    thread_ = std::thread([this] {
+      while (true) {
+        const int client = ::accept(fd_, nullptr, nullptr);
+        if (client < 0) return;
+        char request[16];
+        (void)::recv(client, request, sizeof request, 0);
+        const linger reset{1, 0};
+        (void)::setsockopt(client, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+        ::close(client);
+      }
+    });
+  }
+  ~NetworkPeer() {
+    if (fd_ >= 0) ::shutdown(fd_, SHUT_RDWR);
+    if (thread_.joinable()) thread_.join();
+    if (fd_ >= 0) ::close(fd_);
+  }
+  std::string Spec() const { return "tcp:127.0.0.1:" + std::to_string(port_); }
+
+ private:
+  int fd_ = -1;
+  std::uint16_t port_ = 0;
+  std::thread thread_;
+};
+
+// A network printer that resets the connection, or is not there, is a port that cannot be
+// used, said with the link's own kind and the cause; nothing is sent.
+TEST_F(CliEndToEnd, ANetworkPrinterThatResetsOrRefusesExitsThree) {
+  struct Case {
+    bool resets;
+    const char* job;
+    const char* says;
+  } cases[] = {
+      {true, "status", "closed the connection"},
+      {true, "print", "closed the connection"},
+      {false, "status", "Check the printer's address and port"},
+  };
+  for (const Case& c : cases) {
+    NetworkPeer peer(c.resets);
+    const Ran ran = Shell(std::string(c.job) + " --port COM2 --json", "QW77_COM2=" + peer.Spec());
+    EXPECT_EQ(ran.exit_code, 3) << c.job << ": " << ran.err;
+    const json j = json::parse(ran.out);
+    const std::string message = j["message"].get<std::string>();
+    EXPECT_EQ(message.rfind("Network printer error: ", 0), 0u) << message;
+    EXPECT_NE(message.find(c.says), std::string::npos) << message;
+    EXPECT_EQ(ran.err.find("Serial port error"), std::string::npos) << ran.err;
+  }
 }
 
 // The text lines each interface brought, in order.
