@@ -30,7 +30,7 @@
 #include "platform/posix/PosixSystem.h"
 #include "platform/posix/SteadyClock.h"
 #include "platform/posix/TermiosSerialControl.h"
-#include "vprinter/Server.h"
+#include "vprinter/endpoints/Server.h"
 
 using namespace qw77;
 using namespace qw77::vprinter;

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "vprinter/Printer.h"
-#include "vprinter/StatusModel.h"
+#include "vprinter/printer/Printer.h"
+#include "vprinter/printer/StatusModel.h"
 
 namespace qw77::frontend {
 namespace {

@@ -16,7 +16,7 @@
 #include <span>
 #include <vector>
 
-#include "vprinter/Printer.h"
+#include "vprinter/printer/Printer.h"
 
 namespace {
 

@@ -5,8 +5,13 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+# Each stage says how long it took, so that CI's time can be read off its log.
+stage_start=$SECONDS
+stage() { echo "== time: $1 $((SECONDS - stage_start)) s"; stage_start=$SECONDS; }
+
 # --packaging: the debug build also makes the man pages, and the package is checked below.
 bash tools/setup.sh --packaging
+stage "setup"
 
 export QW77_WERROR=ON
 export QT_QPA_PLATFORM=offscreen
@@ -23,29 +28,59 @@ jobs=$(nproc)
 
 passed=0
 skipped=0
-for preset in debug asan; do
-  echo "== $preset: configure, build, test"
-  # For /usr, as a package is: the package checked below is made from the debug build, and
-  # the installed program looks for its logos under the prefix it was built for.
-  cmake --preset "$preset" -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
-  cmake --build --preset "$preset"
-  log="build/$preset/ctest-summary.log"
-  ctest --preset "$preset" --parallel "$jobs" | tee "$log"
+
+# Adds a ctest summary to the totals.
+count() {
+  local log=$1 total not_run
   total=$(sed -n 's/.*tests failed out of \([0-9]*\).*/\1/p' "$log" | tail -n 1)
   not_run=$(grep -c '(Skipped)' "$log" || true)
-  passed=$((passed + total - not_run))
+  passed=$((passed + ${total:-0} - not_run))
   skipped=$((skipped + not_run))
-done
+}
+
+# The slow tests wait on a line rate, not on the processor: they run beside the rest of the
+# debug suite rather than after it, and not under the sanitizers, which would only make the
+# wait longer.
+slow='AtLineRate'
+
+echo "== debug: configure, build, test"
+# For /usr, as a package is: the package checked below is made from the debug build, and
+# the installed program looks for its logos under the prefix it was built for.
+cmake --preset debug -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
+cmake --build --preset debug
+stage "debug build"
+ctest --preset debug -R "$slow" >build/debug/ctest-slow.log 2>&1 &
+slow_pid=$!
+ctest --preset debug --parallel "$jobs" -E "$slow" | tee build/debug/ctest-summary.log
+slow_status=0
+wait "$slow_pid" || slow_status=$?
+cat build/debug/ctest-slow.log
+((slow_status == 0)) || { echo "== the slow tests failed" >&2; exit 1; }
+count build/debug/ctest-summary.log
+count build/debug/ctest-slow.log
+stage "debug tests"
+
+# The sanitizers watch memory: the suites that handle bytes, files and replies (core, shell
+# front end, virtual printer, end to end). The window's tests exercise Qt's widgets, which
+# the debug build already runs.
+echo "== asan: configure, build, test"
+cmake --preset asan -DCMAKE_INSTALL_PREFIX=/usr -DQW77_BUILD_GUI=OFF >/dev/null
+cmake --build --preset asan
+stage "asan build"
+ctest --preset asan --parallel "$jobs" -E "$slow" | tee build/asan/ctest-summary.log
+count build/asan/ctest-summary.log
+stage "asan tests"
 
 echo "== package: the .deb from the debug build: lintian, desktop entry, AppStream, installed"
-package_start=$SECONDS
 bash tools/package.sh --build-dir build/debug --out build/debug/package --install-check
-echo "== package: $((SECONDS - package_start)) s"
+stage "package"
 
 if [ -f fuzz/CMakeLists.txt ]; then
-  echo "== fuzz: short libFuzzer runs"
+  echo "== fuzz: short libFuzzer runs, one target a core"
   cmake --preset fuzz >/dev/null
   cmake --build --preset fuzz
+  stage "fuzz build"
+  pids=()
   for target in build/fuzz/bin/fuzz_*; do
     [ -x "$target" ] || continue
     name=$(basename "$target")
@@ -56,8 +91,14 @@ if [ -f fuzz/CMakeLists.txt ]; then
     rss_mb=2048
     [ "$name" = fuzz_vprinter ] && rss_mb=512
     "$target" -max_total_time="${QW77_FUZZ_SECONDS:-30}" -rss_limit_mb="$rss_mb" "$corpus" \
-      "fuzz/seeds/$name" 2>&1 | tail -n 3
+      "fuzz/seeds/$name" >"build/fuzz/$name.log" 2>&1 &
+    pids+=($!)
   done
+  fuzz_failed=0
+  for pid in "${pids[@]}"; do wait "$pid" || fuzz_failed=1; done
+  for log in build/fuzz/fuzz_*.log; do echo "-- $(basename "$log" .log)"; tail -n 3 "$log"; done
+  ((fuzz_failed == 0)) || { echo "== the fuzzer found a fault (its log above)" >&2; exit 1; }
+  stage "fuzz runs"
 fi
 echo "== all tests passed (both builds and the package; the fuzzer found nothing)"
 echo "tests: $passed passed, 0 failed, $skipped skipped"

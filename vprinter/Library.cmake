@@ -1,26 +1,47 @@
-# The virtual printer's library, made by a function so that the fuzz build can make its own
-# instrumented copy from the same sources without building (or changing) the printer's
-# targets. Included by vprinter/CMakeLists.txt and fuzz/CMakeLists.txt.
+# The virtual printer's rooms, made by functions so that the fuzz build can make its own
+# instrumented copies from the same sources without building (or changing) the printer's
+# targets, and the window's preview can have the lower rooms without the endpoints.
+# Included by vprinter/CMakeLists.txt, frontend/CMakeLists.txt and fuzz/CMakeLists.txt.
+#
+# One way down: app -> endpoints -> printer -> framing, paper. Each room's include root
+# holds its own folder alone (see cmake/Rooms.cmake), so an include of a room above it, or
+# of one it does not link, does not compile.
 include_guard(GLOBAL)
 
 find_package(PNG REQUIRED)
 find_package(ZLIB REQUIRED)
 find_library(QW77_ZINT_LIBRARY NAMES zint REQUIRED)
 find_path(QW77_ZINT_INCLUDE_DIR NAMES zint.h REQUIRED)
+find_package(CLI11 CONFIG REQUIRED)
 
-# The printer's sources, named one by one (main.cpp is the executable's alone).
-set(QW77_VPRINTER_SOURCES
-    Barcode.cpp Canvas.cpp CodeCommands.cpp CodePages.cpp CommandTable.cpp CrashCleanup.cpp
-    Graphics.cpp ImageCommands.cpp Interpreter.cpp Options.cpp PaperCommands.cpp
-    ParallelEndpoint.cpp Printer.cpp PrinterCommands.cpp PsfFont.cpp Renderer.cpp
-    SerialEndpoint.cpp SerialLink.cpp Server.cpp StatusModel.cpp Symbol.cpp TcpEndpoint.cpp
-    TextCommands.cpp)
-list(TRANSFORM QW77_VPRINTER_SOURCES PREPEND vprinter/)
+# The paper (pictures, fonts, code pages, barcodes and 2-D codes, PNG files), the framing
+# of bytes into commands, and the printer that carries them out: what the preview needs.
+# Makes <prefix>_paper, <prefix>_framing and <prefix>_printer.
+function(qw77_add_vprinter_printer prefix)
+  set(_paper Barcode.cpp Canvas.cpp CodePages.cpp PsfFont.cpp Renderer.cpp Symbol.cpp)
+  list(TRANSFORM _paper PREPEND vprinter/paper/)
+  qw77_room(${prefix}_paper FOLDERS vprinter/paper SOURCES ${_paper}
+            LINKS qw77_base PNG::PNG ZLIB::ZLIB ${QW77_ZINT_LIBRARY})
+  target_include_directories(${prefix}_paper SYSTEM PRIVATE ${QW77_ZINT_INCLUDE_DIR})
 
-# A room of its own: its include root holds the vprinter folder alone, and it borrows only
-# the base room, so it cannot reach into the core (and who links it sees only vprinter/).
-function(qw77_add_vprinter_library name)
-  qw77_room(${name} FOLDERS vprinter SOURCES ${QW77_VPRINTER_SOURCES} LINKS qw77_base PNG::PNG
-            ZLIB::ZLIB ${QW77_ZINT_LIBRARY})
-  target_include_directories(${name} SYSTEM PRIVATE ${QW77_ZINT_INCLUDE_DIR})
+  qw77_room(${prefix}_framing FOLDERS vprinter/framing
+            SOURCES vprinter/framing/CommandTable.cpp vprinter/framing/Interpreter.cpp)
+
+  set(_printer CodeCommands.cpp Graphics.cpp ImageCommands.cpp PaperCommands.cpp Printer.cpp
+               PrinterCommands.cpp StatusModel.cpp TextCommands.cpp)
+  list(TRANSFORM _printer PREPEND vprinter/printer/)
+  qw77_room(${prefix}_printer FOLDERS vprinter/printer SOURCES ${_printer}
+            LINKS ${prefix}_framing ${prefix}_paper)
+endfunction()
+
+# The interfaces (pseudo-terminal, serial link, parallel socket, TCP, the server loop and
+# crash clean-up) and the program's options: <prefix>_endpoints and <prefix>_app.
+function(qw77_add_vprinter_service prefix)
+  set(_endpoints CrashCleanup.cpp ParallelEndpoint.cpp SerialEndpoint.cpp SerialLink.cpp
+                 Server.cpp TcpEndpoint.cpp)
+  list(TRANSFORM _endpoints PREPEND vprinter/endpoints/)
+  qw77_room(${prefix}_endpoints FOLDERS vprinter/endpoints SOURCES ${_endpoints}
+            LINKS ${prefix}_printer)
+  qw77_room(${prefix}_app FOLDERS vprinter/app SOURCES vprinter/app/Options.cpp
+            LINKS ${prefix}_endpoints CLI11::CLI11)
 endfunction()

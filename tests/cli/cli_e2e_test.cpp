@@ -23,7 +23,7 @@
 #include "platform/posix/TermiosSerialControl.h"
 #include "tests/cli/CliRig.h"
 #include "tests/fakes/TestRig.h"
-#include "vprinter/Server.h"
+#include "vprinter/endpoints/Server.h"
 
 namespace qw77 {
 namespace {

@@ -20,7 +20,7 @@
 #include "platform/posix/VPrinterPortAccess.h"
 #include "tests/fakes/TestRig.h"
 #include "transport/SpoolFile.h"
-#include "vprinter/Server.h"
+#include "vprinter/endpoints/Server.h"
 
 namespace qw77 {
 namespace {

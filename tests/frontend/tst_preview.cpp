@@ -14,7 +14,7 @@
 #include "jobs/SampleTicketJob.h"
 #include "protocol/BarcodeBlock.h"
 #include "tests/frontend/GuiRig.h"
-#include "vprinter/Server.h"
+#include "vprinter/endpoints/Server.h"
 
 using qw77::ControlKind;
 using qw77::FrmMenu;

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "vprinter/Printer.h"
+#include "vprinter/printer/Printer.h"
 
 namespace qw77::vprinter::testing {
 

@@ -15,7 +15,7 @@
 #include "platform/factory/PlatformFactory.h"
 #include "platform/posix/VPrinterPortAccess.h"
 #include "tests/vprinter/VPrinterTestUtil.h"
-#include "vprinter/Server.h"
+#include "vprinter/endpoints/Server.h"
 
 namespace qw77::vprinter {
 namespace {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/vprinter/VPrinterTestUtil.h"
-#include "vprinter/Options.h"
+#include "vprinter/app/Options.h"
 
 namespace qw77::vprinter {
 namespace {

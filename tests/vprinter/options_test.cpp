@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "vprinter/Options.h"
+#include "vprinter/app/Options.h"
 
 namespace qw77::vprinter {
 namespace {

@@ -12,8 +12,8 @@
 #include <fstream>
 
 #include "tests/vprinter/ProcessRig.h"
-#include "vprinter/Canvas.h"
-#include "vprinter/Renderer.h"
+#include "vprinter/paper/Canvas.h"
+#include "vprinter/paper/Renderer.h"
 
 namespace qw77::vprinter {
 namespace {

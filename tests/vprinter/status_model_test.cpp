@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "vprinter/ParallelEndpoint.h"
-#include "vprinter/StatusModel.h"
+#include "vprinter/endpoints/ParallelEndpoint.h"
+#include "vprinter/printer/StatusModel.h"
 
 namespace qw77::vprinter {
 namespace {

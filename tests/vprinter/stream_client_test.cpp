@@ -11,7 +11,7 @@
 #include <functional>
 
 #include "tests/vprinter/VPrinterTestUtil.h"
-#include "vprinter/Server.h"
+#include "vprinter/endpoints/Server.h"
 
 namespace qw77::vprinter {
 namespace {

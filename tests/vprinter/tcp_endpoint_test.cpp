@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/vprinter/VPrinterTestUtil.h"
-#include "vprinter/Server.h"
+#include "vprinter/endpoints/Server.h"
 
 namespace qw77::vprinter {
 namespace {

@@ -8,7 +8,7 @@
 
 #include "platform/posix/TermiosSerialControl.h"
 #include "tests/vprinter/VPrinterTestUtil.h"
-#include "vprinter/Server.h"
+#include "vprinter/endpoints/Server.h"
 
 namespace qw77::vprinter {
 namespace {

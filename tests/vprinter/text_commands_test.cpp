@@ -4,9 +4,9 @@
 #include <functional>
 
 #include "tests/vprinter/VPrinterTestUtil.h"
-#include "vprinter/CodePages.h"
-#include "vprinter/CommandTable.h"
-#include "vprinter/Options.h"
+#include "vprinter/paper/CodePages.h"
+#include "vprinter/framing/CommandTable.h"
+#include "vprinter/app/Options.h"
 
 namespace qw77::vprinter {
 namespace {

@@ -1,0 +1,189 @@
+// qw77-vprinter: a virtual thermal ticket printer on a pseudo-terminal and a socket.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <iostream>
+
+#include "vprinter/endpoints/CrashCleanup.h"
+#include "vprinter/app/Options.h"
+#include "vprinter/endpoints/Server.h"
+
+namespace {
+
+qw77::vprinter::Server* g_server = nullptr;
+
+void OnSignal(int) {
+  if (g_server) g_server->Stop();
+}
+
+// --render stops on a signal once no picture is half-written: at the next piece of the
+// file, or right after the picture being written is whole.
+volatile std::sig_atomic_t g_render_signal = 0;
+
+void OnRenderSignal(int sig) {
+  g_render_signal = sig;
+}
+
+struct Interrupted {};
+
+int Fail(const std::string& why) {
+  std::cerr << "qw77-vprinter: " << why << "\n";
+  return 2;
+}
+
+// A folder that exists can still refuse files (permissions, a read-only or virtual file
+// system); only making one tells, and it is better told before the first ticket.
+std::string CannotWriteTo(const std::string& dir) {
+  std::string probe = (std::filesystem::path(dir) / ".qw77-vprinter-probe-XXXXXX").string();
+  const int fd = mkstemp(probe.data());
+  if (fd < 0) return std::strerror(errno);
+  close(fd);
+  unlink(probe.c_str());
+  return "";
+}
+
+// Prints a file's bytes, read in pieces so that a file of any size takes bounded memory.
+// 0 when every ticket was saved, 1 when one was not or the file could not be read through,
+// 2 when it could not be opened at all.
+int Render(qw77::vprinter::Printer& printer, const std::string& path) {
+  using qw77::vprinter::Source;
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return Fail("cannot read " + path + ": " + std::strerror(errno));
+  struct stat st {};
+  if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    close(fd);
+    return Fail("cannot read " + path + ": it is a folder, not a file");
+  }
+  struct sigaction sa {};
+  sa.sa_handler = OnRenderSignal;
+  sa.sa_flags = SA_RESTART;  // a write under way goes on to its end
+  sigemptyset(&sa.sa_mask);
+  for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaction(sig, &sa, nullptr);
+  printer.on_ticket = [](const std::string& saved) {
+    if (!saved.empty()) std::cout << "ticket: " << saved << std::endl;
+    if (g_render_signal) throw Interrupted{};
+  };
+  std::vector<std::uint8_t> buf(64 * 1024);
+  std::size_t done = 0;
+  std::string read_error;
+  try {
+    while (!g_render_signal) {
+      const ssize_t n = read(fd, buf.data(), buf.size());
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) {
+        read_error = std::strerror(errno);
+        break;
+      }
+      if (n == 0) break;
+      done += static_cast<std::size_t>(n);
+      printer.Feed(Source::kFile, {buf.data(), static_cast<std::size_t>(n)}, 0);
+    }
+    if (!g_render_signal) {
+      printer.EndOfStream(Source::kFile);
+      printer.Shutdown();
+    }
+  } catch (const Interrupted&) {
+  }
+  close(fd);
+  if (g_render_signal) {
+    Fail(std::string("interrupted by ") + strsignal(g_render_signal) + " with " +
+         std::to_string(done) + " bytes of " + path +
+         " read: the tickets listed are complete; the ticket in progress and the rest of the "
+         "file are not printed");
+    return 128 + g_render_signal;
+  }
+  if (!read_error.empty()) {
+    Fail("cannot read " + path + " after " + std::to_string(done) + " bytes: " + read_error +
+         "; the rest is not printed");
+    return 1;
+  }
+  if (printer.tickets_not_saved() > 0) {
+    Fail(std::to_string(printer.tickets_not_saved()) + " ticket picture(s) could not be saved");
+    return 1;
+  }
+  return 0;
+}
+
+// Serves the interfaces until a stopping signal.
+int Serve(qw77::vprinter::Printer& printer, qw77::vprinter::CommandLine& cl) {
+  using namespace qw77;
+  using namespace qw77::vprinter;
+  // Stopping signals stop the server (which removes its link and socket on the way out),
+  // also one that comes while the interfaces are being opened; faults remove them too.
+  Server server(printer);
+  g_server = &server;
+  struct Unhook {
+    ~Unhook() { g_server = nullptr; }
+  } unhook;
+  struct sigaction sa {};
+  sa.sa_handler = OnSignal;
+  sigemptyset(&sa.sa_mask);
+  for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaction(sig, &sa, nullptr);
+  std::signal(SIGPIPE, SIG_IGN);
+  RemoveOnCrash();
+  if (cl.serial) {
+    const Status s = server.OpenSerial(cl.serial_options);
+    if (!s) return Fail(s.message());
+    std::cout << "serial: " << server.serial()->device_path() << "\n";
+    if (!cl.serial_options.link_path.empty()) {
+      std::cout << "serial link: " << cl.serial_options.link_path << "\n";
+    }
+  }
+  if (!cl.parallel_socket.empty()) {
+    const Status s = server.OpenParallel(cl.parallel_socket);
+    if (!s) return Fail(s.message());
+    std::cout << "parallel: " << cl.parallel_socket << "\n";
+  }
+  if (cl.tcp_port >= 0) {
+    const Status s = server.OpenTcp(cl.tcp_host, cl.tcp_port);
+    if (!s) return Fail(s.message());
+    std::cout << "tcp: " << server.tcp()->address() << "\n";
+  }
+  std::cout << "status: " << printer.status().conditions().Describe() << "\n"
+            << "tickets: " << cl.out_dir << "\n"
+            << "ready" << std::endl;
+  server.Run();
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace qw77;
+  using namespace qw77::vprinter;
+  Result<CommandLine> parsed = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+  if (!parsed) return Fail(parsed.status().message());
+  CommandLine& cl = *parsed;
+  if (cl.help) {
+    std::cout << UsageText();
+    return 0;
+  }
+  std::error_code ec;
+  std::filesystem::create_directories(cl.out_dir, ec);
+  if (ec) return Fail("cannot create " + cl.out_dir + ": " + ec.message());
+  const std::string refused = CannotWriteTo(cl.out_dir);
+  if (!refused.empty()) return Fail("cannot write to " + cl.out_dir + ": " + refused);
+
+  Result<std::shared_ptr<const Fonts>> fonts = Fonts::LoadDefault();
+  if (!fonts) return Fail(fonts.status().message() + " (install console-setup-linux)");
+  StatusModel status(cl.conditions, cl.faults);
+  PrinterOptions po;
+  po.paper.printable_dots = cl.paper_dots;
+  po.code_page = cl.code_page;
+  po.out_dir = cl.out_dir;
+  po.log_path = cl.log_path;
+  po.echo_log = !cl.quiet;
+  po.idle_ms = cl.idle_ms;
+  if (!cl.model_name.empty()) po.model_name = cl.model_name;
+  Printer printer(*fonts, status, po);
+
+  if (!cl.render_file.empty()) return Render(printer, cl.render_file);
+
+  return Serve(printer, cl);
+}

@@ -1,0 +1,254 @@
+#include "vprinter/framing/CommandTable.h"
+
+#include <algorithm>
+
+namespace qw77::vprinter {
+namespace {
+
+constexpr std::uint8_t ESC = 0x1B, GS = 0x1D, DLE = 0x10, FS = 0x1C;
+
+using enum CommandId;
+using S = Shape;
+using F = Family;
+
+constexpr CommandDef kTable[] = {
+    // Control and settings
+    {kSelfTest, {0x08}, 1, 0, S::kFixed, F::kControl, "BS"},
+    {kStoreSettings, {0x0D, 0x07, 0x0D}, 3, 0, S::kFixed, F::kControl, "CR BEL CR"},
+    {kStatusRequest, {DLE, 0x04}, 2, 1, S::kFixed, F::kControl, "DLE EOT"},
+    {kInitialize, {ESC, '@'}, 2, 0, S::kFixed, F::kControl, "ESC @"},
+    {kExtended, {GS, '(', 'K'}, 3, 0, S::kLengthPair, F::kControl, "GS ( K"},
+    {kSpeed, {GS, 'E'}, 2, 1, S::kFixed, F::kControl, "GS E"},
+    // Characters and the line
+    {kLineFeed, {0x0A}, 1, 0, S::kFixed, F::kText, "LF"},
+    {kCarriageReturn, {0x0D}, 1, 0, S::kFixed, F::kText, "CR"},
+    {kTab, {0x09}, 1, 0, S::kFixed, F::kText, "HT"},
+    {kPrintMode, {ESC, '!'}, 2, 1, S::kFixed, F::kText, "ESC !"},
+    {kLineSpacing, {ESC, '3'}, 2, 1, S::kFixed, F::kText, "ESC 3"},
+    {kDefaultLineSpacing, {ESC, '2'}, 2, 0, S::kFixed, F::kText, "ESC 2"},
+    {kCharacterSpacing, {ESC, ' '}, 2, 1, S::kFixed, F::kText, "ESC SP"},
+    {kFont, {ESC, 'M'}, 2, 1, S::kFixed, F::kText, "ESC M"},
+    {kEmphasis, {ESC, 'E'}, 2, 1, S::kFixed, F::kText, "ESC E"},
+    {kDoubleStrike, {ESC, 'G'}, 2, 1, S::kFixed, F::kText, "ESC G"},
+    {kUnderline, {ESC, '-'}, 2, 1, S::kFixed, F::kText, "ESC -"},
+    {kKanjiUnderline, {FS, '-'}, 2, 1, S::kFixed, F::kText, "FS -"},
+    {kReverse, {GS, 'B'}, 2, 1, S::kFixed, F::kText, "GS B"},
+    {kUpsideDown, {ESC, '{'}, 2, 1, S::kFixed, F::kText, "ESC {"},
+    {kRotation, {ESC, 'V'}, 2, 1, S::kFixed, F::kText, "ESC V"},
+    {kJustification, {ESC, 'a'}, 2, 1, S::kFixed, F::kText, "ESC a"},
+    {kAbsolutePosition, {ESC, '$'}, 2, 2, S::kFixed, F::kText, "ESC $"},
+    {kRelativePosition, {ESC, '\\'}, 2, 2, S::kFixed, F::kText, "ESC \\"},
+    {kTabStops, {ESC, 'D'}, 2, 32, S::kNulList, F::kText, "ESC D"},
+    {kCodePage, {ESC, 't'}, 2, 1, S::kFixed, F::kText, "ESC t"},
+    {kInternational, {ESC, 'R'}, 2, 1, S::kFixed, F::kText, "ESC R"},
+    {kCharacterSize, {GS, '!'}, 2, 1, S::kFixed, F::kText, "GS !"},
+    {kLeftMargin, {GS, 'L'}, 2, 2, S::kFixed, F::kText, "GS L"},
+    {kPrintWidth, {GS, 'W'}, 2, 2, S::kFixed, F::kText, "GS W"},
+    {kFeed, {ESC, 'J'}, 2, 1, S::kFixed, F::kText, "ESC J"},
+    {kFeedLines, {ESC, 'd'}, 2, 1, S::kFixed, F::kText, "ESC d"},
+    // Barcodes and two-dimensional codes
+    {kBarcode, {GS, 'k'}, 2, 0, S::kBarcode, F::kCode, "GS k"},
+    {kBarcodeHeight, {GS, 'h'}, 2, 1, S::kFixed, F::kCode, "GS h"},
+    {kBarcodeWidth, {GS, 'w'}, 2, 1, S::kFixed, F::kCode, "GS w"},
+    {kBarcodeText, {GS, 'H'}, 2, 1, S::kFixed, F::kCode, "GS H"},
+    {kBarcodeFont, {GS, 'f'}, 2, 1, S::kFixed, F::kCode, "GS f"},
+    {kSymbol, {GS, '(', 'k'}, 3, 0, S::kLengthPair, F::kCode, "GS ( k"},
+    // Images
+    {kRasterImage, {GS, 'v', '0'}, 3, 0, S::kRaster, F::kImage, "GS v 0"},
+    {kBitImage, {ESC, '*'}, 2, 0, S::kBitImage, F::kImage, "ESC *"},
+    {kGraphics, {GS, '(', 'L'}, 3, 0, S::kLengthPair, F::kImage, "GS ( L"},
+    {kGraphicsLong, {GS, '8', 'L'}, 3, 0, S::kLengthQuad, F::kImage, "GS 8 L"},
+    {kGraphics, {FS, '(', 'L'}, 3, 0, S::kLengthPair, F::kImage, "FS ( L"},
+    {kNvImage, {FS, 'p'}, 2, 2, S::kFixed, F::kImage, "FS p"},
+    // Paper, drawer and status
+    {kCut, {GS, 'V'}, 2, 0, S::kCut, F::kPaper, "GS V"},
+    {kCutOld, {ESC, 'i'}, 2, 0, S::kFixed, F::kPaper, "ESC i"},
+    {kCutOld, {ESC, 'm'}, 2, 0, S::kFixed, F::kPaper, "ESC m"},
+    {kDrawerKick, {ESC, 'p'}, 2, 3, S::kFixed, F::kPaper, "ESC p"},
+    {kTransmitStatus, {GS, 'r'}, 2, 1, S::kFixed, F::kPaper, "GS r"},
+    {kPrinterId, {GS, 'I'}, 2, 1, S::kFixed, F::kPaper, "GS I"},
+    {kAutoStatus, {GS, 'a'}, 2, 1, S::kFixed, F::kPaper, "GS a"},
+    {kRealTimeRequest, {DLE, 0x05}, 2, 1, S::kFixed, F::kPaper, "DLE ENQ"},
+    {kRealTimePulse, {DLE, 0x14}, 2, 3, S::kFixed, F::kPaper, "DLE DC4"},
+    // Clear buffers: fn 8 followed by seven fixed bytes ("\x02\x03\x14\x01\x06\x02\x08").
+    {kNoEffect, {DLE, 0x14, 0x08}, 3, 7, S::kFixed, F::kNoEffect, "DLE DC4 8"},
+    // Known commands with no effect on this printer (peripherals, page mode, panel keys,
+    // macros, user-defined characters, maintenance): understood, logged, passed over.
+    {kNoEffect, {ESC, '='}, 2, 1, S::kFixed, F::kNoEffect, "ESC ="},
+    {kNoEffect, {ESC, '%'}, 2, 1, S::kFixed, F::kNoEffect, "ESC %"},
+    {kNoEffect, {ESC, '?'}, 2, 1, S::kFixed, F::kNoEffect, "ESC ?"},
+    {kNoEffect, {ESC, 'U'}, 2, 1, S::kFixed, F::kNoEffect, "ESC U"},
+    {kNoEffect, {ESC, 'r'}, 2, 1, S::kFixed, F::kNoEffect, "ESC r"},
+    {kNoEffect, {ESC, 'c', '3'}, 3, 1, S::kFixed, F::kNoEffect, "ESC c 3"},
+    {kNoEffect, {ESC, 'c', '4'}, 3, 1, S::kFixed, F::kNoEffect, "ESC c 4"},
+    {kNoEffect, {ESC, 'c', '5'}, 3, 1, S::kFixed, F::kNoEffect, "ESC c 5"},
+    {kNoEffect, {ESC, 'L'}, 2, 0, S::kFixed, F::kNoEffect, "ESC L"},
+    {kNoEffect, {ESC, 'S'}, 2, 0, S::kFixed, F::kNoEffect, "ESC S"},
+    {kNoEffect, {ESC, 'T'}, 2, 1, S::kFixed, F::kNoEffect, "ESC T"},
+    {kNoEffect, {ESC, 'W'}, 2, 8, S::kFixed, F::kNoEffect, "ESC W"},
+    {kNoEffect, {FS, '.'}, 2, 0, S::kFixed, F::kNoEffect, "FS ."},
+    {kNoEffect, {FS, '&'}, 2, 0, S::kFixed, F::kNoEffect, "FS &"},
+    {kNoEffect, {FS, '!'}, 2, 1, S::kFixed, F::kNoEffect, "FS !"},
+    {kNoEffect, {FS, 'C'}, 2, 1, S::kFixed, F::kNoEffect, "FS C"},
+    {kNoEffect, {FS, 'S'}, 2, 2, S::kFixed, F::kNoEffect, "FS S"},
+    {kNoEffect, {FS, 'W'}, 2, 1, S::kFixed, F::kNoEffect, "FS W"},
+    {kNoEffect, {GS, 'P'}, 2, 2, S::kFixed, F::kNoEffect, "GS P"},
+    {kNoEffect, {GS, '/'}, 2, 1, S::kFixed, F::kNoEffect, "GS /"},
+    {kNoEffect, {GS, 'b'}, 2, 1, S::kFixed, F::kNoEffect, "GS b"},
+    {kNoEffect, {GS, 'T'}, 2, 1, S::kFixed, F::kNoEffect, "GS T"},
+    {kNoEffect, {GS, '$'}, 2, 2, S::kFixed, F::kNoEffect, "GS $"},
+    {kNoEffect, {GS, '\\'}, 2, 2, S::kFixed, F::kNoEffect, "GS \\"},
+    {kNoEffect, {GS, '^'}, 2, 3, S::kFixed, F::kNoEffect, "GS ^"},
+    {kNoEffect, {GS, ':'}, 2, 0, S::kFixed, F::kNoEffect, "GS :"},
+    {kNoEffect, {GS, 'g', '0'}, 3, 3, S::kFixed, F::kNoEffect, "GS g 0"},
+    {kNoEffectLong, {GS, '(', 'A'}, 3, 0, S::kLengthPair, F::kNoEffect, "GS ( A"},
+    {kNoEffectLong, {GS, '(', 'C'}, 3, 0, S::kLengthPair, F::kNoEffect, "GS ( C"},
+    {kNoEffectLong, {GS, '(', 'D'}, 3, 0, S::kLengthPair, F::kNoEffect, "GS ( D"},
+    {kNoEffectLong, {GS, '(', 'E'}, 3, 0, S::kLengthPair, F::kNoEffect, "GS ( E"},
+    {kNoEffectLong, {GS, '(', 'H'}, 3, 0, S::kLengthPair, F::kNoEffect, "GS ( H"},
+    {kNoEffectLong, {GS, '(', 'M'}, 3, 0, S::kLengthPair, F::kNoEffect, "GS ( M"},
+    {kNoEffectLong, {GS, '(', 'N'}, 3, 0, S::kLengthPair, F::kNoEffect, "GS ( N"},
+    {kNoEffectLong, {GS, '(', 'P'}, 3, 0, S::kLengthPair, F::kNoEffect, "GS ( P"},
+    {kNoEffectLong, {GS, '(', 'Q'}, 3, 0, S::kLengthPair, F::kNoEffect, "GS ( Q"},
+    {kNoEffectLong, {FS, '(', 'A'}, 3, 0, S::kLengthPair, F::kNoEffect, "FS ( A"},
+    {kNoEffectLong, {FS, '(', 'C'}, 3, 0, S::kLengthPair, F::kNoEffect, "FS ( C"},
+    {kNoEffectLong, {FS, '(', 'E'}, 3, 0, S::kLengthPair, F::kNoEffect, "FS ( E"},
+    {kNoEffectLong, {ESC, '(', 'A'}, 3, 0, S::kLengthPair, F::kNoEffect, "ESC ( A"},
+    {kNoEffectLong, {ESC, '(', 'Y'}, 3, 0, S::kLengthPair, F::kNoEffect, "ESC ( Y"},
+};
+
+// Stands for "more than one command could still follow".
+constexpr CommandDef kAmbiguous{
+    CommandId::kCarriageReturn, {}, 0, 0, Shape::kFixed, Family::kText, ""};
+
+// Longest data of a NUL-terminated barcode before the command counts as malformed.
+constexpr std::size_t kMaxNulBarcode = 255;
+
+// Total length of a command whose prefix matched, or 0 while the bytes seen cannot tell.
+// `complete` says whether the bytes seen are enough to know the length.
+std::size_t CommandLength(const CommandDef& def, std::span<const std::uint8_t> b, bool& known) {
+  const std::size_t p = def.prefix_length;
+  known = true;
+  switch (def.shape) {
+    case Shape::kFixed:
+      return p + def.params;
+    case Shape::kLengthPair:
+      if (b.size() < p + 2) break;
+      return p + 2 + b[p] + 256u * b[p + 1];
+    case Shape::kLengthQuad:
+      if (b.size() < p + 4) break;
+      return p + 4 + b[p] + (std::size_t{b[p + 1]} << 8) + (std::size_t{b[p + 2]} << 16) +
+             (std::size_t{b[p + 3]} << 24);
+    case Shape::kNulList: {
+      // Up to `params` bytes and the NUL that closes the list; a list that never closes
+      // ends at its longest, so it cannot swallow what follows.
+      const std::size_t limit = std::min(b.size(), p + def.params + 1);
+      for (std::size_t i = p; i < limit; ++i) {
+        if (b[i] == 0) return i + 1;
+      }
+      if (b.size() >= p + def.params + 1) return p + def.params + 1;
+      break;
+    }
+    case Shape::kBitImage: {
+      if (b.size() < p + 3) break;
+      const std::size_t n = b[p + 1] + 256u * b[p + 2];
+      const std::uint8_t m = b[p];
+      // 8-dot modes take one byte a column, 24-dot modes three. Any other mode is refused
+      // by the printer with its three parameter bytes.
+      if (m == 0 || m == 1) return p + 3 + n;
+      if (m == 32 || m == 33) return p + 3 + 3 * n;
+      return p + 3;
+    }
+    case Shape::kCut: {
+      if (b.size() < p + 1) break;
+      const std::uint8_t m = b[p];
+      // Function B (65, 66) and the later functions C and D (97, 98, 103, 104) carry a
+      // feed amount after m.
+      const bool with_feed = m == 65 || m == 66 || m == 97 || m == 98 || m == 103 || m == 104;
+      return p + 1 + (with_feed ? 1 : 0);
+    }
+    case Shape::kRaster:
+      if (b.size() < p + 5) break;
+      return p + 5 + std::size_t{b[p + 1] + 256u * b[p + 2]} * (b[p + 3] + 256u * b[p + 4]);
+    case Shape::kBarcode: {
+      if (b.size() < p + 1) break;
+      const std::uint8_t m = b[p];
+      if (m >= 65) {
+        if (b.size() < p + 2) break;
+        return p + 2 + b[p + 1];
+      }
+      // The older form: data closed by a NUL. A stream that never closes it is cut
+      // at the longest data a printer accepts, so it cannot swallow the rest.
+      const std::size_t limit = std::min(b.size(), p + 1 + kMaxNulBarcode + 1);
+      for (std::size_t i = p + 1; i < limit; ++i) {
+        if (b[i] == 0) return i + 1;
+      }
+      if (b.size() >= p + 1 + kMaxNulBarcode + 1) return p + 1 + kMaxNulBarcode + 1;
+      break;
+    }
+  }
+  known = false;
+  return 0;
+}
+
+bool IsIntroducer(std::uint8_t b) {
+  return b == ESC || b == GS || b == DLE || b == FS;
+}
+
+}  // namespace
+
+std::span<const CommandDef> CommandTable() {
+  return kTable;
+}
+
+Match MatchCommand(std::span<const std::uint8_t> bytes, bool at_end) {
+  if (bytes.empty()) return {Match::kNeedMore};
+  const CommandDef* best = nullptr;     // longest prefix matched in full
+  const CommandDef* partial = nullptr;  // a longer prefix matches what has arrived so far
+  for (const CommandDef& def : kTable) {
+    const std::size_t seen = std::min<std::size_t>(def.prefix_length, bytes.size());
+    if (!std::equal(def.prefix.begin(), def.prefix.begin() + seen, bytes.begin())) continue;
+    if (seen == def.prefix_length) {
+      if (!best || def.prefix_length > best->prefix_length) best = &def;
+    } else {
+      // Several longer commands still possible: none of them can be named yet.
+      partial = partial ? &kAmbiguous : &def;
+    }
+  }
+  // CR alone and CR BEL CR share their first byte: only the next bytes tell them apart.
+  if (partial && !at_end) return {Match::kNeedMore};
+  if (partial && !best) {
+    return {Match::kTruncated, bytes.size(), partial == &kAmbiguous ? nullptr : partial};
+  }
+  if (best) {
+    bool known = false;
+    const std::size_t length = CommandLength(*best, bytes, known);
+    if (known && bytes.size() >= length) return {Match::kCommand, length, best};
+    if (!at_end) return {Match::kNeedMore, 0, best, known ? length : 0};
+    return {Match::kTruncated, bytes.size(), best, known ? length : 0};
+  }
+  const std::uint8_t b = bytes[0];
+  // ESC (, GS ( and FS ( introduce families whose every member counts its own length, so
+  // one this printer does not know can still be passed over whole.
+  if ((b == ESC || b == GS || b == FS) && bytes.size() >= 2 && bytes[1] == '(') {
+    if (bytes.size() >= 5) {
+      const std::size_t length = 5 + bytes[3] + 256u * bytes[4];
+      if (bytes.size() >= length) return {Match::kUnknown, length};
+      if (!at_end) return {Match::kNeedMore, 0, nullptr, length};
+      return {Match::kTruncated, bytes.size(), nullptr, length};
+    }
+    if (!at_end) return {Match::kNeedMore};
+    return {Match::kTruncated, bytes.size()};
+  }
+  if (IsIntroducer(b)) {
+    // An escape sequence this printer does not know: its parameters cannot be counted, so
+    // only the two bytes that name it are skipped.
+    if (bytes.size() >= 2) return {Match::kUnknown, 2};
+    if (!at_end) return {Match::kNeedMore};
+    return {Match::kTruncated, 1};
+  }
+  if (b < 0x20 || b == 0x7F) return {Match::kUnknown, 1};
+  return {Match::kText, 1};
+}
+
+}  // namespace qw77::vprinter

@@ -1,0 +1,196 @@
+// The printer itself: takes the byte streams of its two interfaces, carries out each
+// command on the paper, answers status requests, keeps a readable log of everything it
+// understood (or did not), and hands every finished ticket out as a PNG.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <deque>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "vprinter/printer/Graphics.h"
+#include "vprinter/framing/Interpreter.h"
+#include "vprinter/paper/Renderer.h"
+#include "vprinter/printer/StatusModel.h"
+#include "vprinter/paper/Symbol.h"
+
+namespace qw77::vprinter {
+
+enum class Source { kSerial, kParallel, kFile, kTcp };
+
+struct LogEntry {
+  enum Kind { kCommand, kText, kUnknown, kMalformed, kTruncated, kEvent };
+  Kind kind = kCommand;
+  Source source = Source::kFile;
+  std::size_t offset = 0;
+  std::string command;  // "GS L", "TEXT", "unknown", ...
+  std::string params;   // "nL=192 nH=1"
+  std::string note;     // what the printer made of it
+  std::string Format() const;
+};
+
+using Millis = std::int64_t;  // a steady clock reading, supplied by the caller
+
+struct PrinterOptions {
+  Paper paper;
+  std::string out_dir;           // where tickets go; empty: kept in memory only
+  bool keep_tickets = true;      // with no out_dir: false draws each ticket and drops it
+  std::string log_path;          // empty: no log file
+  bool echo_log = false;         // also write each log line to stdout
+  Millis idle_ms = 2000;         // quiet time that ends a ticket or an unfinished command
+  int part_rows = kMaxPartRows;  // a taller ticket is saved in parts of this many dots
+  // The ESC t number of the character table in force at the start and after ESC @.
+  int code_page = kDefaultCodePage;
+  std::string model_name = "qw77 virtual printer";  // as the printer-ID command tells it
+};
+
+// The log entries kept in memory (the log file and the echo get every one).
+inline constexpr std::size_t kLogEntriesKept = 10000;
+// Longest run of text bytes on one log line; a longer run continues on the next.
+inline constexpr std::size_t kTextRunBytes = 256;
+// A paper feed (ESC J) of at least this many dots (20 mm) brings the last printed line past
+// the tear bar, so the ticket is done: qw77's application ends each ticket with ESC J 225
+// and no cut, while shorter feeds within a ticket only make room.
+inline constexpr int kTearOffFeedDots = 160;
+
+class Printer {
+ public:
+  Printer(std::shared_ptr<const Fonts> fonts, StatusModel& status, PrinterOptions options);
+  ~Printer();
+
+  // Bytes from one interface, received at `now`.
+  void Feed(Source source, std::span<const std::uint8_t> bytes, Millis now);
+  // The interface's stream ended (line hung up, file read): a command left open is
+  // logged as truncated.
+  void EndOfStream(Source source);
+  // Ends tickets and unfinished commands that have been quiet for the idle time.
+  void Tick(Millis now);
+  // The next time Tick has work to do, or -1.
+  Millis NextDeadline() const;
+  // Ends everything: open commands, the ticket in progress.
+  void Shutdown();
+
+  // Records something that happened on an interface (a fault taking effect, a client).
+  void Note(Source source, std::string what);
+
+  // Called after each ticket, and each part of a ticket too tall for one picture, is
+  // stored (with its file, or "" when it is not in a file).
+  std::function<void(const std::string&)> on_ticket;
+
+  // Called with each picture (a ticket, or a part of one too tall for one picture) before
+  // it is stored.
+  std::function<void(const Canvas&)> on_picture;
+
+  // Called with each status reply to send on the serial line, or on the TCP connection.
+  std::function<void(std::uint8_t)> on_serial_reply;
+  std::function<void(std::uint8_t)> on_tcp_reply;
+
+  // The latest kLogEntriesKept entries.
+  const std::deque<LogEntry>& log() const { return log_; }
+  const std::vector<std::string>& ticket_files() const { return ticket_files_; }
+  const std::vector<Canvas>& tickets() const { return tickets_; }  // kept when no out_dir
+  const TextSettings& stored_settings() const { return stored_; }
+  const TextSettings& settings() const { return renderer_.text(); }
+  // Tickets (or parts of them) whose picture could not be written.
+  int tickets_not_saved() const { return tickets_not_saved_; }
+  // Bytes the interfaces' interpreters hold for commands not yet complete.
+  std::size_t BufferedBytes() const;
+  int replies_sent() const { return replies_sent_; }
+  int self_tests() const { return self_tests_; }
+  StatusModel& status() { return status_; }
+
+ private:
+  class Port;  // one interface's interpreter
+  friend class Port;
+
+  // One command being carried out: what the handlers read, and the log entry they fill in.
+  struct Command {
+    Source src;
+    const CommandDef& def;
+    std::span<const std::uint8_t> bytes;   // the whole command
+    std::span<const std::uint8_t> params;  // after its prefix
+    LogEntry entry;
+    // Runs after the entry is logged (a reply, a ticket's end), so the log keeps the order.
+    std::function<void()> then;
+    // The first parameter byte, or 0.
+    std::uint8_t n() const { return params.empty() ? 0 : params[0]; }
+    void Malformed(const std::string& why) {
+      entry.kind = LogEntry::kMalformed;
+      entry.note = why + "; ignored";
+    }
+  };
+
+  void OnCommand(Source src, const CommandDef& def, std::size_t offset,
+                 std::span<const std::uint8_t> b);
+  // The handlers of each family of commands (see CommandTable.h).
+  void ControlCommand(Command& c);
+  void TextCommand(Command& c);
+  void TabStops(Command& c);  // ESC D
+  void CodeCommand(Command& c);
+  void SymbolCommand(Command& c);  // GS ( k, two-dimensional codes
+  void ImageCommand(Command& c);
+  void PaperCommand(Command& c);
+  void OnText(Source src, std::size_t offset, std::uint8_t byte);
+  void OnUnknown(Source src, std::size_t offset, std::span<const std::uint8_t> b);
+  void OnTruncated(Source src, const CommandDef* def, std::size_t offset,
+                   std::span<const std::uint8_t> b, std::size_t seen, std::size_t needed);
+  void OnOverlong(Source src, const CommandDef& def, std::size_t offset,
+                  std::span<const std::uint8_t> head, std::size_t length);
+
+  void Log(LogEntry entry);
+  void FlushText();
+  bool TicketInProgress() const { return renderer_.HasContent() || parts_ > 0; }
+  void EndTicket(Source src, const std::string& why, const std::string& suffix = "");
+  void OnPart(Canvas part);
+  // Writes (or keeps) one picture of the current ticket; returns the log's note on it and
+  // sets `saved` to its file when it was written.
+  std::string Store(Canvas picture, const std::string& name, std::string& saved);
+  void SelfTest(Source src);
+  Port& PortFor(Source src);
+  // Sends bytes back on the interface a command came from (serial or TCP).
+  void Reply(Source src, std::vector<std::uint8_t> bytes);
+  // Sends the automatic status when it is enabled and has changed since it was last sent.
+  void CheckAutoStatus();
+  // The graphics functions (GS ( L and GS 8 L), from m fn on.
+  void GraphicsFunction(Command& c, std::span<const std::uint8_t> body);
+
+  std::shared_ptr<const Fonts> fonts_;
+  StatusModel& status_;
+  PrinterOptions options_;
+  Renderer renderer_;
+  TextSettings stored_;
+  SymbolSettings symbols_;
+  std::vector<std::unique_ptr<Port>> ports_;
+  std::deque<LogEntry> log_;
+  std::ofstream log_file_;
+  std::vector<std::string> ticket_files_;
+  std::vector<Canvas> tickets_;
+  int ticket_number_ = 0;
+  int tickets_not_saved_ = 0;
+  // The ticket in progress: parts handed out so far, their rows, and blank paper fed
+  // before anything was printed that filled whole parts and was not drawn.
+  int parts_ = 0;
+  std::int64_t part_rows_done_ = 0;
+  std::int64_t blank_rows_skipped_ = 0;
+  int replies_sent_ = 0;
+  int self_tests_ = 0;
+  GraphicsMemory graphics_;
+  // Automatic status back: the items enabled (0: off), where it goes, what was last sent.
+  int auto_status_items_ = 0;
+  Source auto_status_to_ = Source::kSerial;
+  std::array<std::uint8_t, 4> auto_status_sent_{};
+  Millis last_activity_ = 0;
+  Source last_source_ = Source::kFile;
+
+  // Consecutive text bytes make one log line.
+  Source text_source_ = Source::kFile;
+  std::size_t text_offset_ = 0;
+  std::string text_run_;
+};
+
+}  // namespace qw77::vprinter
