@@ -51,6 +51,12 @@ void HeadlessWindowServices::MsgBoxDetailed(std::string_view text, std::string_v
     MsgBox(std::string(kSerialHeading) + OneLine(detail), icon, title);
     return;
   }
+  // The box of a printer that did not answer says why where the port knows (a one-way
+  // interface, bytes that are no status): the shell's line says it too.
+  if (text == "ERROR on serial PORT configuration" && !detail.empty()) {
+    MsgBox(std::string(text) + ": " + OneLine(detail), icon, title);
+    return;
+  }
   MsgBox(text, icon, title);
   std::string_view rest = detail;
   while (!rest.empty()) {

@@ -14,6 +14,23 @@
 #include "transport/SpoolFile.h"
 
 namespace qw77 {
+namespace {
+
+std::string NotAStatusReason(const std::vector<std::uint8_t>& reply) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string bytes;
+  for (std::size_t i = 0; i < reply.size() && i < 8; ++i) {
+    bytes += (i ? " " : "");
+    bytes += kHex[reply[i] >> 4];
+    bytes += kHex[reply[i] & 0xF];
+  }
+  if (reply.size() > 8) bytes += " ...";
+  return "Something answered with bytes that are not a printer's status (" + bytes +
+         "): an echo or a loopback plug? A printer's status byte has bits 1 and 4 set and "
+         "bits 0 and 7 clear.";
+}
+
+}  // namespace
 
 JobEnd OpenSerialPort(FrmMenu& frm) {
   const int port = SelectedSerialPort(frm);
@@ -32,6 +49,12 @@ JobEnd OpenSerialPort(FrmMenu& frm) {
       (void)comm.SetPortOpen(false);
       return lost.ok() ? JobEnd::kNoAnswer : JobEnd::kPortUnusable;
     }
+    case ProbeEnd::kNotAStatus:
+      // What a silent printer gets, with what did come back.
+      frm.Svc().window->MsgBoxDetailed("ERROR on serial PORT configuration",
+                                       NotAStatusReason(probe.reply));
+      (void)comm.SetPortOpen(false);
+      return JobEnd::kNoAnswer;
     case ProbeEnd::kLayerFailure:
       break;
   }

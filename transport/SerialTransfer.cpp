@@ -6,6 +6,7 @@
 
 #include "base/Wait.h"
 #include "protocol/Commands.h"
+#include "protocol/StatusDecode.h"
 
 namespace qw77 {
 namespace {
@@ -25,7 +26,7 @@ WaitEnd AwaitAnyByte(SerialControl& comm, Clock& clock) {
 }  // namespace
 
 ProbeResult ProbeSerial(SerialControl& comm, Clock& clock, std::string_view settings) {
-  auto failed = [](Status why) { return ProbeResult{ProbeEnd::kLayerFailure, std::move(why)}; };
+  auto failed = [](Status why) { return ProbeResult{ProbeEnd::kLayerFailure, std::move(why), {}}; };
   if (Status st = comm.SetSettings(settings); !st.ok()) return failed(st);
   if (!comm.PortOpen()) {
     if (Status st = comm.SetPortOpen(true); !st.ok()) return failed(st);
@@ -35,10 +36,15 @@ ProbeResult ProbeSerial(SerialControl& comm, Clock& clock, std::string_view sett
   if (Status st = SendBytes(comm, kProbe, sent); !st.ok()) return failed(st);
   comm.SetInputLen(0);
 
-  if (AwaitAnyByte(comm, clock) != WaitEnd::kReady) return {ProbeEnd::kSilent, {}};
+  if (AwaitAnyByte(comm, clock) != WaitEnd::kReady) return {ProbeEnd::kSilent, {}, {}};
+  // A line that echoes (a loopback plug, a modem) answers with the request itself.
+  std::vector<std::uint8_t> reply = comm.Input();
+  if (!reply.empty() && !IsStatusByte(reply.front())) {
+    return {ProbeEnd::kNotAStatus, {}, std::move(reply)};
+  }
   if (Status st = comm.SetHandshaking(kHandshakeRtsCts); !st.ok()) return failed(st);
   if (Status st = comm.SetPortOpen(false); !st.ok()) return failed(st);
-  return {ProbeEnd::kReply, {}};
+  return {ProbeEnd::kReply, {}, {}};
 }
 
 Status OpenForTransfer(SerialControl& comm) {
@@ -71,6 +77,7 @@ Exchange AskStatusReplies(SerialControl& comm, Clock& clock, std::array<std::uin
     if (AwaitAnyByte(comm, clock) != WaitEnd::kReady) return Exchange::kTimedOut;
     // One read empties the buffer; only the first byte of a reply counts.
     std::vector<std::uint8_t> reply = comm.Input();
+    if (!reply.empty() && !IsStatusByte(reply.front())) return Exchange::kNotAStatus;
     first[n] = reply.empty() ? 0 : reply.front();
   }
   return Exchange::kAnswered;

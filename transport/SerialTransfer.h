@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "base/Status.h"
 #include "platform/Clock.h"
@@ -17,17 +18,19 @@ namespace qw77 {
 enum class ProbeEnd {
   kReply,         // a byte came back; the port is closed again with RTS/CTS selected
   kSilent,        // nothing within kReplyLimit; the port is left open
+  kNotAStatus,    // bytes came back that no printer sends as status; the port is left open
   kLayerFailure,  // a setting was refused or the device could not be opened or written
 };
 
 struct ProbeResult {
   ProbeEnd end = ProbeEnd::kReply;
-  Status failure;  // why, for kLayerFailure
+  Status failure;                   // why, for kLayerFailure
+  std::vector<std::uint8_t> reply;  // what came back, for kNotAStatus
 };
 
 // Applies `settings` (as SerialControl::SetSettings takes them), opens the port if needed,
 // sends the probe with no flow control and waits up to kReplyLimit for any byte. The reply
-// is never read. The waits do not yield.
+// counts when its first byte is a status byte (IsStatusByte). The waits do not yield.
 ProbeResult ProbeSerial(SerialControl& comm, Clock& clock, std::string_view settings);
 
 // Opens the control for a transfer if it is closed and selects RTS/CTS flow control.
@@ -36,10 +39,11 @@ Status OpenForTransfer(SerialControl& comm);
 // Hands `bytes` to the control in order. On failure `sent` says how many the port accepted.
 Status SendBytes(SerialControl& comm, std::span<const std::uint8_t> bytes, std::size_t& sent);
 
-enum class Exchange { kAnswered, kTimedOut, kLinkFailed };
+enum class Exchange { kAnswered, kTimedOut, kLinkFailed, kNotAStatus };
 
 // Sends the four status requests on an open port, each after the reply to the one before
 // has begun to arrive (up to kReplyLimit each), and keeps the first byte of every reply.
+// A reply whose first byte is no status byte ends the exchange with kNotAStatus.
 // kLinkFailed leaves the cause in `failure`. The waits do not yield.
 Exchange AskStatusReplies(SerialControl& comm, Clock& clock, std::array<std::uint8_t, 4>& first,
                           Status& failure);

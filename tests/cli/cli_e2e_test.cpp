@@ -5,10 +5,13 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <csignal>
 
 #include <chrono>
@@ -288,6 +291,73 @@ TEST_F(CliEndToEnd, ANetworkPrinterThatResetsOrRefusesExitsThree) {
     EXPECT_EQ(message.rfind("Network printer error: ", 0), 0u) << message;
     EXPECT_NE(message.find(c.says), std::string::npos) << message;
     EXPECT_EQ(ran.err.find("Serial port error"), std::string::npos) << ran.err;
+  }
+}
+
+// A serial line that echoes every byte, as a loopback plug does: a pseudo-terminal whose
+// far end writes back what it reads, and keeps it.
+class EchoLine {
+ public:
+  EchoLine() {
+    master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    (void)::grantpt(master_);
+    (void)::unlockpt(master_);
+    path_ = ::ptsname(master_);
+    // Held raw from the start, so the line itself never echoes or edits.
+    slave_ = ::open(path_.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    termios raw{};
+    (void)::tcgetattr(slave_, &raw);
+    ::cfmakeraw(&raw);
+    (void)::tcsetattr(slave_, TCSANOW, &raw);
+    thread_ = std::thread([this] {
+      std::uint8_t chunk[256];
+      while (!stop_) {
+        pollfd p{master_, POLLIN, 0};
+        if (::poll(&p, 1, 20) <= 0) continue;
+        const ssize_t n = ::read(master_, chunk, sizeof chunk);
+        if (n <= 0) continue;
+        heard_.insert(heard_.end(), chunk, chunk + n);
+        (void)::write(master_, chunk, static_cast<std::size_t>(n));
+      }
+    });
+  }
+  ~EchoLine() {
+    (void)Stop();
+    ::close(slave_);
+    ::close(master_);
+  }
+  const std::string& path() const { return path_; }
+  // Stops echoing; every byte that reached the line.
+  const std::vector<std::uint8_t>& Stop() {
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
+    return heard_;
+  }
+
+ private:
+  int master_ = -1;
+  int slave_ = -1;
+  std::string path_;
+  std::atomic<bool> stop_{false};
+  std::vector<std::uint8_t> heard_;
+  std::thread thread_;
+};
+
+// The echo of the status request is no status: no answer (exit 2), and no ticket after it.
+TEST_F(CliEndToEnd, AnEchoingLineIsNoPrinter) {
+  for (const char* job : {"status", "print"}) {
+    EchoLine line;
+    const Ran ran = Shell(std::string(job) + " --port COM1 --json", "QW77_COM1=" + line.path());
+    EXPECT_EQ(ran.exit_code, 2) << job << ": " << ran.err;
+    const json j = json::parse(ran.out);
+    EXPECT_EQ(j["outcome"], "no_answer");
+    EXPECT_EQ(j["conditions"], nullptr);
+    EXPECT_NE(j["message"].get<std::string>().find(
+                  "Something answered with bytes that are not a printer's status (0D 10 04 01 0D)"),
+              std::string::npos)
+        << j["message"];
+    // The probe alone: no second probe, no status request, no ticket.
+    EXPECT_EQ(line.Stop(), (std::vector<std::uint8_t>{0x0D, 0x10, 0x04, 0x01, 0x0D})) << job;
   }
 }
 

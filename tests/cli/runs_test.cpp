@@ -179,6 +179,34 @@ TEST(Runs, SeveralPortsReportEachAndExitWithTheWorst) {
             "or head up.\n");
 }
 
+// A reply counts only with the fixed bits of a status byte (1 and 4 set, 0 and 7 clear),
+// to the probe as to each status request; anything else is no answer.
+TEST(Runs, OnlyAStatusByteIsAnAnswer) {
+  struct Case {
+    int request;  // whose reply is `reply`
+    std::uint8_t reply;
+    int exit_code;
+  } cases[] = {
+      {1, 0x12, 0}, {1, 0x16, 0}, {1, 0x7E, 0},  // the fixed bits right, whatever else
+      {1, 0x0D, 2}, {1, 0x10, 2},                // the request's own bytes, echoed
+      {1, 0x13, 2}, {1, 0x92, 2}, {1, 0x02, 2}, {1, 0x10, 2}, {1, 0x00, 2},
+      {1, 0xFF, 2}, {3, 0x16, 1}, {3, 0x04, 2},  // black mark, with and without the fixed bits
+      {4, 0x1E, 1}, {4, 0x0C, 2},                // paper near end, likewise
+  };
+  for (const Case& c : cases) {
+    CliRig cli;
+    StatusResponder printer = Printer();
+    printer.reply[c.request] = {c.reply};
+    cli.com1.peer = printer;
+    EXPECT_EQ(cli.Run({"status", "--port", "COM1", "--json"}), c.exit_code)
+        << "reply " << c.request << ": " << int{c.reply} << "\n"
+        << cli.err;
+    if (c.exit_code == 2) {
+      EXPECT_EQ(json::parse(cli.out)["conditions"], nullptr);
+    }
+  }
+}
+
 // Another run holds tempo.txt: the print waits for it up to the limit, then sends nothing.
 // Let go at the limit, the file is taken and the ticket printed.
 struct SpoolCase {
