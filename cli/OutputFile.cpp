@@ -68,6 +68,12 @@ Status WriteFileWhole(const std::string& path, std::span<const std::uint8_t> byt
   }
   if (fd < 0) return Failure(path, errno);
   int error_number = WriteAll(fd, bytes) ? 0 : errno;
+  // The replaced file keeps its permissions: a ticket kept private stays private.
+  struct stat existing {};
+  if (error_number == 0 && ::stat(final_name.c_str(), &existing) == 0 &&
+      ::fchmod(fd, existing.st_mode & 07777) != 0) {
+    error_number = errno;
+  }
   if (::close(fd) != 0 && error_number == 0) error_number = errno;
   if (error_number == 0 && std::rename(temporary.c_str(), final_name.c_str()) != 0) {
     error_number = errno;

@@ -18,6 +18,9 @@ namespace {
 constexpr int kNotReported = 2;
 
 constexpr StatusFlags kNoFlags{};
+constexpr const char* kStatusUnanswered =
+    "The printer answered the probe, then did not answer a status request within the reply "
+    "limit.";
 constexpr int StatusFlags::*kFlags[] = {
     &StatusFlags::ChkHead, &StatusFlags::ChkVp,   &StatusFlags::ChkCutter, &StatusFlags::ChkBM,
     &StatusFlags::ChkTemp, &StatusFlags::ChkHard, &StatusFlags::ChkPNEnd};
@@ -132,6 +135,11 @@ RunOutcome RunOnPort(CliPlatform& platform, JobKind job, const TicketOptions& op
         break;
     }
     outcome.conditions = ReportedConditions(frm);
+    // The window shows no box for a status request left unanswered after the probe (the
+    // disabled Print button says it); the shell's report says it in words.
+    if (outcome.end == JobEnd::kNoAnswer && window.Messages().empty()) {
+      Tell(window, kStatusUnanswered);
+    }
   }
   // As the window's closing does, whether or not start-up went through.
   Form_Unload(frm);

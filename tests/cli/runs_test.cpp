@@ -1,6 +1,7 @@
 // How a run ends, as the shell sees it: the exit code, the sentence and the JSON object,
 // for the ways a printer and a port can answer, over fakes (the limits on a fake clock).
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <nlohmann/json.hpp>
 
 #include <fstream>
@@ -114,6 +115,20 @@ INSTANTIATE_TEST_SUITE_P(
                 "no_answer",
                 nullptr,
                 "ERROR on serial PORT configuration",
+                "the printer did not answer."},
+        // Answers to the two probes and the first request only: no box, yet a message.
+        RunCase{"StatusSilentAfterTheProbe",
+                {"status", "--port", "COM1"},
+                [](CliRig& r) {
+                  StatusResponder printer = Printer();
+                  printer.answers_left = 3;
+                  r.com1.peer = printer;
+                },
+                2,
+                "no_answer",
+                nullptr,
+                "The printer answered the probe, then did not answer a status request within "
+                "the reply limit.",
                 "the printer did not answer."},
         RunCase{"StatusNoDevice",
                 {"status", "--port", "COM3"},
@@ -293,6 +308,22 @@ TEST(Runs, ComposeToStandardOutputWritesTheTicketAlone) {
   const std::string file(std::istreambuf_iterator<char>(in), {});
   EXPECT_EQ(cli.Run({"compose", "--out", "-", "--text", "AB", "--lines", "2"}), 0);
   EXPECT_EQ(cli.out, file);
+}
+
+// The file replaced keeps its mode; a compose run names no port in its JSON.
+TEST(Runs, ComposeOverAFileKeepsItsMode) {
+  ScopedTempDir dir;
+  { std::ofstream("t.bin") << "before"; }
+  ASSERT_EQ(::chmod("t.bin", 0600), 0);
+  CliRig cli;
+  ASSERT_EQ(cli.Run({"compose", "--out", "t.bin", "--json"}), 0) << cli.err;
+  struct stat after {};
+  ASSERT_EQ(::stat("t.bin", &after), 0);
+  EXPECT_EQ(after.st_mode & 07777, 0600u);
+  const json line = json::parse(cli.out);
+  EXPECT_EQ(line["port"], nullptr);
+  EXPECT_EQ(line["endpoint"], "t.bin");
+  EXPECT_EQ(line["job"], "compose");
 }
 
 // The file is the whole ticket or what it was before: a logo that cannot be read leaves
