@@ -5,15 +5,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <string>
 #include <utility>
 
+#include "base/Errno.h"
+#include "base/FileReplace.h"
 #include "base/Wait.h"
+#include "transport/Limits.h"
 
 namespace qw77 {
 namespace {
@@ -39,42 +40,10 @@ std::string Beside(const std::string& path, const std::string& suffix) {
   return (p.parent_path() / ("." + p.filename().string() + suffix)).string();
 }
 
-Status SpoolFailure(const std::string& path, ErrorCode code, int error_number) {
-  return {code, "The spool file " + FileName(path) + " could not be written in " +
-                    FolderName(path) + " (" + std::strerror(error_number) + ")."};
-}
-
-ErrorCode CodeFor(int error_number) {
-  return (error_number == EACCES || error_number == EPERM || error_number == EROFS)
-             ? ErrorCode::kPermission
-             : ErrorCode::kIo;
-}
-
-// Creates a temporary file of our own beside the spool file; O_EXCL keeps two jobs (or two
-// programs in one folder) from sharing one.
-int CreateTemporary(const std::string& path, std::string& name) {
-  static std::atomic<unsigned> counter{0};
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    name =
-        Beside(path, "." + std::to_string(::getpid()) + "." + std::to_string(counter.fetch_add(1)));
-    int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd >= 0 || errno != EEXIST) return fd;
-  }
-  errno = EEXIST;
-  return -1;
-}
-
-bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  return true;
+Status SpoolFailure(const std::string& path, int error_number) {
+  return {ErrorCodeForErrno(error_number), "The spool file " + FileName(path) +
+                                               " could not be written in " + FolderName(path) +
+                                               " (" + ErrnoText(error_number) + ")."};
 }
 
 Status InUse(const std::string& path) {
@@ -89,31 +58,10 @@ Status WriteSpoolFile(std::span<const std::uint8_t> bytes) {
 }
 
 Status WriteSpoolFile(const std::string& path, std::span<const std::uint8_t> bytes) {
-  std::string temporary;
-  int fd = CreateTemporary(path, temporary);
-  if (fd < 0) return SpoolFailure(path, CodeFor(errno), errno);
-
-  int error_number = 0;
-  if (!WriteAll(fd, bytes)) error_number = errno;
-  if (::close(fd) != 0 && error_number == 0) error_number = errno;
-  if (error_number == 0 && std::rename(temporary.c_str(), path.c_str()) != 0) {
-    error_number = errno;
-  }
-  if (error_number != 0) {
-    ::unlink(temporary.c_str());
-    return SpoolFailure(path, CodeFor(error_number), error_number);
-  }
+  const int error_number = ReplaceFile(path, bytes);
+  if (error_number != 0) return SpoolFailure(path, error_number);
   return Status::Ok();
 }
-
-namespace {
-
-Status ReadFailure(const std::string& what, int error_number) {
-  return {error_number == ENOENT ? ErrorCode::kNotFound : ErrorCode::kIo,
-          what + ": " + std::strerror(error_number)};
-}
-
-}  // namespace
 
 Result<std::vector<std::uint8_t>> ReadSpoolBytes() {
   return ReadSpoolBytes(std::string(kSpoolFileName));
@@ -121,7 +69,7 @@ Result<std::vector<std::uint8_t>> ReadSpoolBytes() {
 
 Result<std::vector<std::uint8_t>> ReadSpoolBytes(const std::string& path) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return ReadFailure("cannot open " + path, errno);
+  if (file == nullptr) return ErrnoStatus(errno, "cannot open " + path);
   std::vector<std::uint8_t> bytes;
   std::uint8_t chunk[4096];
   std::size_t got = 0;
@@ -130,7 +78,7 @@ Result<std::vector<std::uint8_t>> ReadSpoolBytes(const std::string& path) {
   }
   const int error_number = std::ferror(file) != 0 ? (errno != 0 ? errno : EIO) : 0;
   std::fclose(file);
-  if (error_number != 0) return ReadFailure("cannot read " + path, error_number);
+  if (error_number != 0) return ErrnoStatus(error_number, "cannot read " + path);
   return bytes;
 }
 
@@ -163,12 +111,12 @@ Result<SpoolLock> TryLockSpoolFile(const std::string& path) {
   const std::string lock_path = Beside(path, ".lock");
   for (int attempt = 0; attempt < 100; ++attempt) {
     const int fd = ::open(lock_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (fd < 0) return SpoolFailure(path, CodeFor(errno), errno);
+    if (fd < 0) return SpoolFailure(path, errno);
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
       const int error_number = errno;
       ::close(fd);
       if (error_number == EWOULDBLOCK) return InUse(path);
-      return SpoolFailure(path, CodeFor(error_number), error_number);
+      return SpoolFailure(path, error_number);
     }
     // The holder before us may have removed the file between our open and our lock: the
     // lock is then on a file no one else will find, so take the one now there instead.

@@ -14,27 +14,13 @@
 #include <cstring>
 #include <utility>
 
+#include "base/Deadline.h"
+#include "base/Errno.h"
+
 namespace qw77 {
 namespace {
 
 using SteadyTime = std::chrono::steady_clock;
-
-int MillisecondsUntil(SteadyTime::time_point deadline) {
-  const auto left =
-      std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyTime::now());
-  return left.count() > 0 ? static_cast<int>(std::min<long long>(left.count(), 1 << 30)) : 0;
-}
-
-ErrorCode CodeForConnect(int err) {
-  switch (err) {
-    case EACCES:
-    case EPERM:
-      return ErrorCode::kPermission;
-    default:
-      // Timed out, refused, no route: the address, the port or the network.
-      return ErrorCode::kUnreachable;
-  }
-}
 
 }  // namespace
 
@@ -101,9 +87,13 @@ Status TcpSerialControl::Connect() {
   if (fd_ < 0) {
     std::string why = last_error == ETIMEDOUT
                           ? "no answer within " + std::to_string(limits_.connect.count()) + " ms"
-                          : std::strerror(last_error);
-    return {CodeForConnect(last_error),
-            "cannot connect to the printer at " + Address() + ": " + why};
+                          : ErrnoText(last_error);
+    // Timed out, refused, no route: the address, the port or the network, unless refused
+    // by the system itself.
+    const ErrorCode code = ErrorCodeForErrno(last_error) == ErrorCode::kPermission
+                               ? ErrorCode::kPermission
+                               : ErrorCode::kUnreachable;
+    return {code, "cannot connect to the printer at " + Address() + ": " + why};
   }
   peer_closed_ = false;
   peer_reset_ = false;
@@ -209,7 +199,7 @@ WriteResult TcpSerialControl::Output(std::span<const std::uint8_t> bytes) {
       result.status = {ErrorCode::kIo,
                        err == EPIPE || err == ECONNRESET
                            ? "the printer at " + Address() + " closed the connection"
-                           : "sending to " + Address() + " failed: " + std::strerror(err)};
+                           : "sending to " + Address() + " failed: " + ErrnoText(err)};
       return result;
     }
     const int wait_ms = MillisecondsUntil(deadline);
