@@ -27,12 +27,15 @@ constexpr const char* kFooter = R"(Exit status:
   0   done, and the printer reports no condition (where it was asked)
   1   the printer answered and reports a condition (paper near end included; a ticket
       is still printed then)
-  2   no answer: the printer is silent, the probe failed
-  3   the port could not be used: missing, busy, no permission
+  2   no answer: the printer is silent, or what came back is no status byte (an echo)
+  3   the port could not be used: missing, busy, no permission, a network printer that
+      closed the connection or cannot be reached, the port's setting refused, or the
+      spool file held by another run for longer than a run waits
   4   the job failed: cut short mid-way, or it could not start (the ticket could not be
       composed or written)
-  64  bad usage: an unknown option, a value out of range, barcode data the barcode field
-      would refuse
+  64  bad usage: an unknown subcommand or option, a value out of range, barcode data the
+      barcode field would refuse
+  130 interrupted by a signal
 With several --port values the job runs on each port in turn, one line each, and the exit
 status is the worst of them, which is the highest: the codes rise from a clean run (0) to
 a job cut short mid-way (4), which may have left half a ticket in the printer.
@@ -44,11 +47,13 @@ Environment:
   Comspec               the command interpreter that removes the spool file (default
                         /bin/sh)
 
-Print writes the spool file tempo.txt in the current directory and removes it once the
-ticket is out. Message boxes of the window go to standard error. With --json every run
-prints one JSON object on one line: port, endpoint, job, outcome, exit_code, summary,
-bytes_sent, conditions (seven booleans, null when the printer was not asked or did not
-answer), message (what the window would have shown, or null) and elapsed_ms.
+Print writes the spool file tempo.txt in the current directory (or --spool FILE) and
+removes it once the ticket is out; one run at a time uses a spool file, another waits up
+to 30 s for it. Message boxes of the window go to standard error. With --json every run
+prints one JSON object on one line, a refused command line too: port, endpoint, job,
+outcome, exit_code, summary, bytes_sent, conditions (seven booleans, null when the
+printer was not asked or did not answer), message (what the window would have shown, or
+why the run did not succeed; else null) and elapsed_ms.
 
 Examples:
   qw77-cli status --port COM1
