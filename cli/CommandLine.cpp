@@ -224,6 +224,18 @@ int RefuseUsage(const std::vector<std::string>& words, const std::string& messag
   return kExitUsage;
 }
 
+// What the run on `port` says if a signal ends it.
+std::string InterruptedLine(const Request& r, CliPlatform& platform, const PortChoice& port) {
+  RunOutcome interrupted;
+  interrupted.job = r.job;
+  interrupted.port = port.Name();
+  interrupted.endpoint =
+      port.parallel ? platform.ParallelEndpoint(port.number) : platform.SerialEndpoint(port.number);
+  interrupted.stop = RunStop::kInterrupted;
+  interrupted.messages = {"The run was interrupted by a signal."};
+  return (r.json ? JsonLine(interrupted) : HumanLine(interrupted)) + "\n";
+}
+
 }  // namespace
 
 int RunCli(int argc, const char* const* argv, CliPlatform& platform, std::ostream& out,
@@ -327,14 +339,7 @@ int RunCli(int argc, const char* const* argv, CliPlatform& platform, std::ostrea
     return worst;
   }
   for (const PortChoice& port : ports) {
-    RunOutcome interrupted;
-    interrupted.job = r.job;
-    interrupted.port = port.Name();
-    interrupted.endpoint = port.parallel ? platform.ParallelEndpoint(port.number)
-                                         : platform.SerialEndpoint(port.number);
-    interrupted.stop = RunStop::kInterrupted;
-    interrupted.messages = {"The run was interrupted by a signal."};
-    PrepareInterruptLine((r.json ? JsonLine(interrupted) : HumanLine(interrupted)) + "\n");
+    PrepareInterruptLine(InterruptedLine(r, platform, port));
     const RunOutcome outcome = RunOnPort(platform, r.job, r.ticket, port, err, r.spool_file);
     PrepareInterruptLine({});
     report(outcome);
