@@ -13,51 +13,43 @@ namespace {
 
 // A byte waiting at the limit still counts: the data test comes before the time test. A
 // printer that closed the connection sends nothing more: the wait ends there.
-WaitEnd AwaitAnyByte(SerialControl& comm, Clock& clock) {
+WaitEnd AwaitAnyByte(SerialLink& link, Clock& clock) {
   return PollUntil(
       clock, kReplyLimit, kPollStep,
       [&] {
-        if (comm.InBufferCount() != 0) return Poll::kReady;
-        return comm.LinkLost().ok() ? Poll::kNotYet : Poll::kAbort;
+        if (link.Available() != 0) return Poll::kReady;
+        return link.LinkLost().ok() ? Poll::kNotYet : Poll::kAbort;
       },
       NothingToPoll);
 }
 
 }  // namespace
 
-ProbeResult ProbeSerial(SerialControl& comm, Clock& clock, std::string_view settings) {
+ProbeResult ProbeSerial(SerialLink& link, Clock& clock, const SerialConfig& config) {
   auto failed = [](Status why) { return ProbeResult{ProbeEnd::kLayerFailure, std::move(why), {}}; };
-  if (Status st = comm.SetSettings(settings); !st.ok()) return failed(st);
-  if (!comm.PortOpen()) {
-    if (Status st = comm.SetPortOpen(true); !st.ok()) return failed(st);
-  }
-  if (Status st = comm.SetHandshaking(kHandshakeNone); !st.ok()) return failed(st);
+  if (Status st = link.Open(WithFlow(config, FlowControl::kNone)); !st.ok()) return failed(st);
   std::size_t sent = 0;
-  if (Status st = SendBytes(comm, kProbe, sent); !st.ok()) return failed(st);
-  comm.SetInputLen(0);
+  if (Status st = SendBytes(link, kProbe, sent); !st.ok()) return failed(st);
 
-  if (AwaitAnyByte(comm, clock) != WaitEnd::kReady) return {ProbeEnd::kSilent, {}, {}};
+  if (AwaitAnyByte(link, clock) != WaitEnd::kReady) return {ProbeEnd::kSilent, {}, {}};
   // A line that echoes (a loopback plug, a modem) answers with the request itself.
-  std::vector<std::uint8_t> reply = comm.Input();
+  std::vector<std::uint8_t> reply = link.Read();
   if (!reply.empty() && !IsStatusByte(reply.front())) {
     return {ProbeEnd::kNotAStatus, {}, std::move(reply)};
   }
-  if (Status st = comm.SetHandshaking(kHandshakeRtsCts); !st.ok()) return failed(st);
-  if (Status st = comm.SetPortOpen(false); !st.ok()) return failed(st);
+  if (Status st = link.Open(WithFlow(config, FlowControl::kRtsCts)); !st.ok()) return failed(st);
+  if (Status st = link.Close(); !st.ok()) return failed(st);
   return {ProbeEnd::kReply, {}, {}};
 }
 
-Status OpenForTransfer(SerialControl& comm) {
-  if (!comm.PortOpen()) {
-    if (Status opened = comm.SetPortOpen(true); !opened.ok()) return opened;
-  }
-  return comm.SetHandshaking(kHandshakeRtsCts);
+Status OpenForTransfer(SerialLink& link, const SerialConfig& config) {
+  return link.Open(WithFlow(config, FlowControl::kRtsCts));
 }
 
-Status SendBytes(SerialControl& comm, std::span<const std::uint8_t> bytes, std::size_t& sent) {
+Status SendBytes(SerialLink& link, std::span<const std::uint8_t> bytes, std::size_t& sent) {
   sent = 0;
   if (bytes.empty()) return Status::Ok();
-  WriteResult result = comm.Output(bytes);
+  WriteResult result = link.Write(bytes);
   sent = result.written;
   if (!result.status.ok()) return result.status;
   if (sent != bytes.size()) {
@@ -67,16 +59,15 @@ Status SendBytes(SerialControl& comm, std::span<const std::uint8_t> bytes, std::
   return Status::Ok();
 }
 
-Exchange AskStatusReplies(SerialControl& comm, Clock& clock, std::array<std::uint8_t, 4>& first,
+Exchange AskStatusReplies(SerialLink& link, Clock& clock, std::array<std::uint8_t, 4>& first,
                           Status& failure) {
   for (std::size_t n = 0; n < kStatusRequests.size(); ++n) {
     std::size_t sent = 0;
-    failure = SendBytes(comm, kStatusRequests[n], sent);
+    failure = SendBytes(link, kStatusRequests[n], sent);
     if (!failure.ok()) return Exchange::kLinkFailed;
-    comm.SetInputLen(0);
-    if (AwaitAnyByte(comm, clock) != WaitEnd::kReady) return Exchange::kTimedOut;
+    if (AwaitAnyByte(link, clock) != WaitEnd::kReady) return Exchange::kTimedOut;
     // One read empties the buffer; only the first byte of a reply counts.
-    std::vector<std::uint8_t> reply = comm.Input();
+    std::vector<std::uint8_t> reply = link.Read();
     if (!reply.empty() && !IsStatusByte(reply.front())) return Exchange::kNotAStatus;
     first[n] = reply.empty() ? 0 : reply.front();
   }

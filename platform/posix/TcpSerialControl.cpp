@@ -24,9 +24,8 @@ using SteadyTime = std::chrono::steady_clock;
 
 }  // namespace
 
-TcpSerialControl::TcpSerialControl(int port, std::string host, std::uint16_t tcp_port,
-                                   TcpLimits limits)
-    : StreamSerialControl(port), host_(std::move(host)), tcp_port_(tcp_port), limits_(limits) {}
+TcpSerialControl::TcpSerialControl(std::string host, std::uint16_t tcp_port, TcpLimits limits)
+    : host_(std::move(host)), tcp_port_(tcp_port), limits_(limits) {}
 
 TcpSerialControl::~TcpSerialControl() {
   if (fd_ >= 0) ::close(fd_);
@@ -37,12 +36,7 @@ std::string TcpSerialControl::Address() const {
   return (v6 ? "[" + host_ + "]" : host_) + ":" + std::to_string(tcp_port_);
 }
 
-Status TcpSerialControl::SetPortOpen(bool open) {
-  if (open == PortOpen()) return Status::Ok();
-  return open ? Connect() : Close();
-}
-
-Status TcpSerialControl::Connect() {
+Status TcpSerialControl::OpenStream() {
   addrinfo hints{};
   hints.ai_family = AF_UNSPEC;
   hints.ai_socktype = SOCK_STREAM;
@@ -103,6 +97,7 @@ Status TcpSerialControl::Connect() {
 }
 
 Status TcpSerialControl::Close() {
+  if (fd_ < 0) return Status::Ok();
   Status result;
   // Give the printer a bounded time to take what is still queued; a printer that closed
   // its end or stopped reading has not got the rest.
@@ -174,11 +169,11 @@ void TcpSerialControl::Receive() {
 Status TcpSerialControl::LinkLost() const {
   if (fd_ < 0 || !peer_closed_ || !rx_.empty()) return Status::Ok();
   std::string text = "the printer at " + Address() + " closed the connection";
-  if (reset_error_ != 0) text += std::string(" (") + std::strerror(reset_error_) + ")";
+  if (reset_error_ != 0) text += " (" + ErrnoText(reset_error_) + ")";
   return {ErrorCode::kIo, text};
 }
 
-WriteResult TcpSerialControl::Output(std::span<const std::uint8_t> bytes) {
+WriteResult TcpSerialControl::Write(std::span<const std::uint8_t> bytes) {
   WriteResult result;
   if (fd_ < 0) {
     result.status = {ErrorCode::kNotOpen, "the connection to " + Address() + " is not open"};
