@@ -1,12 +1,13 @@
 // qw77-cli: the window's printer jobs from a shell. Reads the port map (environment and
-// ports file, as the window does), builds this machine's platform services for it and hands
-// the command line to the shell front end.
+// ports file, as the window does, each port's settings on their own), builds this
+// machine's platform services for it and hands the command line to the shell front end.
 #include <array>
 #include <cstdlib>
 #include <iostream>
 #include <memory>
 
 #include "cli/CommandLine.h"
+#include "cli/Interrupt.h"
 #include "platform/factory/PlatformFactory.h"
 #include "platform/linux/Discovery.h"
 #include "transport/PortListing.h"
@@ -16,15 +17,11 @@ namespace {
 
 class MachinePlatform : public qw77::cli::CliPlatform {
  public:
-  explicit MachinePlatform(qw77::Result<qw77::PortMap> map) : map_(std::move(map)) {
+  explicit MachinePlatform(qw77::PortMapByPort map) : map_(std::move(map)) {
     for (int n = 1; n <= 3; ++n) {
-      serial_[static_cast<std::size_t>(n - 1)] =
-          map_ ? qw77::MakeSerialControl(n, Bound(SerialPort(n)))
-               : qw77::MakeSerialControl(n, qw77::DefaultEndpoint(SerialPort(n)));
+      serial_[static_cast<std::size_t>(n - 1)] = qw77::MakeSerialControl(n, Bound(SerialPort(n)));
     }
   }
-
-  const qw77::Result<qw77::PortMap>& Map() const { return map_; }
 
   qw77::SerialLink& Serial(int number) override { return *serial_.at(number - 1); }
   // Made on first use: a run on a serial port never opens parallel port access.
@@ -37,16 +34,19 @@ class MachinePlatform : public qw77::cli::CliPlatform {
   qw77::System& Sys() override { return *system_; }
   qw77::Clock& Time() override { return *clock_; }
   std::string SerialEndpoint(int number) override { return Bound(SerialPort(number)).Spec(); }
-  std::string ParallelEndpoint(int number) override {
-    return Bound(number == 1 ? qw77::PortName::kLpt1 : qw77::PortName::kLpt2).Spec();
+  std::string ParallelEndpoint(int number) override { return Bound(ParallelPort(number)).Spec(); }
+  qw77::Status BindingOf(bool parallel, int number) override {
+    return map_.refused[qw77::PortIndex(parallel ? ParallelPort(number) : SerialPort(number))];
   }
+  // Every port is listed, a refused one with its reason; the listing then fails.
   bool ListPorts(std::ostream& out, std::ostream& err) override {
-    if (!map_) {
-      err << "qw77-cli: " << map_.status().message() << std::endl;
-      return false;
+    qw77::WritePortListing(out, map_.map, qw77::DiscoverDevices("/"), &map_.refused);
+    bool all_taken = true;
+    for (const qw77::Status& refused : map_.refused) {
+      if (!refused.ok()) err << "qw77-cli: " << refused.message() << std::endl;
+      all_taken = all_taken && refused.ok();
     }
-    qw77::WritePortListing(out, *map_, qw77::DiscoverDevices("/"));
-    return true;
+    return all_taken;
   }
 
  private:
@@ -55,11 +55,14 @@ class MachinePlatform : public qw77::cli::CliPlatform {
            : number == 2 ? qw77::PortName::kCom2
                          : qw77::PortName::kCom3;
   }
+  static qw77::PortName ParallelPort(int number) {
+    return number == 1 ? qw77::PortName::kLpt1 : qw77::PortName::kLpt2;
+  }
   qw77::Endpoint Bound(qw77::PortName port) const {
-    return map_ ? (*map_)[qw77::PortIndex(port)].endpoint : qw77::DefaultEndpoint(port);
+    return map_.map[qw77::PortIndex(port)].endpoint;
   }
 
-  qw77::Result<qw77::PortMap> map_;
+  qw77::PortMapByPort map_;
   std::array<std::unique_ptr<qw77::SerialLink>, 3> serial_;
   std::unique_ptr<qw77::PortAccess> parallel_;
   std::unique_ptr<qw77::System> system_ = qw77::MakeSystem();
@@ -70,11 +73,8 @@ class MachinePlatform : public qw77::cli::CliPlatform {
 
 int main(int argc, char** argv) {
   const qw77::EnvLookup env = qw77::ProcessEnvironment();
-  MachinePlatform platform(qw77::LoadPortMap({{}, env, qw77::PortsFilePath(env)}));
-  // A bad binding is a port that cannot be used: said once, before any job.
-  if (!platform.Map()) {
-    std::cerr << "qw77-cli: " << platform.Map().status().message() << std::endl;
-    return 3;
-  }
+  // A bad binding is a port that cannot be used: said by the run on that port.
+  MachinePlatform platform(qw77::LoadPortMapByPort({{}, env, qw77::PortsFilePath(env)}));
+  qw77::cli::InstallInterruptReport();
   return qw77::cli::RunCli(argc, argv, platform, std::cout, std::cerr);
 }

@@ -1,6 +1,7 @@
 #include "base/FileReplace.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -49,6 +50,12 @@ int ReplaceFile(const std::string& path, std::span<const std::uint8_t> bytes) {
   const int fd = CreateTemporary(path, temporary);
   if (fd < 0) return errno;
   int error_number = WriteWhole(fd, bytes);
+  // A file replaced keeps its permissions: a file kept private stays private.
+  struct stat existing {};
+  if (error_number == 0 && ::stat(path.c_str(), &existing) == 0 &&
+      ::fchmod(fd, existing.st_mode & 07777) != 0) {
+    error_number = errno;
+  }
   if (::close(fd) != 0 && error_number == 0) error_number = errno;
   if (error_number == 0 && std::rename(temporary.c_str(), path.c_str()) != 0) error_number = errno;
   if (error_number != 0) ::unlink(temporary.c_str());

@@ -10,6 +10,7 @@ namespace qw77 {
 // Writes `bytes` to a temporary file of our own beside `path` (".<name>.<pid>.<n>", created
 // exclusively so that two writers never share one) and renames it over `path`. Returns 0, or
 // the errno of the step that failed; the temporary is gone again then and `path` untouched.
+// A file that was at `path` leaves its permissions to the new one.
 int ReplaceFile(const std::string& path, std::span<const std::uint8_t> bytes);
 
 // Writes every byte to the open descriptor `fd`, going on after an interrupted call.

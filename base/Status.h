@@ -17,6 +17,7 @@ enum class ErrorCode {
   kTimedOut,         // no progress within a limit
   kNotOpen,          // the operation needs an open port
   kFormat,           // data that is not in the expected layout
+  kUnreachable,      // a network address that cannot be reached, refuses, or is not known
 };
 
 class [[nodiscard]] Status {

@@ -30,6 +30,14 @@ class CliPlatform {
   virtual std::string SerialEndpoint(int number) = 0;
   virtual std::string ParallelEndpoint(int number) = 0;
 
+  // Whether the settings that bind the port (environment, ports file) were taken: a run
+  // checks only the ports it uses, so that a bad setting of another port stops nobody.
+  virtual Status BindingOf(bool parallel, int number) {
+    (void)parallel;
+    (void)number;
+    return Status::Ok();
+  }
+
   // The port map and the devices found, as `qw77 --list-ports` prints them; false (having
   // said why on `err`) when the map cannot be read.
   virtual bool ListPorts(std::ostream& out, std::ostream& err) {

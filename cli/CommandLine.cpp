@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/Interrupt.h"
 #include "cli/Report.h"
 #include "cli/Runs.h"
 #include "cli/TicketOptions.h"
@@ -26,12 +27,15 @@ constexpr const char* kFooter = R"(Exit status:
   0   done, and the printer reports no condition (where it was asked)
   1   the printer answered and reports a condition (paper near end included; a ticket
       is still printed then)
-  2   no answer: the printer is silent, the probe failed
-  3   the port could not be used: missing, busy, no permission
+  2   no answer: the printer is silent, or what came back is no status byte (an echo)
+  3   the port could not be used: missing, busy, no permission, a network printer that
+      closed the connection or cannot be reached, the port's setting refused, or the
+      spool file held by another run for longer than a run waits
   4   the job failed: cut short mid-way, or it could not start (the ticket could not be
       composed or written)
-  64  bad usage: an unknown option, a value out of range, barcode data the barcode field
-      would refuse
+  64  bad usage: an unknown subcommand or option, a value out of range, barcode data the
+      barcode field would refuse
+  130 interrupted by a signal
 With several --port values the job runs on each port in turn, one line each, and the exit
 status is the worst of them, which is the highest: the codes rise from a clean run (0) to
 a job cut short mid-way (4), which may have left half a ticket in the printer.
@@ -43,11 +47,13 @@ Environment:
   Comspec               the command interpreter that removes the spool file (default
                         /bin/sh)
 
-Print writes the spool file tempo.txt in the current directory and removes it once the
-ticket is out. Message boxes of the window go to standard error. With --json every run
-prints one JSON object on one line: port, endpoint, job, outcome, exit_code, summary,
-bytes_sent, conditions (seven booleans, null when the printer was not asked or did not
-answer), message (what the window would have shown, or null) and elapsed_ms.
+Print writes the spool file tempo.txt in the current directory (or --spool FILE) and
+removes it once the ticket is out; one run at a time uses a spool file, another waits up
+to 30 s for it. Message boxes of the window go to standard error. With --json every run
+prints one JSON object on one line, a refused command line too: port, endpoint, job,
+outcome, exit_code, summary, bytes_sent, conditions (seven booleans, null when the
+printer was not asked or did not answer), message (what the window would have shown, or
+why the run did not succeed; else null) and elapsed_ms.
 
 Examples:
   qw77-cli status --port COM1
@@ -62,7 +68,11 @@ struct Request {
   TicketOptions ticket;
   bool json = false;
   std::string out_path;
+  std::string spool_file = "tempo.txt";
 };
+
+constexpr const char* kSubcommands[] = {"status",        "print",    "compose",
+                                        "save-settings", "autotest", "ports"};
 
 // An option whose value lands in one of the ticket's settings.
 void Setting(CLI::App* sub, const std::string& name, std::optional<std::string>& target,
@@ -77,13 +87,21 @@ void AddLineOptions(CLI::App* sub, Request& r) {
   Setting(sub, "--parity", r.ticket.parity, "E|O|N", "parity: even, odd, none (default N)");
 }
 
+// The values are split at commas here rather than by the parser, which would take the
+// option after an empty value (`--port , --json`) as a port.
 void AddPortOptions(CLI::App* sub, Request& r) {
   sub->add_option("--port", r.ports,
                   "COM1, COM2, COM3, LPT1 or LPT2; several (repeated or\n"
                   "comma-separated) run the job on each in turn")
       ->required()
-      ->delimiter(',')
       ->type_name("PORT");
+}
+
+void AddSpoolOption(CLI::App* sub, Request& r) {
+  sub->add_option("--spool", r.spool_file,
+                  "the spool file to write and send (default tempo.txt in the\n"
+                  "current directory); one run at a time uses a spool file")
+      ->type_name("FILE");
 }
 
 void AddTicketOptions(CLI::App* sub, Request& r) {
@@ -115,10 +133,22 @@ void AddJson(CLI::App* sub, Request& r) {
 
 // Checks every value before the first run: a bad one is bad usage, and no port is touched.
 Status Check(const Request& r, std::vector<PortChoice>& ports) {
-  for (const std::string& name : r.ports) {
-    Result<PortChoice> port = ParsePort(name);
-    if (!port) return port.status();
-    ports.push_back(*port);
+  for (const std::string& names : r.ports) {
+    std::size_t start = 0;
+    while (true) {
+      const std::size_t comma = std::min(names.find(',', start), names.size());
+      Result<PortChoice> port = ParsePort(std::string_view(names).substr(start, comma - start));
+      if (!port) return port.status();
+      ports.push_back(*port);
+      if (comma == names.size()) break;
+      start = comma + 1;
+    }
+  }
+  if (r.job == JobKind::kCompose && r.out_path.empty()) {
+    return {ErrorCode::kInvalidArgument, "--out needs a file name, or - for standard output."};
+  }
+  if (r.spool_file.empty()) {
+    return {ErrorCode::kInvalidArgument, "--spool needs a file name."};
   }
   if (r.job == JobKind::kCompose && r.json && r.out_path == "-") {
     return {ErrorCode::kInvalidArgument,
@@ -127,6 +157,83 @@ Status Check(const Request& r, std::vector<PortChoice>& ports) {
   // The same controls on a record that is never started: the checks read its ranges.
   FrmMenu scratch{Services{}};
   return ApplyTicketOptions(scratch, r.ticket);
+}
+
+// The command line's words, with "--name=" (an empty value) as "--name" and "": the parser
+// would otherwise take the word after it as the value, or refuse it as missing.
+std::vector<std::string> Words(int argc, const char* const* argv) {
+  std::vector<std::string> words(argv, argv + argc);
+  for (std::size_t i = 1; i < words.size(); ++i) {
+    const std::string& w = words[i];
+    if (w == "--") break;
+    if (w.size() > 3 && w.starts_with("--") && w.back() == '=' && w.find('=') == w.size() - 1) {
+      words[i].pop_back();
+      words.insert(words.begin() + static_cast<std::ptrdiff_t>(i) + 1, std::string());
+      ++i;
+    }
+  }
+  return words;
+}
+
+bool IsSubcommand(std::string_view word) {
+  return std::find(std::begin(kSubcommands), std::end(kSubcommands), word) !=
+         std::end(kSubcommands);
+}
+
+// A first word that is no option and no subcommand, said as such rather than as a missing
+// subcommand.
+Status CheckSubcommand(const std::vector<std::string>& words) {
+  if (words.size() < 2 || words[1].empty() || words[1].front() == '-' || IsSubcommand(words[1])) {
+    return Status::Ok();
+  }
+  return {ErrorCode::kInvalidArgument,
+          "\"" + words[1] +
+              "\" is no subcommand; the subcommands are status, print, compose, save-settings, "
+              "autotest and ports"};
+}
+
+// The subcommand named first, when there is one that runs a job.
+std::optional<JobKind> NamedJob(const std::vector<std::string>& words) {
+  constexpr std::pair<std::string_view, JobKind> kJobs[] = {
+      {"status", JobKind::kStatus},
+      {"print", JobKind::kPrint},
+      {"compose", JobKind::kCompose},
+      {"save-settings", JobKind::kSaveSettings},
+      {"autotest", JobKind::kAutotest}};
+  if (words.size() < 2) return std::nullopt;
+  for (const auto& [name, job] : kJobs) {
+    if (words[1] == name) return job;
+  }
+  return std::nullopt;
+}
+
+// Refuses the command line: the reason on standard error and, when --json was asked for
+// anywhere on it, the one JSON object of the run on standard output.
+int RefuseUsage(const std::vector<std::string>& words, const std::string& message, bool hint,
+                std::ostream& out, std::ostream& err) {
+  err << "qw77-cli: " << message << (hint ? "\n(see qw77-cli --help)" : "") << std::endl;
+  if (std::find(words.begin() + 1, words.end(), "--json") != words.end()) {
+    RunOutcome refused;
+    refused.stop = RunStop::kUsage;
+    const std::optional<JobKind> job = NamedJob(words);
+    refused.job = job.value_or(JobKind::kStatus);
+    refused.job_named = job.has_value();
+    refused.messages = {message};
+    out << JsonLine(refused) << std::endl;
+  }
+  return kExitUsage;
+}
+
+// What the run on `port` says if a signal ends it.
+std::string InterruptedLine(const Request& r, CliPlatform& platform, const PortChoice& port) {
+  RunOutcome interrupted;
+  interrupted.job = r.job;
+  interrupted.port = port.Name();
+  interrupted.endpoint =
+      port.parallel ? platform.ParallelEndpoint(port.number) : platform.SerialEndpoint(port.number);
+  interrupted.stop = RunStop::kInterrupted;
+  interrupted.messages = {"The run was interrupted by a signal."};
+  return (r.json ? JsonLine(interrupted) : HumanLine(interrupted)) + "\n";
 }
 
 }  // namespace
@@ -180,12 +287,19 @@ int RunCli(int argc, const char* const* argv, CliPlatform& platform, std::ostrea
     sub->footer("Exit status, environment and examples: qw77-cli --help.");
   }
 
+  for (CLI::App* sub : {print, save, autotest}) AddSpoolOption(sub, r);
+
+  const std::vector<std::string> words = Words(argc, argv);
+  if (const Status named = CheckSubcommand(words); !named.ok()) {
+    return RefuseUsage(words, named.message(), true, out, err);
+  }
   try {
-    app.parse(argc, argv);
+    std::vector<const char*> word_pointers;
+    for (const std::string& w : words) word_pointers.push_back(w.c_str());
+    app.parse(static_cast<int>(word_pointers.size()), word_pointers.data());
   } catch (const CLI::ParseError& e) {
     if (e.get_exit_code() == 0) return app.exit(e, out, err);  // --help, --version
-    err << "qw77-cli: " << e.what() << "\n(see qw77-cli --help)" << std::endl;
-    return kExitUsage;
+    return RefuseUsage(words, e.what(), true, out, err);
   }
 
   if (ports_list->parsed()) return platform.ListPorts(out, err) ? kExitDone : kExitPortUnusable;
@@ -201,8 +315,7 @@ int RunCli(int argc, const char* const* argv, CliPlatform& platform, std::ostrea
 
   std::vector<PortChoice> ports;
   if (const Status checked = Check(r, ports); !checked.ok()) {
-    err << "qw77-cli: " << checked.message() << std::endl;
-    return kExitUsage;
+    return RefuseUsage(words, checked.message(), false, out, err);
   }
 
   // A report that cannot be written is said on standard error, and the run does not
@@ -225,7 +338,12 @@ int RunCli(int argc, const char* const* argv, CliPlatform& platform, std::ostrea
     report(outcome);
     return worst;
   }
-  for (const PortChoice& port : ports) report(RunOnPort(platform, r.job, r.ticket, port, err));
+  for (const PortChoice& port : ports) {
+    PrepareInterruptLine(InterruptedLine(r, platform, port));
+    const RunOutcome outcome = RunOnPort(platform, r.job, r.ticket, port, err, r.spool_file);
+    PrepareInterruptLine({});
+    report(outcome);
+  }
   return worst;
 }
 

@@ -13,8 +13,10 @@ namespace qw77::cli {
 
 class HeadlessWindowServices : public WindowServices {
  public:
-  // `origin` names the run in every line ("COM1", "compose").
-  HeadlessWindowServices(std::ostream& err, std::string origin);
+  // `origin` names the run in every line ("COM1", "compose"). Over a network link
+  // (`network`) a failure is headed with the link's own kind, and a box that says the serial
+  // port is wrong says the cause its details give instead; the window keeps its texts.
+  HeadlessWindowServices(std::ostream& err, std::string origin, bool network = false);
 
   // Written at once, so that a message is seen even if the run then hangs up or is killed.
   void MsgBox(std::string_view text, MessageIcon icon, std::string_view title) override;
@@ -35,6 +37,7 @@ class HeadlessWindowServices : public WindowServices {
  private:
   std::ostream& err_;
   std::string origin_;
+  bool network_ = false;
   std::vector<std::string> messages_;
   bool closed_ = false;
 };

@@ -43,8 +43,24 @@ std::string_view EndName(JobEnd end) {
       return "failed_midway";
     case JobEnd::kNotStarted:
       return "not_started";
+    case JobEnd::kSpoolInUse:
+      return "spool_in_use";
   }
   return "unknown";
+}
+
+std::string_view OutcomeName(const RunOutcome& o) {
+  switch (o.stop) {
+    case RunStop::kNone:
+      break;
+    case RunStop::kConfiguration:
+      return "configuration";
+    case RunStop::kUsage:
+      return "usage";
+    case RunStop::kInterrupted:
+      return "interrupted";
+  }
+  return EndName(o.end);
 }
 
 // What a finished job did, in words.
@@ -65,6 +81,16 @@ std::string_view DoneWords(JobKind job) {
 }
 
 std::string Summary(const RunOutcome& o) {
+  switch (o.stop) {
+    case RunStop::kNone:
+      break;
+    case RunStop::kConfiguration:
+      return "the port's configuration is refused.";
+    case RunStop::kUsage:
+      return "the command line is refused.";
+    case RunStop::kInterrupted:
+      return "the run was interrupted.";
+  }
   std::string text;
   switch (o.end) {
     case JobEnd::kDone:
@@ -84,6 +110,9 @@ std::string Summary(const RunOutcome& o) {
       break;
     case JobEnd::kNotStarted:
       text = o.job == JobKind::kCompose ? "nothing was written" : "the job could not start";
+      break;
+    case JobEnd::kSpoolInUse:
+      text = "the spool file is in use by another run";
       break;
   }
   if (o.job != JobKind::kStatus && (o.bytes_sent != 0 || o.end == JobEnd::kDone)) {
@@ -130,6 +159,16 @@ void TakeReport(RunOutcome& outcome, const JobReport& report) {
 }
 
 int ExitCode(const RunOutcome& o) {
+  switch (o.stop) {
+    case RunStop::kNone:
+      break;
+    case RunStop::kConfiguration:
+      return kExitPortUnusable;
+    case RunStop::kUsage:
+      return kExitUsage;
+    case RunStop::kInterrupted:
+      return kExitInterrupted;
+  }
   switch (o.end) {
     case JobEnd::kDone:
       return o.conditions && AnyCondition(*o.conditions) ? kExitCondition : kExitDone;
@@ -138,6 +177,7 @@ int ExitCode(const RunOutcome& o) {
     case JobEnd::kNoAnswer:
       return kExitNoAnswer;
     case JobEnd::kPortUnusable:
+    case JobEnd::kSpoolInUse:
       return kExitPortUnusable;
     case JobEnd::kFailedMidway:
     case JobEnd::kNotStarted:
@@ -162,9 +202,10 @@ std::string HumanLine(const RunOutcome& o) {
 std::string JsonLine(const RunOutcome& o) {
   nlohmann::ordered_json j;
   j["port"] = o.port.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(o.port);
-  j["endpoint"] = o.endpoint;
-  j["job"] = JobName(o.job);
-  j["outcome"] = EndName(o.end);
+  j["endpoint"] =
+      o.endpoint.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(o.endpoint);
+  j["job"] = o.job_named ? nlohmann::ordered_json(JobName(o.job)) : nlohmann::ordered_json(nullptr);
+  j["outcome"] = OutcomeName(o);
   j["exit_code"] = ExitCode(o);
   j["summary"] = Summary(o);
   j["bytes_sent"] = o.bytes_sent;

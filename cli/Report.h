@@ -26,12 +26,23 @@ inline constexpr int kExitNoAnswer = 2;
 inline constexpr int kExitPortUnusable = 3;
 inline constexpr int kExitFailed = 4;
 inline constexpr int kExitUsage = 64;
+inline constexpr int kExitInterrupted = 130;  // as a shell reports a run ended by SIGINT
+
+// A run stopped by the shell front end itself, before or around its job.
+enum class RunStop : std::uint8_t {
+  kNone,           // the job ran (or was refused by its own rules): see `end`
+  kConfiguration,  // the port's binding (environment, ports file) is refused: exit 3
+  kUsage,          // the command line is refused: exit 64
+  kInterrupted,    // a signal ended the run: exit 130
+};
 
 struct RunOutcome {
   JobKind job = JobKind::kStatus;
   std::string port;      // "COM1"; empty for compose
   std::string endpoint;  // the device path, the parallel access, or the output file
   JobEnd end = JobEnd::kDone;
+  RunStop stop = RunStop::kNone;
+  bool job_named = true;       // false for a command line refused before its subcommand was known
   std::size_t bytes_sent = 0;  // bytes of the ticket or command the port (or file) took
   // What the printer reported, when it answered a status request during the run.
   std::optional<StatusFlags> conditions;
@@ -46,7 +57,8 @@ void TakeReport(RunOutcome& outcome, const JobReport& report);
 
 // 0 done and no condition reported; 1 the printer answered with a condition (paper near
 // end included: it is one of the seven, though it does not stop a ticket); 2 no answer;
-// 3 the port could not be used; 4 the job failed mid-way or could not start at all.
+// 3 the port could not be used (its binding refused, or the spool file held by another run
+// too); 4 the job failed mid-way or could not start at all; 64 usage; 130 interrupted.
 int ExitCode(const RunOutcome& outcome);
 
 // The conditions' names in words ("no paper or head up", ...), those reported only.

@@ -13,6 +13,10 @@
 namespace qw77::cli {
 namespace {
 
+constexpr const char* kStatusUnanswered =
+    "The printer answered the probe, then did not answer a status request within the reply "
+    "limit.";
+
 // The job's own report; composing needs no port (RunCompose).
 JobReport RunJob(FrmMenu& frm, JobKind job) {
   switch (job) {
@@ -61,7 +65,7 @@ bool Applied(FrmMenu& frm, const TicketOptions& options, WindowServices& window)
 }  // namespace
 
 RunOutcome RunOnPort(CliPlatform& platform, JobKind job, const TicketOptions& options,
-                     const PortChoice& port, std::ostream& err) {
+                     const PortChoice& port, std::ostream& err, const std::string& spool_file) {
   RunOutcome outcome;
   outcome.job = job;
   outcome.port = port.Name();
@@ -70,10 +74,19 @@ RunOutcome RunOnPort(CliPlatform& platform, JobKind job, const TicketOptions& op
   Clock& clock = platform.Time();
   const Clock::TimePoint started = clock.Now();
 
-  HeadlessWindowServices window(err, outcome.port);
+  HeadlessWindowServices window(err, outcome.port,
+                                !port.parallel && outcome.endpoint.starts_with("tcp:"));
+  if (const Status bound = platform.BindingOf(port.parallel, port.number); !bound.ok()) {
+    Tell(window, bound.message());
+    outcome.endpoint.clear();  // the binding that would have said it was refused
+    outcome.stop = RunStop::kConfiguration;
+    outcome.messages = window.Messages();
+    return outcome;
+  }
   NoParallelPortAccess no_parallel;
   FrmMenu frm(
       RunServices(platform, port.parallel ? platform.ParallelAccess() : no_parallel, window));
+  frm.spool_file = spool_file;
   const bool started_up = Form_Load(frm);
   if (started_up) SelectPort(frm, port);
   if (!started_up) {
@@ -83,6 +96,11 @@ RunOutcome RunOnPort(CliPlatform& platform, JobKind job, const TicketOptions& op
     outcome.end = JobEnd::kNotStarted;
   } else {
     TakeReport(outcome, RunJob(frm, job));
+    // The window shows no box for a status request left unanswered after the probe (the
+    // disabled Print button says it); the shell's report says it in words.
+    if (outcome.end == JobEnd::kNoAnswer && window.Messages().empty()) {
+      Tell(window, kStatusUnanswered);
+    }
   }
   // As the window's closing does, whether or not start-up went through.
   Form_Unload(frm);

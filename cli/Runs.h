@@ -14,8 +14,10 @@ namespace qw77::cli {
 
 // Runs status, print, save-settings or autotest on `port`. Message boxes go to `err` as
 // they come. The options must have passed ApplyTicketOptions on a scratch record.
+// The jobs that spool go through `spool_file`.
 RunOutcome RunOnPort(CliPlatform& platform, JobKind job, const TicketOptions& options,
-                     const PortChoice& port, std::ostream& err);
+                     const PortChoice& port, std::ostream& err,
+                     const std::string& spool_file = "tempo.txt");
 
 // Composes the ticket Print would send for the options and writes it to `out_path`
 // (replaced whole) or, for "-", to `out`.

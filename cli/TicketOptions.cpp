@@ -159,7 +159,8 @@ Status ChooseBarcode(FrmMenu& frm, std::string_view spec) {
   for (int index = 0; index < static_cast<int>(std::size(kBarcodeTypes)); ++index) {
     if (kBarcodeTypes[index] == type_name) type = index;
   }
-  if (colon == std::string_view::npos || type < 0 || colon + 1 == spec.size()) {
+  // Empty data is what the window sends for an empty field: the command with no digits.
+  if (colon == std::string_view::npos || type < 0) {
     return Refuse("--barcode takes TYPE:DATA with TYPE ean13, code39, itf or code128, not " +
                   Quote(spec) + ".");
   }

@@ -37,6 +37,10 @@ class FrmMenu {
   // memory access may follow.
   bool program_ending = false;
 
+  // The spool file the printer jobs write, send and delete: tempo.txt in the current
+  // directory, unless the run names another (qw77-cli --spool).
+  std::string spool_file = "tempo.txt";
+
  private:
   WindowState state_;
   Services services_;

@@ -18,7 +18,12 @@ namespace {
 // Writes the command into tempo.txt and strobes it out. A file that could not be written is
 // said to the operator.
 JobReport SendParallelCommand(FrmMenu& frm, std::span<const std::uint8_t> spool) {
-  if (Status written = WriteSpoolFile(spool); !written.ok()) {
+  const Result<SpoolLock> held = HoldSpoolFile(frm);
+  if (!held) {
+    return {held.status().code() == ErrorCode::kBusy ? JobEnd::kSpoolInUse : JobEnd::kNotStarted,
+            0};
+  }
+  if (Status written = WriteSpoolFile(frm.spool_file, spool); !written.ok()) {
     frm.Svc().window->MsgBox(written.message() + " Nothing was sent.");
     return {JobEnd::kNotStarted, 0};
   }

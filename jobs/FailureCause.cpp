@@ -36,6 +36,12 @@ std::string DescribeCause(const Status& why, const std::vector<std::string>& exi
     case ErrorCode::kTimedOut:
       text += "The printer stopped taking data: check paper, cover and cable.";
       break;
+    case ErrorCode::kUnreachable:
+      text +=
+          "Check the printer's address and port in the port's setting (tcp:HOST:PORT), that "
+          "the printer is switched on and on the network, and that nothing on the way blocks "
+          "the port.";
+      break;
     default:
       text.resize(text.size() - 2);  // the system's words alone
       break;

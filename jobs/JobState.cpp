@@ -38,6 +38,19 @@ JobBusyMark::~JobBusyMark() {
   frm_.JobBusy = 0;
 }
 
+Result<SpoolLock> HoldSpoolFile(FrmMenu& frm) {
+  Services& svc = frm.Svc();
+  Result<SpoolLock> lock = svc.clock == nullptr
+                               ? TryLockSpoolFile(frm.spool_file)
+                               : LockSpoolFile(frm.spool_file, *svc.clock, kSpoolWaitLimit, [&svc] {
+                                   if (svc.window != nullptr) svc.window->DoEvents();
+                                 });
+  if (!lock && svc.window != nullptr) {
+    svc.window->MsgBox(lock.status().message() + " Nothing was sent.");
+  }
+  return lock;
+}
+
 int SelectedSerialPort(const FrmMenu& frm) {
   const WindowState& s = frm.State();
   if (s.Selected(ControlId::kOptCOM0)) return 1;

@@ -12,6 +12,8 @@
 #include "form/ControlId.h"
 #include "protocol/StatusDecode.h"
 
+#include "transport/SpoolFile.h"
+
 namespace qw77 {
 
 class FrmMenu;
@@ -58,6 +60,7 @@ enum class JobEnd : std::uint8_t {
   kPortUnusable,      // the port could not be used: missing, busy, refused, no such port
   kFailedMidway,      // the transfer was cut short or could not be confirmed
   kNotStarted,        // declined (a job under way), no port selected, or nothing to send
+  kSpoolInUse,        // another run held the spool file for longer than the job waits
 };
 
 // Whether a job asked the printer for its status, and what came back.
@@ -114,6 +117,11 @@ class JobBusyMark {
 int SelectedSerialPort(const FrmMenu& frm);
 // OptLPT1 -> 1, OptLPT2 -> 2, 0 when no parallel port is selected.
 int SelectedParallelPort(const FrmMenu& frm);
+
+// Takes the run's spool file for a job that writes it, waiting for another run to let go of
+// it (letting the window take events meanwhile). On failure the operator is told why and
+// nothing is held: the job sends nothing.
+Result<SpoolLock> HoldSpoolFile(FrmMenu& frm);
 
 // SerialBaud "," SerialParity ",8,1", built anew for every job. Empty until the operator
 // has put the focus on a baud and a parity option; the control refuses it then.

@@ -70,9 +70,9 @@ JobReport SendSpoolParallel(FrmMenu& frm) {
 
   // The whole job is read before the first byte goes out, so a file that cannot be read
   // sends nothing rather than half a ticket.
-  Result<std::vector<std::uint8_t>> job = ReadSpoolBytes();
+  Result<std::vector<std::uint8_t>> job = ReadSpoolBytes(frm.spool_file);
   if (!job) {
-    frm.Svc().window->MsgBox("Cannot read the spool file " + std::string(kSpoolFileName) + " (" +
+    frm.Svc().window->MsgBox("Cannot read the spool file " + frm.spool_file + " (" +
                              job.status().message() + "). Nothing was sent.");
     return {JobEnd::kNotStarted, 0};
   }
@@ -114,7 +114,7 @@ JobReport PrintViaParallel(FrmMenu& frm) {
   s.SetEnabled(ControlId::kCmdSettings, sent.end == JobEnd::kDone);
   // Deleted whether or not the transfer completed. A runner that could not start has told
   // the operator; the buttons still come back.
-  (void)ShellAndWait(frm, kDeleteSpoolCommand, 0);
+  (void)ShellAndWait(frm, DeleteSpoolCommand(frm.spool_file), 0);
   frm.JobBusy = 0;
   SetButtonsEnabled(frm, kNoTicketPrinted, true);
   return sent;

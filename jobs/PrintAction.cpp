@@ -13,6 +13,12 @@ namespace {
 JobReport PrintJob(FrmMenu& frm) {
   if (JobRefused(frm)) return {JobEnd::kNotStarted, 0};
   JobBusyMark busy(frm);
+  // Held from before the ticket is composed until it is deleted (or left): another run in
+  // the same folder cannot rewrite the file between the two.
+  const Result<SpoolLock> spool = HoldSpoolFile(frm);
+  if (!spool)
+    return {spool.status().code() == ErrorCode::kBusy ? JobEnd::kSpoolInUse : JobEnd::kNotStarted,
+            0};
   if (const int port = SelectedSerialPort(frm); port != 0) {
     if (Status built = BuildSampleTicket(frm); !built.ok()) {
       // Nothing to send: the buttons as after a failed probe, the operator told why.

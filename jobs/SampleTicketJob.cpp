@@ -109,7 +109,7 @@ Result<std::vector<std::uint8_t>> ComposeWindowTicket(FrmMenu& frm) {
 Status BuildSampleTicket(FrmMenu& frm) {
   auto stream = ComposeWindowTicket(frm);
   if (!stream) return stream.status();
-  if (Status written = WriteSpoolFile(*stream); !written) {
+  if (Status written = WriteSpoolFile(frm.spool_file, *stream); !written) {
     return {written.code(), std::string(kCannotPrint) + written.message()};
   }
   return Status::Ok();

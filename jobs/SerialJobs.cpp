@@ -17,6 +17,20 @@
 namespace qw77 {
 namespace {
 
+std::string NotAStatusReason(const std::vector<std::uint8_t>& reply) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string bytes;
+  for (std::size_t i = 0; i < reply.size() && i < 8; ++i) {
+    bytes += (i ? " " : "");
+    bytes += kHex[reply[i] >> 4];
+    bytes += kHex[reply[i] & 0xF];
+  }
+  if (reply.size() > 8) bytes += " ...";
+  return "Something answered with bytes that are not a printer's status (" + bytes +
+         "): an echo or a loopback plug? A printer's status byte has bits 1 and 4 set and "
+         "bits 0 and 7 clear.";
+}
+
 // The line configuration the window's members give ("Error on serial PORT selection" when
 // the operator has not picked a baud rate or a parity yet).
 Result<SerialConfig> WindowLineConfig(const FrmMenu& frm) {
@@ -32,12 +46,22 @@ JobEnd OpenSerialPort(FrmMenu& frm) {
   SerialLink& comm = frm.MSComm(port);
   const Result<SerialConfig> config = WindowLineConfig(frm);
   const ProbeResult probe = config ? ProbeSerial(comm, *frm.Svc().clock, *config)
-                                   : ProbeResult{ProbeEnd::kLayerFailure, config.status()};
+                                   : ProbeResult{ProbeEnd::kLayerFailure, config.status(), {}};
   switch (probe.end) {
     case ProbeEnd::kReply:
       return JobEnd::kDone;
-    case ProbeEnd::kSilent:
-      frm.Svc().window->MsgBoxDetailed("ERROR on serial PORT configuration", comm.NoReplyReason());
+    case ProbeEnd::kSilent: {
+      // A printer that closed the connection is not silent: its port cannot be used.
+      const Status lost = comm.LinkLost();
+      frm.Svc().window->MsgBoxDetailed("ERROR on serial PORT configuration",
+                                       lost.ok() ? comm.NoReplyReason() : DescribeCause(lost));
+      (void)comm.Close();
+      return lost.ok() ? JobEnd::kNoAnswer : JobEnd::kPortUnusable;
+    }
+    case ProbeEnd::kNotAStatus:
+      // What a silent printer gets, with what did come back.
+      frm.Svc().window->MsgBoxDetailed("ERROR on serial PORT configuration",
+                                       NotAStatusReason(probe.reply));
       (void)comm.Close();
       return JobEnd::kNoAnswer;
     case ProbeEnd::kLayerFailure:
@@ -67,7 +91,13 @@ JobReport RunStatusSerial(FrmMenu& frm, int port) {
   const Exchange exchange = failure.ok()
                                 ? AskStatusReplies(comm, *frm.Svc().clock, replies, failure)
                                 : Exchange::kLinkFailed;
+  const Status lost = exchange == Exchange::kTimedOut ? comm.LinkLost() : Status::Ok();
   (void)comm.Close();
+  if (!lost.ok()) {
+    ReportSerialFailure(frm, "the status request was not answered", lost);
+    SetButtonsEnabled(frm, kStatusAnswered, true);
+    return {JobEnd::kPortUnusable, 0};
+  }
 
   if (exchange != Exchange::kAnswered) {
     // A silent printer gets no message of its own: the disabled Print button says it and
@@ -180,9 +210,9 @@ JobReport PrintViaSerial(FrmMenu& frm, int port) {
     if (asked.end != JobEnd::kDone) return asked;
   }
 
-  Result<std::vector<std::uint8_t>> job = ReadSpoolBytes();
+  Result<std::vector<std::uint8_t>> job = ReadSpoolBytes(frm.spool_file);
   if (!job) {
-    frm.Svc().window->MsgBox("Cannot read the spool file " + std::string(kSpoolFileName) + " (" +
+    frm.Svc().window->MsgBox("Cannot read the spool file " + frm.spool_file + " (" +
                              job.status().message() + "). Nothing was sent.");
     return end_unprinted(JobEnd::kNotStarted);
   }
@@ -191,7 +221,7 @@ JobReport PrintViaSerial(FrmMenu& frm, int port) {
   if (sent.end != JobEnd::kDone) return end_unprinted(sent.end, sent.bytes_sent);
 
   // A failure to start the interpreter has been reported by the runner; the ticket is out.
-  (void)ShellAndWait(frm, kDeleteSpoolCommand, 0);
+  (void)ShellAndWait(frm, DeleteSpoolCommand(frm.spool_file), 0);
   SetButtonsEnabled(frm, kAllJobButtons, true);
   return {JobEnd::kDone, sent.bytes_sent, asked.status};
 }

@@ -76,6 +76,10 @@ class SerialLink {
   // Why nothing can come back on this link, where the link knows (a printer interface
   // that is one-way); empty otherwise.
   virtual std::string NoReplyReason() const { return {}; }
+
+  // Why the far end is gone, where the link knows: a network printer that closed or reset
+  // the connection. Ok while the link stands (a serial line never says).
+  virtual Status LinkLost() const { return Status::Ok(); }
 };
 
 }  // namespace qw77

@@ -20,6 +20,12 @@ struct StatusFlags {
   friend bool operator==(const StatusFlags&, const StatusFlags&) = default;
 };
 
+// Whether a byte can be a printer's reply to a status request: whatever it reports, a status
+// byte has bits 1 and 4 set and bits 0 and 7 clear. An echo of the request (10h) is not one.
+constexpr bool IsStatusByte(std::uint8_t byte) {
+  return (byte & 0x93) == 0x12;
+}
+
 // Replies to the status requests 2, 3 and 4 (the first byte of each).
 StatusFlags DecodeSerialStatus(std::uint8_t reply2, std::uint8_t reply3, std::uint8_t reply4);
 

@@ -10,8 +10,8 @@ void WriteField(std::ostream& out, std::string_view label, const std::string& va
 
 }  // namespace
 
-void WritePortListing(std::ostream& out, const PortMap& map,
-                      const std::vector<DeviceInfo>& devices) {
+void WritePortListing(std::ostream& out, const PortMap& map, const std::vector<DeviceInfo>& devices,
+                      const std::array<Status, 5>* refused) {
   out << "Devices found: " << devices.size() << '\n';
   for (const DeviceInfo& device : devices) {
     out << '\n' << device.dev_path << '\n';
@@ -28,6 +28,11 @@ void WritePortListing(std::ostream& out, const PortMap& map,
   out << "\nPorts:\n";
   for (PortName port : kPortNames) {
     const Binding& binding = map[PortIndex(port)];
+    if (refused != nullptr && !(*refused)[PortIndex(port)].ok()) {
+      out << "  " << PortNameText(port) << " - refused: " << (*refused)[PortIndex(port)].message()
+          << '\n';
+      continue;
+    }
     out << "  " << DescribeBinding(port, binding, FindDevice(devices, binding.endpoint)) << "  ("
         << (binding.origin == kDefaultOrigin ? "" : "from ") << binding.origin << ")\n";
   }

@@ -10,7 +10,9 @@
 
 namespace qw77 {
 
-void WritePortListing(std::ostream& out, const PortMap& map,
-                      const std::vector<DeviceInfo>& devices);
+// `refused` (by PortIndex, optional) shows a port whose settings were refused with the
+// reason in place of its binding.
+void WritePortListing(std::ostream& out, const PortMap& map, const std::vector<DeviceInfo>& devices,
+                      const std::array<Status, 5>* refused = nullptr);
 
 }  // namespace qw77

@@ -100,6 +100,35 @@ Result<PortMap> LoadPortMap(const PortMapSources& sources) {
   return map;
 }
 
+PortMapByPort LoadPortMapByPort(const PortMapSources& sources) {
+  PortMapByPort result;
+  for (PortName port : kPortNames) {
+    // The sources as they concern this port alone.
+    PortMapSources own;
+    if (auto it = sources.options.find(port); it != sources.options.end()) {
+      own.options.insert(*it);
+    }
+    const std::string variable = "QW77_" + std::string(PortNameText(port));
+    if (sources.env) {
+      own.env = [&sources, variable, port](std::string_view name) -> std::optional<std::string> {
+        const bool own_name =
+            name == variable || (!IsSerialPort(port) && name == kLegacyAccessVariable);
+        return own_name ? sources.env(name) : std::nullopt;
+      };
+    }
+    own.settings_file = sources.settings_file;
+    const std::size_t index = PortIndex(port);
+    Result<PortMap> loaded = LoadPortMap(own);
+    if (loaded) {
+      result.map[index] = (*loaded)[index];
+    } else {
+      result.map[index] = Binding{DefaultEndpoint(port), std::string(kDefaultOrigin)};
+      result.refused[index] = loaded.status();
+    }
+  }
+  return result;
+}
+
 std::string DescribeBinding(PortName port, const Binding& binding, const DeviceInfo* found) {
   std::string line = std::string(PortNameText(port)) + " - " + binding.endpoint.Spec();
   if (found != nullptr) line += ", " + DeviceSummary(*found);

@@ -47,6 +47,16 @@ std::filesystem::path PortsFilePath(const EnvLookup& env);
 // falling back to its default would print on a device the operator did not choose.
 Result<PortMap> LoadPortMap(const PortMapSources& sources);
 
+// The map as far as each port's own settings go, for a program that uses one port at a
+// time: a refused SPEC refuses only the port it names (QW77_PORT_ACCESS both parallel
+// ports; a ports file that cannot be taken, every port). A refused port keeps its default
+// endpoint in `map` and its failure, as LoadPortMap words it, in `refused`.
+struct PortMapByPort {
+  PortMap map;
+  std::array<Status, 5> refused;  // by PortIndex; ok for a port that was taken
+};
+PortMapByPort LoadPortMapByPort(const PortMapSources& sources);
+
 // One line for a tool tip or a list: "COM1 - /dev/ttyUSB0, USB-serial 0403:6001 FTDI FT232R".
 // `found` is the device the endpoint opens (FindDevice), or null.
 std::string DescribeBinding(PortName port, const Binding& binding, const DeviceInfo* found);

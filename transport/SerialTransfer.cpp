@@ -6,29 +6,40 @@
 
 #include "base/Wait.h"
 #include "protocol/Commands.h"
+#include "protocol/StatusDecode.h"
 
 namespace qw77 {
 namespace {
 
-// A byte waiting at the limit still counts: the data test comes before the time test.
+// A byte waiting at the limit still counts: the data test comes before the time test. A
+// printer that closed the connection sends nothing more: the wait ends there.
 WaitEnd AwaitAnyByte(SerialLink& link, Clock& clock) {
   return PollUntil(
       clock, kReplyLimit, kPollStep,
-      [&] { return link.Available() != 0 ? Poll::kReady : Poll::kNotYet; }, NothingToPoll);
+      [&] {
+        if (link.Available() != 0) return Poll::kReady;
+        return link.LinkLost().ok() ? Poll::kNotYet : Poll::kAbort;
+      },
+      NothingToPoll);
 }
 
 }  // namespace
 
 ProbeResult ProbeSerial(SerialLink& link, Clock& clock, const SerialConfig& config) {
-  auto failed = [](Status why) { return ProbeResult{ProbeEnd::kLayerFailure, std::move(why)}; };
+  auto failed = [](Status why) { return ProbeResult{ProbeEnd::kLayerFailure, std::move(why), {}}; };
   if (Status st = link.Open(WithFlow(config, FlowControl::kNone)); !st.ok()) return failed(st);
   std::size_t sent = 0;
   if (Status st = SendBytes(link, kProbe, sent); !st.ok()) return failed(st);
 
-  if (AwaitAnyByte(link, clock) != WaitEnd::kReady) return {ProbeEnd::kSilent, {}};
+  if (AwaitAnyByte(link, clock) != WaitEnd::kReady) return {ProbeEnd::kSilent, {}, {}};
+  // A line that echoes (a loopback plug, a modem) answers with the request itself.
+  std::vector<std::uint8_t> reply = link.Read();
+  if (!reply.empty() && !IsStatusByte(reply.front())) {
+    return {ProbeEnd::kNotAStatus, {}, std::move(reply)};
+  }
   if (Status st = link.Open(WithFlow(config, FlowControl::kRtsCts)); !st.ok()) return failed(st);
   if (Status st = link.Close(); !st.ok()) return failed(st);
-  return {ProbeEnd::kReply, {}};
+  return {ProbeEnd::kReply, {}, {}};
 }
 
 Status OpenForTransfer(SerialLink& link, const SerialConfig& config) {
@@ -57,6 +68,7 @@ Exchange AskStatusReplies(SerialLink& link, Clock& clock, std::array<std::uint8_
     if (AwaitAnyByte(link, clock) != WaitEnd::kReady) return Exchange::kTimedOut;
     // One read empties the buffer; only the first byte of a reply counts.
     std::vector<std::uint8_t> reply = link.Read();
+    if (!reply.empty() && !IsStatusByte(reply.front())) return Exchange::kNotAStatus;
     first[n] = reply.empty() ? 0 : reply.front();
   }
   return Exchange::kAnswered;

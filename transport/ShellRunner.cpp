@@ -6,6 +6,13 @@
 
 namespace qw77 {
 
+std::string DeleteSpoolCommand(const std::string& path) {
+  if (path == "tempo.txt") return std::string(kDeleteSpoolCommand);
+  std::string quoted = "'";
+  for (char c : path) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return "rm -f -- " + quoted + "'";
+}
+
 std::string CommandInterpreter(System& system) {
   std::string interpreter = system.GetEnv("Comspec").value_or("");
   if (interpreter.empty()) interpreter = "/bin/sh";

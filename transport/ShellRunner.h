@@ -15,6 +15,9 @@ namespace qw77 {
 
 // The command that removes the spool file after a completed job.
 inline constexpr std::string_view kDeleteSpoolCommand = "rm -f tempo.txt";
+// The command that removes the spool file at `path`: kDeleteSpoolCommand for tempo.txt,
+// otherwise the path quoted for the interpreter.
+std::string DeleteSpoolCommand(const std::string& path);
 
 // The interpreter named by Comspec, else /bin/sh.
 std::string CommandInterpreter(System& system);

@@ -43,7 +43,7 @@ Status TcpSerialControl::OpenStream() {
   addrinfo* found = nullptr;
   const std::string service = std::to_string(tcp_port_);
   if (const int rc = getaddrinfo(host_.c_str(), service.c_str(), &hints, &found); rc != 0) {
-    return {ErrorCode::kNotFound,
+    return {ErrorCode::kUnreachable,
             "the printer's host name " + host_ + " cannot be resolved: " + gai_strerror(rc)};
   }
   const auto deadline = SteadyTime::now() + limits_.connect;
@@ -82,11 +82,16 @@ Status TcpSerialControl::OpenStream() {
     std::string why = last_error == ETIMEDOUT
                           ? "no answer within " + std::to_string(limits_.connect.count()) + " ms"
                           : ErrnoText(last_error);
-    return {ErrorCodeForErrno(last_error),
-            "cannot connect to the printer at " + Address() + ": " + why};
+    // Timed out, refused, no route: the address, the port or the network, unless refused
+    // by the system itself.
+    const ErrorCode code = ErrorCodeForErrno(last_error) == ErrorCode::kPermission
+                               ? ErrorCode::kPermission
+                               : ErrorCode::kUnreachable;
+    return {code, "cannot connect to the printer at " + Address() + ": " + why};
   }
   peer_closed_ = false;
   peer_reset_ = false;
+  reset_error_ = 0;
   rx_.clear();
   return Status::Ok();
 }
@@ -155,9 +160,17 @@ void TcpSerialControl::Receive() {
     } else if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
       peer_closed_ = true;
       peer_reset_ = true;
+      reset_error_ = errno;
     }
     return;
   }
+}
+
+Status TcpSerialControl::LinkLost() const {
+  if (fd_ < 0 || !peer_closed_ || !rx_.empty()) return Status::Ok();
+  std::string text = "the printer at " + Address() + " closed the connection";
+  if (reset_error_ != 0) text += " (" + ErrnoText(reset_error_) + ")";
+  return {ErrorCode::kIo, text};
 }
 
 WriteResult TcpSerialControl::Write(std::span<const std::uint8_t> bytes) {

@@ -41,6 +41,8 @@ class TcpSerialControl : public StreamSerialControl {
   bool IsOpen() const override { return fd_ >= 0; }
   WriteResult Write(std::span<const std::uint8_t> bytes) override;
   Status Close() override;
+  // The printer closed or reset the connection and left nothing unread.
+  Status LinkLost() const override;
 
   // "host:port", as messages name the printer.
   std::string Address() const;
@@ -57,6 +59,7 @@ class TcpSerialControl : public StreamSerialControl {
   int fd_ = -1;
   bool peer_closed_ = false;  // the printer ended its side: orderly or not
   bool peer_reset_ = false;   // ... dropping what it had not read
+  int reset_error_ = 0;       // the system's reason for a reset
 };
 
 }  // namespace qw77

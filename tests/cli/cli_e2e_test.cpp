@@ -1,8 +1,18 @@
 // qw77-cli against the virtual printer over its pseudo-terminal and its parallel socket:
 // the real executable for what a shell sees (exit codes, lines, the printed ticket), and
 // the shell front end in-process where a limit is checked on a fake clock.
+#include <arpa/inet.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <csignal>
 
 #include <chrono>
 #include <cstdlib>
@@ -64,8 +74,11 @@ class CliEndToEnd : public ::testing::Test {
   void TearDown() override { StopPrinter(); }
 
   // Runs the real qw77-cli in the test's folder with COM1 and LPT1 on the printer.
-  Ran Shell(const std::string& args, const std::string& more_env = {}) {
-    const std::filesystem::path out = dir_.path() / "stdout", err = dir_.path() / "stderr";
+  // `name` keeps the output of runs at once apart.
+  Ran Shell(const std::string& args, const std::string& more_env = {},
+            const std::string& name = "std") {
+    const std::filesystem::path out = dir_.path() / (name + "out"),
+                                err = dir_.path() / (name + "err");
     const std::string command =
         "QW77_COM1=" + com1_.string() + " QW77_PORT_ACCESS=vprinter:" + lpt_.string() + " " +
         more_env + " " + QW77_CLI + " " + args + " >" + out.string() + " 2>" + err.string();
@@ -159,6 +172,225 @@ TEST_F(CliEndToEnd, AutotestAndSaveSettingsReachThePrinter) {
   EXPECT_NE(std::find(commands.begin(), commands.end(), "BS"), commands.end());
   EXPECT_NE(std::find(commands.begin(), commands.end(), "CR BEL CR"), commands.end());
   EXPECT_EQ(printer_->self_tests(), 1);
+}
+
+// A bad setting of a port the run does not use stops nobody; `ports` shows it and fails.
+TEST_F(CliEndToEnd, ABadSettingOfAnotherPortStopsOnlyRunsOnIt) {
+  Start();
+  const std::string bad = "QW77_COM2=garbage QW77_PORT_ACCESS=bogus";
+  EXPECT_EQ(Shell("status --port COM1", bad).exit_code, 0);
+  const Ran refused = Shell("status --port COM2 --json", bad);
+  EXPECT_EQ(refused.exit_code, 3);
+  const json j = json::parse(refused.out);
+  EXPECT_EQ(j["outcome"], "configuration");
+  EXPECT_EQ(j["endpoint"], nullptr);
+  EXPECT_NE(j["message"].get<std::string>().find("QW77_COM2: COM2 takes"), std::string::npos);
+
+  const Ran ports = Shell("ports", bad);
+  EXPECT_EQ(ports.exit_code, 3);
+  EXPECT_NE(ports.out.find("COM1 - " + com1_.string()), std::string::npos) << ports.out;
+  EXPECT_NE(ports.out.find("COM2 - refused: QW77_COM2: COM2 takes"), std::string::npos);
+  EXPECT_NE(ports.out.find("LPT2 - refused: QW77_PORT_ACCESS takes"), std::string::npos);
+  EXPECT_NE(ports.out.find("COM3 - /dev/ttyS2"), std::string::npos);
+}
+
+// A run ended by a signal still prints its one JSON object.
+TEST_F(CliEndToEnd, AnInterruptedRunSaysSoInJson) {
+  Start({}, Faults{.silent = true});
+  const std::filesystem::path out = dir_.path() / "interrupted";
+  // Made before the fork: the child of a process with threads only opens and executes.
+  const std::string com1 = "QW77_COM1=" + com1_.string();
+  const char* argv[] = {QW77_CLI, "status", "--port", "COM1", "--json", nullptr};
+  const char* envp[] = {com1.c_str(), nullptr};
+  const int out_fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  ASSERT_GE(out_fd, 0);
+  const pid_t pid = fork();
+  ASSERT_GE(pid, 0);
+  if (pid == 0) {
+    ::dup2(out_fd, STDOUT_FILENO);
+    ::execve(QW77_CLI, const_cast<char* const*>(argv), const_cast<char* const*>(envp));
+    ::_exit(127);
+  }
+  ::close(out_fd);
+  // Within the probe's wait for a reply, which the silent printer never gives.
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  ::kill(pid, SIGINT);
+  int status = 0;
+  ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 130);
+  const json j = json::parse(ReadText(out));
+  EXPECT_EQ(j["outcome"], "interrupted");
+  EXPECT_EQ(j["port"], "COM1");
+  EXPECT_EQ(j["exit_code"], 130);
+  EXPECT_TRUE(j["message"].is_string());
+}
+
+// A network printer on a loopback port that reads what comes, then resets the connection
+// (or, with `resets` false, a port nothing listens on).
+class NetworkPeer {
+ public:
+  explicit NetworkPeer(bool resets) {
+    fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof a;
+    (void)::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    (void)::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len);
+    port_ = ntohs(a.sin_port);
+    if (!resets) {
+      ::close(fd_);
+      fd_ = -1;
+      return;
+    }
+    (void)::listen(fd_, 4);
+    thread_ = std::thread([this] {
+      while (true) {
+        const int client = ::accept(fd_, nullptr, nullptr);
+        if (client < 0) return;
+        char request[16];
+        (void)::recv(client, request, sizeof request, 0);
+        const linger reset{1, 0};
+        (void)::setsockopt(client, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+        ::close(client);
+      }
+    });
+  }
+  ~NetworkPeer() {
+    if (fd_ >= 0) ::shutdown(fd_, SHUT_RDWR);
+    if (thread_.joinable()) thread_.join();
+    if (fd_ >= 0) ::close(fd_);
+  }
+  std::string Spec() const { return "tcp:127.0.0.1:" + std::to_string(port_); }
+
+ private:
+  int fd_ = -1;
+  std::uint16_t port_ = 0;
+  std::thread thread_;
+};
+
+// A network printer that resets the connection, or is not there, is a port that cannot be
+// used, said with the link's own kind and the cause; nothing is sent.
+TEST_F(CliEndToEnd, ANetworkPrinterThatResetsOrRefusesExitsThree) {
+  struct Case {
+    bool resets;
+    const char* job;
+    const char* says;
+  } cases[] = {
+      {true, "status", "closed the connection"},
+      {true, "print", "closed the connection"},
+      {false, "status", "Check the printer's address and port"},
+  };
+  for (const Case& c : cases) {
+    NetworkPeer peer(c.resets);
+    const Ran ran = Shell(std::string(c.job) + " --port COM2 --json", "QW77_COM2=" + peer.Spec());
+    EXPECT_EQ(ran.exit_code, 3) << c.job << ": " << ran.err;
+    const json j = json::parse(ran.out);
+    const std::string message = j["message"].get<std::string>();
+    EXPECT_EQ(message.rfind("Network printer error: ", 0), 0u) << message;
+    EXPECT_NE(message.find(c.says), std::string::npos) << message;
+    EXPECT_EQ(ran.err.find("Serial port error"), std::string::npos) << ran.err;
+  }
+}
+
+// A serial line that echoes every byte, as a loopback plug does: a pseudo-terminal whose
+// far end writes back what it reads, and keeps it.
+class EchoLine {
+ public:
+  EchoLine() {
+    master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    (void)::grantpt(master_);
+    (void)::unlockpt(master_);
+    path_ = ::ptsname(master_);
+    // Held raw from the start, so the line itself never echoes or edits.
+    slave_ = ::open(path_.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    termios raw{};
+    (void)::tcgetattr(slave_, &raw);
+    ::cfmakeraw(&raw);
+    (void)::tcsetattr(slave_, TCSANOW, &raw);
+    thread_ = std::thread([this] {
+      std::uint8_t chunk[256];
+      while (!stop_) {
+        pollfd p{master_, POLLIN, 0};
+        if (::poll(&p, 1, 20) <= 0) continue;
+        const ssize_t n = ::read(master_, chunk, sizeof chunk);
+        if (n <= 0) continue;
+        heard_.insert(heard_.end(), chunk, chunk + n);
+        (void)::write(master_, chunk, static_cast<std::size_t>(n));
+      }
+    });
+  }
+  ~EchoLine() {
+    (void)Stop();
+    ::close(slave_);
+    ::close(master_);
+  }
+  const std::string& path() const { return path_; }
+  // Stops echoing; every byte that reached the line.
+  const std::vector<std::uint8_t>& Stop() {
+    stop_ = true;
+    if (thread_.joinable()) thread_.join();
+    return heard_;
+  }
+
+ private:
+  int master_ = -1;
+  int slave_ = -1;
+  std::string path_;
+  std::atomic<bool> stop_{false};
+  std::vector<std::uint8_t> heard_;
+  std::thread thread_;
+};
+
+// The echo of the status request is no status: no answer (exit 2), and no ticket after it.
+TEST_F(CliEndToEnd, AnEchoingLineIsNoPrinter) {
+  for (const char* job : {"status", "print"}) {
+    EchoLine line;
+    const Ran ran = Shell(std::string(job) + " --port COM1 --json", "QW77_COM1=" + line.path());
+    EXPECT_EQ(ran.exit_code, 2) << job << ": " << ran.err;
+    const json j = json::parse(ran.out);
+    EXPECT_EQ(j["outcome"], "no_answer");
+    EXPECT_EQ(j["conditions"], nullptr);
+    EXPECT_NE(j["message"].get<std::string>().find(
+                  "Something answered with bytes that are not a printer's status (0D 10 04 01 0D)"),
+              std::string::npos)
+        << j["message"];
+    // The probe alone: no second probe, no status request, no ticket.
+    EXPECT_EQ(line.Stop(), (std::vector<std::uint8_t>{0x0D, 0x10, 0x04, 0x01, 0x0D})) << job;
+  }
+}
+
+// The text lines each interface brought, in order.
+std::vector<std::string> TextFrom(const std::deque<LogEntry>& log, vprinter::Source source) {
+  std::vector<std::string> lines;
+  for (const LogEntry& e : log) {
+    if (e.kind == LogEntry::kText && e.source == source) lines.push_back(e.params);
+  }
+  return lines;
+}
+
+// Two runs from one folder, one on the serial line and one on the network, started a few
+// milliseconds apart: each prints its own text, whichever spools first.
+TEST_F(CliEndToEnd, TwoRunsFromOneFolderEachPrintTheirOwnTicket) {
+  Start();
+  const std::string tcp = "QW77_COM2=tcp:127.0.0.1:" + std::to_string(server_->tcp()->port());
+  for (int apart_ms : {0, 5, 10, 20, 50}) {
+    Ran serial, network;
+    std::thread first([&] { serial = Shell("print --port COM1 --text SERIAL-TEXT", {}, "a"); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(apart_ms));
+    network = Shell("print --port COM2 --text NETWORK-TEXT", tcp, "b");
+    first.join();
+    EXPECT_EQ(serial.exit_code, 0) << apart_ms << " ms: " << serial.err;
+    EXPECT_EQ(network.exit_code, 0) << apart_ms << " ms: " << network.err;
+  }
+  StopPrinter();
+  const std::vector<std::string> serial_text = TextFrom(printer_->log(), vprinter::Source::kSerial);
+  const std::vector<std::string> network_text = TextFrom(printer_->log(), vprinter::Source::kTcp);
+  EXPECT_EQ(serial_text, std::vector<std::string>(5, "\"SERIAL-TEXT\""));
+  EXPECT_EQ(network_text, std::vector<std::string>(5, "\"NETWORK-TEXT\""));
+  EXPECT_FALSE(std::filesystem::exists(dir_.path() / "tempo.txt"));
+  EXPECT_FALSE(std::filesystem::exists(dir_.path() / ".tempo.txt.lock"));
 }
 
 // In-process, on a fake clock: the silent printer fails the probe at its limit, not later.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <nlohmann/json.hpp>
 
 #include "tests/cli/CliRig.h"
 #include "tests/fakes/TestRig.h"
@@ -79,7 +80,11 @@ INSTANTIATE_TEST_SUITE_P(
         OptionCase{"Code39Eight", {"--barcode", "code39:ABCDEFGH"}, 64, "at most 7 characters"},
         OptionCase{"Code39Semicolon", {"--barcode", "code39:a;b"}, 64, "holds \";\""},
         OptionCase{"Code128Letter", {"--barcode", "code128:12A4"}, 64, "digits only"},
-        OptionCase{"BarcodeWithoutData", {"--barcode", "ean13:"}, 64, "TYPE:DATA"},
+        // The window sends an empty field's barcode command with no data; so does the shell.
+        OptionCase{"BarcodeWithoutData", {"--barcode", "ean13:"}, 0, ""},
+        OptionCase{"BarcodeWithoutType", {"--barcode", ":123"}, 64, "TYPE:DATA"},
+        OptionCase{"TextEmptyAfterEquals", {"--text="}, 0, ""},
+        OptionCase{"TextEmpty", {"--text", ""}, 0, ""},
         OptionCase{"BarcodeUnknownType", {"--barcode", "qr:123"}, 64, "TYPE:DATA"},
         OptionCase{"UnknownOption", {"--colour", "red"}, 64, "--colour"}),
     [](const auto& p) { return std::string(p.param.name); });
@@ -93,11 +98,61 @@ TEST(UsageErrors, RunNothing) {
   EXPECT_EQ(cli.Run({"print", "--port", "COM1", "--xscale", "9"}), 64);
   EXPECT_EQ(cli.Run({"status"}), 64);
   EXPECT_EQ(cli.Run({}), 64);
+  EXPECT_TRUE(cli.out.empty());
+  // Asked for JSON, the refusal is its one object.
   EXPECT_EQ(cli.Run({"compose", "--json", "--out", "-"}), 64);
   EXPECT_NE(cli.err.find("--json cannot share standard output"), std::string::npos);
+  EXPECT_EQ(nlohmann::json::parse(cli.out)["outcome"], "usage");
   EXPECT_EQ(cli.com1.opens, 0);
-  EXPECT_TRUE(cli.out.empty());
 }
+
+// With --json a refused command line is still one JSON object, saying why.
+struct UsageCase {
+  const char* name;
+  std::vector<std::string> args;
+  const char* says;  // part of the message, in the object and on standard error
+  bool job_named;
+};
+
+class UsageJson : public ::testing::TestWithParam<UsageCase> {};
+
+TEST_P(UsageJson, IsOneObject) {
+  ScopedTempDir dir;
+  CliRig cli;
+  EXPECT_EQ(cli.Run(GetParam().args), 64);
+  const nlohmann::json line = nlohmann::json::parse(cli.out);  // one object, nothing else
+  EXPECT_EQ(line["outcome"], "usage");
+  EXPECT_EQ(line["exit_code"], 64);
+  EXPECT_EQ(line["port"], nullptr);
+  EXPECT_EQ(line["job"].is_string(), GetParam().job_named);
+  EXPECT_NE(line["message"].get<std::string>().find(GetParam().says), std::string::npos)
+      << line["message"];
+  EXPECT_NE(cli.err.find(GetParam().says), std::string::npos) << cli.err;
+  EXPECT_EQ(cli.com1.opens, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Refusals, UsageJson,
+    ::testing::Values(
+        UsageCase{"UnknownSubcommand",
+                  {"frobnicate", "--json"},
+                  "\"frobnicate\" is no subcommand",
+                  false},
+        UsageCase{
+            "UnknownOption", {"status", "--port", "COM1", "--json", "--bogus"}, "--bogus", true},
+        // An empty port name is the bad port, not the option after it.
+        UsageCase{"EmptyPortBeforeJson", {"status", "--port", ",", "--json"}, "not \"\".", true},
+        UsageCase{"PortAfterComma", {"status", "--port", "COM1,COM9", "--json"}, "\"COM9\"", true},
+        UsageCase{"EmptyOut", {"compose", "--out", "", "--json"}, "--out needs a file name", true},
+        UsageCase{"EmptySpool",
+                  {"print", "--port", "COM1", "--spool=", "--json"},
+                  "--spool needs a file name",
+                  true},
+        UsageCase{"BadValue",
+                  {"print", "--port", "COM1", "--xscale", "9", "--json"},
+                  "from 1 to 8",
+                  true}),
+    [](const auto& p) { return std::string(p.param.name); });
 
 TEST(HelpAndVersion, GoToStandardOutputAndExitZero) {
   CliRig cli;

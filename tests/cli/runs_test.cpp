@@ -1,6 +1,7 @@
 // How a run ends, as the shell sees it: the exit code, the sentence and the JSON object,
 // for the ways a printer and a port can answer, over fakes (the limits on a fake clock).
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <nlohmann/json.hpp>
 
 #include <fstream>
@@ -10,6 +11,7 @@
 
 #include "tests/cli/CliRig.h"
 #include "tests/fakes/TestRig.h"
+#include "transport/SpoolFile.h"
 
 namespace qw77 {
 namespace {
@@ -114,6 +116,20 @@ INSTANTIATE_TEST_SUITE_P(
                 nullptr,
                 "ERROR on serial PORT configuration",
                 "the printer did not answer."},
+        // Answers to the two probes and the first request only: no box, yet a message.
+        RunCase{"StatusSilentAfterTheProbe",
+                {"status", "--port", "COM1"},
+                [](CliRig& r) {
+                  StatusResponder printer = Printer();
+                  printer.answers_left = 3;
+                  r.com1.peer = printer;
+                },
+                2,
+                "no_answer",
+                nullptr,
+                "The printer answered the probe, then did not answer a status request within "
+                "the reply limit.",
+                "the printer did not answer."},
         RunCase{"StatusNoDevice",
                 {"status", "--port", "COM3"},
                 [](CliRig& r) {
@@ -178,6 +194,87 @@ TEST(Runs, SeveralPortsReportEachAndExitWithTheWorst) {
             "or head up.\n");
 }
 
+// A reply counts only with the fixed bits of a status byte (1 and 4 set, 0 and 7 clear),
+// to the probe as to each status request; anything else is no answer.
+TEST(Runs, OnlyAStatusByteIsAnAnswer) {
+  struct Case {
+    int request;  // whose reply is `reply`
+    std::uint8_t reply;
+    int exit_code;
+  } cases[] = {
+      {1, 0x12, 0}, {1, 0x16, 0}, {1, 0x7E, 0},  // the fixed bits right, whatever else
+      {1, 0x0D, 2}, {1, 0x10, 2},                // the request's own bytes, echoed
+      {1, 0x13, 2}, {1, 0x92, 2}, {1, 0x02, 2}, {1, 0x10, 2}, {1, 0x00, 2},
+      {1, 0xFF, 2}, {3, 0x16, 1}, {3, 0x04, 2},  // black mark, with and without the fixed bits
+      {4, 0x1E, 1}, {4, 0x0C, 2},                // paper near end, likewise
+  };
+  for (const Case& c : cases) {
+    CliRig cli;
+    StatusResponder printer = Printer();
+    printer.reply[c.request] = {c.reply};
+    cli.com1.peer = printer;
+    EXPECT_EQ(cli.Run({"status", "--port", "COM1", "--json"}), c.exit_code)
+        << "reply " << c.request << ": " << int{c.reply} << "\n"
+        << cli.err;
+    if (c.exit_code == 2) {
+      EXPECT_EQ(json::parse(cli.out)["conditions"], nullptr);
+    }
+  }
+}
+
+// Another run holds tempo.txt: the print waits for it up to the limit, then sends nothing.
+// Let go at the limit, the file is taken and the ticket printed.
+struct SpoolCase {
+  const char* name;
+  bool released_at_limit;
+  int exit_code;
+  const char* outcome;
+};
+
+class SpoolHeld : public ::testing::TestWithParam<SpoolCase> {};
+
+TEST_P(SpoolHeld, ThePrintWaitsUpToTheLimit) {
+  ScopedTempDir dir;
+  CliRig cli;
+  cli.com1.peer = Printer();
+  std::optional<SpoolLock> other;
+  other.emplace(std::move(TryLockSpoolFile("tempo.txt").value()));
+  if (GetParam().released_at_limit) {
+    cli.clock.on_sleep = [&] {
+      if (cli.clock.Elapsed() >= kSpoolWaitLimit) other.reset();
+    };
+  }
+  EXPECT_EQ(cli.Run({"print", "--port", "COM1", "--json"}), GetParam().exit_code) << cli.err;
+  const json line = json::parse(cli.out);
+  EXPECT_EQ(line["outcome"], GetParam().outcome);
+  if (!GetParam().released_at_limit) {
+    EXPECT_EQ(line["message"], "The spool file tempo.txt in " +
+                                   std::filesystem::current_path().string() +
+                                   " is in use by another run. Nothing was sent.");
+    EXPECT_TRUE(cli.com1.Sent().empty());
+    EXPECT_LE(cli.clock.Elapsed(), kSpoolWaitLimit + 2 * kPollStep);
+  }
+  EXPECT_GE(cli.clock.Elapsed(), kSpoolWaitLimit);
+}
+
+INSTANTIATE_TEST_SUITE_P(Limit, SpoolHeld,
+                         ::testing::Values(SpoolCase{"NeverLetGo", false, 3, "spool_in_use"},
+                                           SpoolCase{"LetGoAtTheLimit", true, 0, "done"}),
+                         [](const auto& p) { return std::string(p.param.name); });
+
+// A run with a spool file of its own does not wait for tempo.txt, and leaves no lock behind.
+TEST(Runs, ARunWithItsOwnSpoolFileGoesAhead) {
+  ScopedTempDir dir;
+  const Result<SpoolLock> other = TryLockSpoolFile("tempo.txt");
+  ASSERT_TRUE(other.ok());
+  CliRig cli;
+  cli.com2.peer = Printer();
+  EXPECT_EQ(cli.Run({"print", "--port", "COM2", "--spool", "own.txt"}), 0) << cli.err;
+  EXPECT_EQ(cli.clock.Elapsed(), Clock::Duration{0});
+  EXPECT_EQ(cli.system.processes.back().argv.back(), "rm -f -- 'own.txt'");
+  EXPECT_FALSE(std::filesystem::exists(".own.txt.lock"));
+}
+
 // A serial run starts up without parallel port access, even where that access would fail.
 TEST(Runs, ASerialRunNeverAsksForParallelPortAccess) {
   CliRig cli;
@@ -211,6 +308,22 @@ TEST(Runs, ComposeToStandardOutputWritesTheTicketAlone) {
   const std::string file(std::istreambuf_iterator<char>(in), {});
   EXPECT_EQ(cli.Run({"compose", "--out", "-", "--text", "AB", "--lines", "2"}), 0);
   EXPECT_EQ(cli.out, file);
+}
+
+// The file replaced keeps its mode; a compose run names no port in its JSON.
+TEST(Runs, ComposeOverAFileKeepsItsMode) {
+  ScopedTempDir dir;
+  { std::ofstream("t.bin") << "before"; }
+  ASSERT_EQ(::chmod("t.bin", 0600), 0);
+  CliRig cli;
+  ASSERT_EQ(cli.Run({"compose", "--out", "t.bin", "--json"}), 0) << cli.err;
+  struct stat after {};
+  ASSERT_EQ(::stat("t.bin", &after), 0);
+  EXPECT_EQ(after.st_mode & 07777, 0600u);
+  const json line = json::parse(cli.out);
+  EXPECT_EQ(line["port"], nullptr);
+  EXPECT_EQ(line["endpoint"], "t.bin");
+  EXPECT_EQ(line["job"], "compose");
 }
 
 // The file is the whole ticket or what it was before: a logo that cannot be read leaves

@@ -152,6 +152,9 @@ INSTANTIATE_TEST_SUITE_P(
             "OrvalLogo",
             {"--logo", "orval", "--lines", "2"},
             [](Operator& op) { op.Check("CheckGraphic").Click("Option1", 1).Bar("HscrLines", 2); }},
+        SameTicketCase{
+            "EmptyEan13Field", {"--barcode", "ean13:"}, [](Operator& op) { op.Barcode(0, {}); }},
+        SameTicketCase{"EmptyText", {"--text="}, [](Operator& op) { op.Type(""); }},
         SameTicketCase{"Ean13",
                        {"--barcode", "ean13:590123412345"},
                        [](Operator& op) { op.Barcode(0, Digits("590123412345")); }},

@@ -73,6 +73,15 @@ TEST(BarcodeBlockErrors, RefusesWhatCannotBeEncoded) {
   }
 }
 
+// The longest text a barcode takes is sent whole, its length in the one count byte.
+TEST(BarcodeBlockErrors, TheLongestTextIsTaken) {
+  Bytes out;
+  ASSERT_TRUE(AppendBarcodeBlock(out, 1, std::string(255, 'A')).ok());
+  Bytes expected = {0x1D, 0x6B, 0x45, 0xFF};
+  expected.insert(expected.end(), 255, 'A');
+  EXPECT_EQ(out, expected);
+}
+
 TEST(DigitPairValue, PairsFromTheStartOrAfterALoneFirstDigit) {
   EXPECT_EQ(DigitPairValue("12345678", 0), 12);
   EXPECT_EQ(DigitPairValue("12345678", 3), 78);

@@ -68,7 +68,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReportCase{"StatusPaperOut",
                    RunCheckStatus,
                    1 << 30,
-                   0x04,
+                   0x16,  // paper out (04h) beside the fixed bits of a status byte
                    JobEnd::kPrinterCondition,
                    StatusAsked::kAnswered,
                    true,
@@ -106,7 +106,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReportCase{"PrintPaperOut",
                    RunPrint,
                    1 << 30,
-                   0x04,
+                   0x16,  // paper out (04h) beside the fixed bits of a status byte
                    JobEnd::kPrinterCondition,
                    StatusAsked::kAnswered,
                    true,

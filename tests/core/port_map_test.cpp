@@ -224,6 +224,33 @@ TEST_F(PortMapTest, ABadOptionOrVariableRefusesTheMapNamingIt) {
   }
 }
 
+// Port by port, a bad setting refuses only the ports it concerns; the rest are bound.
+TEST_F(PortMapTest, ByPortABadSettingRefusesOnlyItsPorts) {
+  struct Case {
+    const char* name;
+    std::map<std::string, std::string> env;
+    std::optional<std::string> file;
+    std::string refused;  // the refused ports, COM1..LPT2 as 0/1
+  } cases[] = {
+      {"nothing wrong", {{"QW77_COM1", "/dev/ttyUSB0"}}, {}, "00000"},
+      {"a bad COM2", {{"QW77_COM1", "/dev/ttyUSB0"}, {"QW77_COM2", "garbage"}}, {}, "01000"},
+      {"a bad parallel access", {{"QW77_PORT_ACCESS", "bogus"}}, {}, "00011"},
+      {"a bad LPT2", {{"QW77_LPT2", "tcp:x"}}, {}, "00001"},
+      {"a file that cannot be taken", {}, "[ports]\nCOM9 = /dev/x\n", "11111"},
+  };
+  for (const Case& c : cases) {
+    const PortMapByPort map = LoadPortMapByPort(Sources({}, c.env, c.file));
+    std::string refused;
+    for (const Status& s : map.refused) refused += s.ok() ? '0' : '1';
+    EXPECT_EQ(refused, c.refused) << c.name;
+  }
+  const PortMapByPort map =
+      LoadPortMapByPort(Sources({}, {{"QW77_COM1", "/dev/ttyUSB0"}, {"QW77_COM2", "garbage"}}, {}));
+  EXPECT_EQ(map.map[PortIndex(kCom1)].endpoint, Serial("/dev/ttyUSB0"));
+  EXPECT_EQ(map.map[PortIndex(kCom2)].endpoint, DefaultEndpoint(kCom2));
+  EXPECT_EQ(map.refused[PortIndex(kCom2)].message().rfind("QW77_COM2: COM2 takes", 0), 0u);
+}
+
 TEST_F(PortMapTest, ABadFileLineRefusesTheMapWithItsLine) {
   using namespace std::string_literals;
   struct Case {

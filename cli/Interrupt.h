@@ -1,0 +1,16 @@
+// What a run says when a signal ends it. A signal handler may only write what is ready, so
+// the line is prepared before each run starts and withdrawn once the run has reported.
+#pragma once
+
+#include <string_view>
+
+namespace qw77::cli {
+
+// The line (with its line end) to write on standard output if a signal ends the run now;
+// empty: nothing to say.
+void PrepareInterruptLine(std::string_view line);
+
+// SIGINT, SIGTERM and SIGHUP then write the prepared line and end the process with 130.
+void InstallInterruptReport();
+
+}  // namespace qw77::cli
