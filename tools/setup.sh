@@ -11,10 +11,13 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   qt6-base-dev libgl-dev libzint-dev libpng-dev zlib1g-dev
-  libinih-dev libcli11-dev nlohmann-json3-dev
-  console-setup-linux fonts-dejavu-core
+  libinih-dev libcli11-dev nlohmann-json3-dev libcivetweb-dev
+  console-setup-linux fonts-dejavu-core unifont
   zbar-tools xvfb xauth xdotool x11-apps imagemagick
+  chromium chromium-driver python3-selenium
 )
+# The virtual printer's receipts test prints what npm's receipt libraries make.
+command -v npm >/dev/null || packages+=(nodejs npm)
 if [ "${1:-}" = "--packaging" ]; then
   # help2man writes the man pages from --help; the rest build the package and check it,
   # its desktop entry and its AppStream data.

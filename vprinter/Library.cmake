@@ -18,7 +18,8 @@ find_package(CLI11 CONFIG REQUIRED)
 # of bytes into commands, and the printer that carries them out: what the preview needs.
 # Makes <prefix>_paper, <prefix>_framing and <prefix>_printer.
 function(qw77_add_vprinter_printer prefix)
-  set(_paper Barcode.cpp Canvas.cpp CodePages.cpp PsfFont.cpp Renderer.cpp Symbol.cpp)
+  set(_paper Barcode.cpp Canvas.cpp CodePages.cpp CodePageTables.cpp HexFont.cpp PsfFont.cpp
+             Renderer.cpp Symbol.cpp)
   list(TRANSFORM _paper PREPEND vprinter/paper/)
   qw77_room(${prefix}_paper FOLDERS vprinter/paper SOURCES ${_paper}
             LINKS qw77_base PNG::PNG ZLIB::ZLIB ${QW77_ZINT_LIBRARY})
@@ -28,7 +29,8 @@ function(qw77_add_vprinter_printer prefix)
             SOURCES vprinter/framing/CommandTable.cpp vprinter/framing/Interpreter.cpp)
 
   set(_printer CodeCommands.cpp Graphics.cpp ImageCommands.cpp PaperCommands.cpp Printer.cpp
-               PrinterCommands.cpp StatusModel.cpp TextCommands.cpp)
+               PrinterCommands.cpp StatusBits.cpp StatusModel.cpp TextCommands.cpp
+               UserCharacterCommands.cpp UserCharacters.cpp)
   list(TRANSFORM _printer PREPEND vprinter/printer/)
   qw77_room(${prefix}_printer FOLDERS vprinter/printer SOURCES ${_printer}
             LINKS ${prefix}_framing ${prefix}_paper)

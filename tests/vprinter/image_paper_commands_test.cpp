@@ -8,15 +8,10 @@ namespace {
 
 using testing::Bytes;
 using testing::ExpectOneLogLine;
+using testing::Join;
 using testing::PrinterRig;
 
 constexpr int kSide = 16;  // 60 mm paper: 480 dots, 448 printable
-
-std::vector<std::uint8_t> Join(std::initializer_list<std::vector<std::uint8_t>> parts) {
-  std::vector<std::uint8_t> all;
-  for (const auto& p : parts) all.insert(all.end(), p.begin(), p.end());
-  return all;
-}
 
 // Burnt, or marked by the cutter: anything but blank paper.
 bool Black(const Canvas& c, int x, int y) {
@@ -178,12 +173,15 @@ TEST(ReplyTest, StatusIdsAndAutomaticStatusGoOutOnTheLine) {
   rig.replies.clear();
   rig.printer.Tick(1);  // nothing changed, nothing sent
   EXPECT_TRUE(rig.replies.empty());
-  rig.status.conditions().paper_out = true;
+  rig.status.conditions().paper_out = true;  // offline; the paper sensors show it
   rig.printer.Tick(2);
-  EXPECT_EQ(rig.replies, Bytes({0x38, 0x00, 0x0F, 0x00}));
+  EXPECT_EQ(rig.replies, Bytes({0x18, 0x00, 0x0F, 0x00}));
   rig.replies.clear();
+  rig.status.conditions().cover_open = true;  // a change of the printer byte, not enabled
+  rig.printer.Tick(2);
+  EXPECT_TRUE(rig.replies.empty());
   rig.Feed(Bytes({0x1D, 'a', 0}));
-  rig.status.conditions().paper_out = false;
+  rig.status.conditions().paper_out = rig.status.conditions().cover_open = false;
   rig.printer.Tick(3);
   EXPECT_TRUE(rig.replies.empty());
 }

@@ -57,6 +57,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         ConditionCase{"ready", {}, {}, {}},
         ConditionCase{"paper_out", Only(&Conditions::paper_out), {.head = 1}, {.head = 1}},
+        ConditionCase{"cover_open", Only(&Conditions::cover_open), {.head = 1}, {.head = 1}},
         ConditionCase{
             "head_voltage", Only(&Conditions::head_voltage), {.vp = 1}, {.vp = 1, .hard = 1}},
         ConditionCase{"cutter", Only(&Conditions::cutter), {.cutter = 1}, {.cutter = 1}},
@@ -96,6 +97,90 @@ TEST_P(ConditionTest, ParallelStatusLinesSetTheBitsTheApplicationDecodes) {
   EXPECT_EQ(model.ParallelStatus(false) & 0x80, 0x80) << "bit 7 high: not busy";
   EXPECT_EQ(model.ParallelStatus(true) & 0x80, 0x00);
   EXPECT_EQ(model.ParallelStatus(true) & 0x7F, model.ParallelStatus(false) & 0x7F);
+}
+
+// Every reply of one condition, as a printer gives it: DLE EOT 1..4, GS r 1, GS a's four
+// bytes, the parallel status register.
+struct ReplyCase {
+  const char* name;
+  bool Conditions::*condition;
+  std::array<std::uint8_t, 4> real_time;
+  std::uint8_t paper_sensors;
+  std::array<std::uint8_t, 4> automatic;
+  std::uint8_t parallel;
+};
+
+class ReplyBitsTest : public ::testing::TestWithParam<ReplyCase> {};
+
+INSTANTIATE_TEST_SUITE_P(
+    EachCondition, ReplyBitsTest,
+    ::testing::Values(
+        ReplyCase{"ready", nullptr, {0x12, 0x12, 0x12, 0x12}, 0x00, {0x10, 0, 0, 0}, 0xDF},
+        // Stopped by the paper end (EOT 2 bit 5), both paper sensors (EOT 4 bits 5, 6 and
+        // 2, 3; GS r 1 bits 2, 3 and 0, 1); the head drops without paper (EOT 2 bit 2).
+        ReplyCase{"paper_out",
+                  &Conditions::paper_out,
+                  {0x1A, 0x76, 0x12, 0x7E},
+                  0x0F,
+                  {0x18, 0, 0x0F, 0},
+                  0xBF},
+        ReplyCase{"cover_open",
+                  &Conditions::cover_open,
+                  {0x1A, 0x56, 0x12, 0x12},
+                  0x00,
+                  {0x38, 0, 0, 0},
+                  0xBF},
+        ReplyCase{"near_end",
+                  &Conditions::near_end,
+                  {0x12, 0x12, 0x12, 0x1E},
+                  0x03,
+                  {0x10, 0, 0x03, 0},
+                  0x9F},
+        ReplyCase{"head_voltage",
+                  &Conditions::head_voltage,
+                  {0x1A, 0x52, 0x32, 0x12},
+                  0x00,
+                  {0x18, 0x20, 0, 0},
+                  0x97},
+        ReplyCase{"hardware",
+                  &Conditions::hardware,
+                  {0x1A, 0x5A, 0x12, 0x12},
+                  0x00,
+                  {0x18, 0x20, 0, 0},
+                  0x97},
+        ReplyCase{"cutter",
+                  &Conditions::cutter,
+                  {0x1A, 0x52, 0x1A, 0x12},
+                  0x00,
+                  {0x18, 0x08, 0, 0},
+                  0xD7},
+        ReplyCase{"temperature",
+                  &Conditions::temperature,
+                  {0x1A, 0x52, 0x52, 0x12},
+                  0x00,
+                  {0x18, 0x40, 0, 0},
+                  0xC7},
+        ReplyCase{"black_mark",
+                  &Conditions::black_mark,
+                  {0x1A, 0x52, 0x16, 0x12},
+                  0x00,
+                  {0x18, 0x04, 0, 0},
+                  0x87}),
+    [](const ::testing::TestParamInfo<ReplyCase>& p) { return std::string(p.param.name); });
+
+TEST_P(ReplyBitsTest, EveryReplyReadsTheSameState) {
+  const ReplyCase& c = GetParam();
+  Conditions conditions;
+  if (c.condition) conditions.*(c.condition) = true;
+  const StatusModel model(conditions, {});
+  for (int n = 1; n <= 4; ++n) {
+    EXPECT_EQ(model.SerialReply(n), c.real_time[static_cast<std::size_t>(n - 1)])
+        << "DLE EOT " << n;
+  }
+  EXPECT_EQ(model.PaperSensorStatus(), c.paper_sensors);
+  EXPECT_EQ(DrawerStatus(model.State()), 0x00);
+  EXPECT_EQ(model.AutoStatus(), c.automatic);
+  EXPECT_EQ(model.ParallelStatus(false), c.parallel);
 }
 
 TEST(StatusModelTest, SilentPrinterAnswersNothing) {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "vprinter/paper/HexFont.h"
+
 namespace qw77::vprinter {
 namespace {
 
@@ -9,6 +11,9 @@ namespace {
 // PC437 table and the few PC850 signs Lat15 lacks.
 constexpr const char* kFontA = "/usr/share/consolefonts/Uni2-Terminus24x12.psf.gz";
 constexpr const char* kFontB = "/usr/share/consolefonts/Uni2-Terminus16.psf.gz";
+// GNU Unifont draws every character of the code pages; what the two fonts above lack is
+// taken from it, scaled to their cells.
+constexpr const char* kFallbackFont = "/usr/share/unifont/unifont.hex";
 
 // Scanners need blank space of ten modules either side of the bars.
 constexpr int kQuietModules = 10;
@@ -21,6 +26,8 @@ constexpr int kMaxTabStops = 32;
 // the line (ESC $, ESC \\) lets a stream overprint without end; a full buffer prints the
 // line first, so that such a stream cannot grow the printer's memory.
 constexpr std::size_t kMaxLineGlyphs = 1024;
+// Italic: one dot to the right for each this many rows above the baseline (about 14 degrees).
+constexpr int kItalicRise = 4;
 // The cut mark: dashes this long, in a grey lighter than print, so it reads as a mark.
 constexpr int kCutDashDots = 8;
 constexpr std::uint8_t kCutInk = 128;
@@ -128,11 +135,14 @@ Result<std::shared_ptr<const Fonts>> Fonts::LoadDefault() {
   if (!a) return a.status();
   Result<PsfFont> b = PsfFont::Load(kFontB);
   if (!b) return b.status();
+  Result<HexFont> fallback = HexFont::Load(kFallbackFont);
+  if (!fallback) return fallback.status();
   fonts->a = std::move(*a);
   fonts->b = std::move(*b);
   for (PsfFont* font : {&fonts->a, &fonts->b}) {
     AddBlockElements(*font);
     AddDoubleLines(*font);
+    AddMissingGlyphs(*font, *fallback);
   }
   return std::shared_ptr<const Fonts>(std::move(fonts));
 }
@@ -183,7 +193,7 @@ bool Renderer::MoveTo(int x) {
   return true;
 }
 
-void Renderer::PutChar(char32_t cp) {
+void Renderer::PutChar(char32_t cp, std::shared_ptr<const Bitmap> pattern) {
   const PsfFont* font = text_.font == 0 ? &fonts_->a : &fonts_->b;
   Glyph g{cp,
           font,
@@ -196,6 +206,12 @@ void Renderer::PutChar(char32_t cp) {
           modes_.reverse,
           modes_.rotated,
           InkForDensity(text_.density)};
+  g.italic = modes_.italic;
+  if (pattern) {
+    // As wide as defined, with the character spacing in force.
+    g.advance += (pattern->width - font->width()) * text_.width_mul;
+    g.pattern = std::move(pattern);
+  }
   // A character that does not fit on the line goes to the next one, as the mechanism
   // prints a full line by itself.
   if ((line_x_ > 0 && line_x_ + g.Width() > Room()) || line_.size() >= kMaxLineGlyphs) {
@@ -212,19 +228,22 @@ void Renderer::DrawGlyph(const Glyph& g, int x, int top, int bottom, bool upside
     return;
   }
   const int w = g.Width(), h = g.Height();
+  // Italic leans each row right by a quarter of its height above the baseline.
+  auto lean = [&](int row) { return g.italic ? (h - 1 - row) / kItalicRise : 0; };
   // Emphasis burns each dot once more one column to the right.
-  const int box_w = w + (g.bold ? 1 : 0);
+  const int box_w = w + (g.bold ? 1 : 0) + lean(0);
   mask_.assign(static_cast<std::size_t>(box_w) * static_cast<std::size_t>(h), 0);
-  const std::size_t glyph = g.font->GlyphIndex(g.cp);
+  const std::size_t glyph = g.pattern ? 0 : g.font->GlyphIndex(g.cp);
   const int cols = w / g.width_mul, rows = h / g.height_mul;
   for (int ry = 0; ry < rows; ++ry) {
     for (int rx = 0; rx < cols; ++rx) {
       // Turned clockwise, the glyph's top row becomes its right column.
-      const bool dot = g.rotated ? g.font->DotOf(glyph, ry, g.font->height() - 1 - rx)
-                                 : g.font->DotOf(glyph, rx, ry);
+      const bool dot =
+          g.rotated ? g.Dot(glyph, ry, g.font->height() - 1 - rx) : g.Dot(glyph, rx, ry);
       if (!dot) continue;
       for (int sy = 0; sy < g.height_mul; ++sy) {
-        const std::size_t row = static_cast<std::size_t>((ry * g.height_mul + sy) * box_w);
+        const int y = ry * g.height_mul + sy;
+        const std::size_t row = static_cast<std::size_t>(y * box_w + lean(y));
         for (int sx = 0; sx < g.width_mul + (g.bold ? 1 : 0); ++sx) {
           mask_[row + static_cast<std::size_t>(rx * g.width_mul + sx)] = 1;
         }

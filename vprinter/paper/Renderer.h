@@ -42,6 +42,7 @@ struct CharacterModes {
   enum Justification { kLeft, kCentre, kRight };
   int justification = kLeft;  // of each line as it is printed, and of images and barcodes
   bool double_strike = false;
+  bool italic = false;       // slanted to the right
   bool reverse = false;      // white on black
   bool upside_down = false;  // lines printed rotated by 180 degrees
   bool rotated = false;      // characters turned 90 degrees clockwise
@@ -125,8 +126,9 @@ class Renderer {
   BarcodeSettings& barcode() { return barcode_; }
   const Paper& paper() const { return paper_; }
 
-  // Adds one character to the line buffer; a full line is printed first.
-  void PutChar(char32_t code_point);
+  // Adds one character to the line buffer; a full line is printed first. A `pattern` (a
+  // user-defined character, as tall as the font) is drawn in place of the font's glyph.
+  void PutChar(char32_t code_point, std::shared_ptr<const Bitmap> pattern = nullptr);
   // Width of a character with its spacing at the settings in force.
   int Advance() const;
   // Width of the print area: the print width within what the left margin leaves.
@@ -170,13 +172,23 @@ class Renderer {
     int underline;
     bool bold, reverse, rotated;
     std::uint8_t ink;
+    bool italic = false;
     std::shared_ptr<const Bitmap> image = nullptr;  // a bit image in the line, not a character
+    // A user-defined character's dots, in place of the font's glyph.
+    std::shared_ptr<const Bitmap> pattern = nullptr;
+    int CellWidth() const { return pattern ? pattern->width : font->width(); }
     // The glyph's size on paper (a turned glyph swaps the font's width and height).
     int Width() const {
-      return image ? image->width : (rotated ? font->height() : font->width()) * width_mul;
+      return image ? image->width : (rotated ? font->height() : CellWidth()) * width_mul;
     }
     int Height() const {
-      return image ? image->height : (rotated ? font->width() : font->height()) * height_mul;
+      return image ? image->height : (rotated ? CellWidth() : font->height()) * height_mul;
+    }
+    // Whether the dot at (x, y) of the upright character is set.
+    bool Dot(std::size_t glyph, int dx, int dy) const {
+      if (!pattern) return font->DotOf(glyph, dx, dy);
+      return dx >= 0 && dy >= 0 && dx < pattern->width && dy < pattern->height &&
+             pattern->At(dx, dy);
     }
   };
   void PrintLine();

@@ -55,6 +55,7 @@ std::string LogEntry::Format() const {
   }
   s += command;
   if (!params.empty()) s += " " + params;
+  if (kind == kText) return s + " (" + note + ")";
   if (!note.empty()) s += "  : " + note;
   return s;
 }
@@ -134,6 +135,7 @@ void Printer::Log(LogEntry entry) {
   const std::string line = entry.Format();
   if (log_file_.is_open()) log_file_ << line << '\n' << std::flush;
   if (options_.echo_log) std::cout << line << '\n' << std::flush;
+  if (on_log) on_log(entry);
   if (log_.size() == kLogEntriesKept) log_.pop_front();
   log_.push_back(std::move(entry));
 }
@@ -144,12 +146,15 @@ void Printer::Note(Source source, std::string what) {
 
 void Printer::FlushText() {
   if (text_run_.empty()) return;
+  // The text as it reads in the code page it was printed in, and the bytes that made it.
+  const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(text_run_.data()),
+                                            text_run_.size());
   LogEntry e{LogEntry::kText,
              text_source_,
              text_offset_,
-             "TEXT",
-             Quoted({reinterpret_cast<const std::uint8_t*>(text_run_.data()), text_run_.size()}),
-             ""};
+             text_ignored_ ? "TEXT (deselected, not printed)" : "TEXT",
+             "\"" + DecodeForLog(text_page_, bytes) + "\"",
+             HexBytes(bytes, kTextRunBytes)};
   text_run_.clear();
   Log(std::move(e));
 }
@@ -160,6 +165,7 @@ void Printer::Feed(Source source, std::span<const std::uint8_t> bytes, Millis no
   port.last_byte = now;
   last_activity_ = now;
   last_source_ = source;
+  if (on_bytes) on_bytes(source, bytes);
   port.interp().Feed(bytes);
 }
 
@@ -267,15 +273,23 @@ void Printer::EndTicket(Source src, const std::string& why, const std::string& s
 }
 
 void Printer::OnText(Source src, std::size_t offset, std::uint8_t byte) {
-  if (!text_run_.empty() && (text_source_ != src || text_run_.size() >= kTextRunBytes)) {
+  const int page = renderer_.modes().code_page;
+  if (!text_run_.empty() && (text_source_ != src || text_page_ != page ||
+                             text_ignored_ != deselected_ || text_run_.size() >= kTextRunBytes)) {
     FlushText();
   }
   if (text_run_.empty()) {
     text_source_ = src;
     text_offset_ = offset;
+    text_page_ = page;
+    text_ignored_ = deselected_;
   }
   text_run_ += static_cast<char>(byte);
-  renderer_.PutChar(CodePageToUnicode(renderer_.modes().code_page, byte));
+  if (deselected_) return;
+  // A user-defined character, when the set is selected and the code has one in this font.
+  std::shared_ptr<const Bitmap> pattern;
+  if (user_chars_.selected()) pattern = user_chars_.Find(renderer_.text().font, byte);
+  renderer_.PutChar(CodePageToUnicode(page, byte), std::move(pattern));
 }
 
 void Printer::OnUnknown(Source src, std::size_t offset, std::span<const std::uint8_t> b) {

@@ -19,6 +19,7 @@
 #include "vprinter/printer/Graphics.h"
 #include "vprinter/printer/ReplySink.h"
 #include "vprinter/printer/StatusModel.h"
+#include "vprinter/printer/UserCharacters.h"
 
 namespace qw77::vprinter {
 
@@ -31,7 +32,7 @@ struct LogEntry {
   std::size_t offset = 0;
   std::string command;  // "GS L", "TEXT", "unknown", ...
   std::string params;   // "nL=192 nH=1"
-  std::string note;     // what the printer made of it
+  std::string note;     // what the printer made of it; of text, the bytes it was printed from
   std::string Format() const;
 };
 
@@ -87,6 +88,11 @@ class Printer {
   // it is stored.
   std::function<void(const Canvas&)> on_picture;
 
+  // Called with the bytes of every Feed, before they are carried out, and with every log
+  // entry as it is made (for a view that keeps each ticket's bytes and log).
+  std::function<void(Source, std::span<const std::uint8_t>)> on_bytes;
+  std::function<void(const LogEntry&)> on_log;
+
   // Where the replies to requests that come in on `source` go from now on (nullptr: none
   // go out). The sink must outlive its attachment.
   void AttachReplies(Source source, ReplySink* sink);
@@ -102,6 +108,8 @@ class Printer {
   // Bytes the interfaces' interpreters hold for commands not yet complete.
   std::size_t BufferedBytes() const;
   int replies_sent() const { return replies_sent_; }
+  // Something is printed of a ticket that has not ended yet.
+  bool ticket_in_progress() const { return TicketInProgress(); }
   int self_tests() const { return self_tests_; }
   StatusModel& status() { return status_; }
 
@@ -139,6 +147,10 @@ class Printer {
   void OnInitialize(Command& c);
   void OnExtended(Command& c);
   void OnSpeed(Command& c);
+  void OnControlByte(Command& c);
+  void OnSelectPrinter(Command& c);  // ESC =
+  // Whether the printer, deselected, passes over this command (UserCharacterCommands.cpp).
+  bool IgnoredWhileDeselected(const CommandDef& def) const;
   void OnNoEffect(Command& c);
   // Characters and the line (TextCommands.cpp)
   void OnLineFeed(Command& c);
@@ -165,6 +177,11 @@ class Printer {
   void OnPrintWidth(Command& c);
   void OnFeed(Command& c);
   void OnFeedLines(Command& c);
+  void OnItalic(Command& c);  // ESC 4 and ESC 5
+  // User-defined characters (UserCharacterCommands.cpp)
+  void OnUserCharacters(Command& c);
+  void OnUserCharacterSet(Command& c);
+  void OnCancelUserCharacter(Command& c);
   // Barcodes and two-dimensional codes (CodeCommands.cpp)
   void OnBarcode(Command& c);
   void OnBarcodeHeight(Command& c);
@@ -242,6 +259,9 @@ class Printer {
   int replies_sent_ = 0;
   int self_tests_ = 0;
   GraphicsMemory graphics_;
+  UserCharacters user_chars_;
+  // Deselected by ESC = 0: everything but ESC = and the real-time commands is passed over.
+  bool deselected_ = false;
   // Automatic status back: the items enabled (0: off), where it goes, what was last sent.
   int auto_status_items_ = 0;
   Source auto_status_to_ = Source::kSerial;
@@ -252,6 +272,8 @@ class Printer {
   // Consecutive text bytes make one log line.
   Source text_source_ = Source::kFile;
   std::size_t text_offset_ = 0;
+  int text_page_ = kDefaultCodePage;  // the code page the run was printed in
+  bool text_ignored_ = false;         // the run came while the printer was deselected
   std::string text_run_;
 };
 

@@ -8,22 +8,9 @@
 #include <optional>
 #include <string>
 
+#include "vprinter/printer/StatusBits.h"
+
 namespace qw77::vprinter {
-
-struct Conditions {
-  bool paper_out = false;     // no paper, or the head is lifted
-  bool head_voltage = false;  // head supply out of range
-  bool cutter = false;        // cutter jammed
-  bool black_mark = false;    // black mark not found
-  bool temperature = false;   // head too hot
-  bool hardware = false;      // a fault of the mechanism's electronics
-  bool near_end = false;      // the roll is running out (a warning, not an error)
-
-  bool AnyError() const {
-    return paper_out || head_voltage || cutter || black_mark || temperature || hardware;
-  }
-  std::string Describe() const;
-};
 
 struct Faults {
   bool silent = false;             // answers no status request at all
@@ -42,23 +29,23 @@ class StatusModel {
 
   Conditions& conditions() { return conditions_; }
   const Conditions& conditions() const { return conditions_; }
+  Faults& faults() { return faults_; }
   const Faults& faults() const { return faults_; }
 
-  // The byte a healthy printer sends for the real-time status request n (1..4).
-  std::uint8_t SerialReply(int n) const;
+  // The state every reply is read from (StatusBits.h).
+  PrinterState State() const { return StateOf(conditions_); }
+  // The byte the printer sends for the real-time status request n (1..4).
+  std::uint8_t SerialReply(int n) const { return RealTimeStatus(State(), n); }
   // Counts a request and says what to send back: nothing while the printer plays silent.
   std::optional<std::uint8_t> AnswerRequest(int n);
   // Counts a request of any kind (a status, an ID) and says whether to answer it at all.
   bool MayAnswer();
   int requests_seen() const { return requests_seen_; }
 
-  // The paper sensors as the transmit-status command reports them: near end 0x03, paper
-  // end 0x0C.
-  std::uint8_t PaperSensorStatus() const;
-  // The four bytes of automatic status back: printer (offline 08, head/cover open 20, with
-  // 10 fixed), errors (black mark 04, cutter 08, unrecoverable 20, recoverable 40), paper
-  // sensors (as PaperSensorStatus), and a reserved byte.
-  std::array<std::uint8_t, 4> AutoStatus() const;
+  // The paper sensors as the transmit-status command reports them.
+  std::uint8_t PaperSensorStatus() const { return vprinter::PaperSensorStatus(State()); }
+  // The four bytes of automatic status back.
+  std::array<std::uint8_t, 4> AutoStatus() const { return AutomaticStatus(State()); }
 
   // The faults that go by the bytes a stream has taken (the serial line, or one TCP
   // connection): how many of `want` bytes it may read now, so that no limit is passed, and
@@ -73,7 +60,7 @@ class StatusModel {
 
   // The parallel status register. Only one condition can show at a time on the four
   // status lines; the most serious one wins.
-  std::uint8_t ParallelStatus(bool busy) const;
+  std::uint8_t ParallelStatus(bool busy) const { return ParallelLines(State(), busy); }
 
  private:
   Conditions conditions_;
