@@ -53,8 +53,9 @@ JobEnd OpenSerialPort(FrmMenu& frm) {
     case ProbeEnd::kSilent: {
       // A printer that closed the connection is not silent: its port cannot be used.
       const Status lost = comm.LinkLost();
-      frm.Svc().window->MsgBoxDetailed("ERROR on serial PORT configuration",
-                                       lost.ok() ? comm.NoReplyReason() : DescribeCause(lost));
+      frm.Svc().window->MsgBoxDetailed(
+          "ERROR on serial PORT configuration",
+          lost.ok() ? comm.NoReplyReason() : DescribeCause(lost, *frm.Svc().system));
       (void)comm.Close();
       return lost.ok() ? JobEnd::kNoAnswer : JobEnd::kPortUnusable;
     }
