@@ -26,15 +26,13 @@ inline std::vector<std::uint8_t> Logo448x400() {
 class BenchSystem : public System {
  public:
   explicit BenchSystem(std::string dir) : dir_(std::move(dir)) {}
-  std::uint32_t GetVersion() override { return 0x80000000u; }
-  bool DefineDosDeviceA(std::uint32_t, std::string_view, std::string_view) override {
-    return false;
-  }
+  OsFamily Family() override { return OsFamily::kPosix; }
+  Status DefineDeviceAlias(const DeviceAlias&) override { return Status::Ok(); }
   std::optional<std::string> GetEnv(std::string_view) override { return std::nullopt; }
-  Result<ProcessId> StartProcess(const std::vector<std::string>&, int) override {
+  Result<ProcessId> StartProcess(const std::vector<std::string>&) override {
     return Status(ErrorCode::kInvalidArgument, "not here");
   }
-  std::optional<std::uint32_t> QueryExitCode(ProcessId) override { return std::nullopt; }
+  ProcessPoll PollProcess(ProcessId) override { return {}; }
   void ReleaseProcess(ProcessId) override {}
   std::string ProgramDirectory() override { return dir_; }
 

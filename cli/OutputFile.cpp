@@ -5,32 +5,17 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <filesystem>
+
+#include "base/Errno.h"
+#include "base/FileReplace.h"
 
 namespace qw77::cli {
 namespace {
 
 Status Failure(const std::string& path, int error_number) {
-  const ErrorCode code = (error_number == EACCES || error_number == EPERM || error_number == EROFS)
-                             ? ErrorCode::kPermission
-                             : ErrorCode::kIo;
-  return {code,
-          "The ticket could not be written to " + path + " (" + std::strerror(error_number) + ")."};
-}
-
-bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  return true;
+  return {ErrorCodeForErrno(error_number),
+          "The ticket could not be written to " + path + " (" + ErrnoText(error_number) + ")."};
 }
 
 // Writes into what is already there: a device or a pipe cannot be replaced, and replacing
@@ -38,7 +23,7 @@ bool WriteAll(int fd, std::span<const std::uint8_t> bytes) {
 Status WriteInto(const std::string& path, std::span<const std::uint8_t> bytes) {
   const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
   if (fd < 0) return Failure(path, errno);
-  int error_number = WriteAll(fd, bytes) ? 0 : errno;
+  int error_number = WriteWhole(fd, bytes);
   if (::close(fd) != 0 && error_number == 0) error_number = errno;
   return error_number == 0 ? Status::Ok() : Failure(path, error_number);
 }
@@ -57,25 +42,8 @@ Status WriteFileWhole(const std::string& path, std::span<const std::uint8_t> byt
   if (fs::is_directory(status)) return Failure(path, EISDIR);
   if (fs::exists(status) && !fs::is_regular_file(status)) return WriteInto(target.string(), bytes);
 
-  // A temporary file of our own beside the target; O_EXCL keeps two runs apart.
-  const std::string final_name = target.string();
-  std::string temporary;
-  int fd = -1;
-  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    temporary = final_name + ".tmp." + std::to_string(::getpid()) + "." + std::to_string(attempt);
-    fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) break;
-  }
-  if (fd < 0) return Failure(path, errno);
-  int error_number = WriteAll(fd, bytes) ? 0 : errno;
-  if (::close(fd) != 0 && error_number == 0) error_number = errno;
-  if (error_number == 0 && std::rename(temporary.c_str(), final_name.c_str()) != 0) {
-    error_number = errno;
-  }
-  if (error_number != 0) {
-    ::unlink(temporary.c_str());
-    return Failure(path, error_number);
-  }
+  const int error_number = ReplaceFile(target.string(), bytes);
+  if (error_number != 0) return Failure(path, error_number);
   return Status::Ok();
 }
 

@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cstdint>
 
+#include "base/Utf8.h"
+
 #include "form/BarcodeKeys.h"
 #include "form/FrmMenu.h"
 #include "form/ScrollBars.h"
@@ -105,40 +107,16 @@ Status MoveBar(FrmMenu& frm, const Bar& bar, std::string_view text) {
 std::optional<std::size_t> TypeableCharacters(std::string_view text, std::string& why) {
   std::size_t count = 0;
   for (std::size_t i = 0; i < text.size(); ++count) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    std::size_t length = 0;
-    char32_t code = 0;
-    if (lead < 0x80) {
-      length = 1;
-      code = lead;
-    } else if ((lead & 0xE0) == 0xC0) {
-      length = 2;
-      code = lead & 0x1Fu;
-    } else if ((lead & 0xF0) == 0xE0) {
-      length = 3;
-      code = lead & 0x0Fu;
-    } else if ((lead & 0xF8) == 0xF0) {
-      length = 4;
-      code = lead & 0x07u;
-    }
-    bool well_formed = length != 0 && i + length <= text.size();
-    for (std::size_t k = 1; well_formed && k < length; ++k) {
-      const auto next = static_cast<unsigned char>(text[i + k]);
-      well_formed = (next & 0xC0) == 0x80;
-      code = (code << 6) | (next & 0x3Fu);
-    }
-    constexpr char32_t kLowest[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (!well_formed || code < kLowest[length] || code > 0x10FFFF ||
-        (code >= 0xD800 && code <= 0xDFFF)) {
+    const char32_t code = DecodeUtf8(text, i);
+    if (code == kMalformedUtf8) {
       why = "is not valid UTF-8 text";
       return std::nullopt;
     }
     if (code < 0x20 || (code >= 0x7F && code <= 0x9F)) {
-      why = "holds a control character (code " + std::to_string(code) +
+      why = "holds a control character (code " + std::to_string(static_cast<unsigned long>(code)) +
             "), which the one-line text box cannot take";
       return std::nullopt;
     }
-    i += length;
   }
   return count;
 }

@@ -1,6 +1,6 @@
 # The application core, room by room from the bottom up. No window system below frontend/.
 qw77_room(qw77_base FOLDERS base
-  SOURCES base/CodePage.cpp base/Numbers.cpp)
+  SOURCES base/CodePage.cpp base/Errno.cpp base/FileReplace.cpp base/Numbers.cpp base/Utf8.cpp)
 
 # The seams only; their implementations are a room of their own further down.
 qw77_room(qw77_platform
@@ -16,7 +16,7 @@ qw77_room(qw77_protocol FOLDERS protocol
   LINKS qw77_base)
 
 qw77_room(qw77_form FOLDERS form
-  SOURCES form/About.cpp form/BarcodeKeys.cpp form/FrmMenu.cpp form/FrmMenuInventory.cpp
+  SOURCES form/About.cpp form/BarcodeKeys.cpp form/ComPorts.cpp form/FrmMenu.cpp form/FrmMenuInventory.cpp
           form/ScrollBars.cpp form/Selection.cpp form/StartUp.cpp form/WindowState.cpp
   LINKS qw77_protocol qw77_platform)
 

@@ -3,28 +3,10 @@
 #include <iostream>
 #include <string>
 
+#include "form/ComPorts.h"
 #include "form/FrmMenu.h"
 
 namespace qw77 {
-namespace {
-
-struct SerialAlias {
-  const char* device;
-  const char* target;
-  int port;
-};
-
-constexpr SerialAlias kSerialAliases[] = {
-    {"COM5", "\\Device\\Serial0", 5},
-    {"COM6", "\\Device\\Serial1", 6},
-    {"COM7", "\\Device\\Serial2", 7},
-};
-
-// The target is a raw device path, not a DOS name.
-constexpr std::uint32_t kRawTargetPath = 1;
-
-}  // namespace
-
 bool Form_Load(FrmMenu& frm) {
   Services& svc = frm.Svc();
   WindowState& state = frm.State();
@@ -46,11 +28,9 @@ bool Form_Load(FrmMenu& frm) {
     return false;
   }
 
-  if (UsesSerialAliases(svc.system->GetVersion())) {
-    for (const SerialAlias& alias : kSerialAliases) {
-      (void)svc.system->DefineDosDeviceA(kRawTargetPath, alias.device, alias.target);
-    }
-    for (int n = 1; n <= 3; ++n) frm.MSComm(n).SetCommPort(kSerialAliases[n - 1].port);
+  // The ports' numbers themselves are the wiring's: it opens each link by them.
+  for (const DeviceAlias& alias : NumberComPorts(svc.system->Family()).aliases) {
+    (void)svc.system->DefineDeviceAlias(alias);
   }
 
   state.SetListIndex("Combo1", 0);

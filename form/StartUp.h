@@ -16,14 +16,9 @@ inline constexpr std::string_view kLogoResource = "logo";
 inline constexpr std::string_view kHardwareAccessMessage = "Problemas de acceso al hardware";
 inline constexpr std::string_view kHardwareErrorTitle = "ZOZozoDozi32";
 
-// True when the version value names the system family on which the serial controls are
-// reached through the aliases COM5..COM7 (bit 31 clear, major version 5).
-constexpr bool UsesSerialAliases(std::uint32_t version) {
-  return (version & 0x80000000u) == 0 && (version & 0xFFu) == 5;
-}
-
-// Puts in the logo, closes the serial ports, starts port access, picks the serial port
-// numbers and sets the barcode defaults. False when port access could not start: the
+// Puts in the logo, closes the serial ports, starts port access, defines the serial device
+// aliases of the system family that needs them (NumberComPorts) and sets the barcode
+// defaults. False when port access could not start: the
 // operator has been told and the window closed, so it must not open.
 bool Form_Load(FrmMenu& frm);
 // Ends each port option's tool-tip with the endpoint it reaches, in the order COM1, COM2,

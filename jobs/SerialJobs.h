@@ -8,6 +8,7 @@
 
 #include "base/Status.h"
 #include "jobs/JobState.h"
+#include "transport/Limits.h"
 
 namespace qw77 {
 

@@ -10,7 +10,7 @@ namespace qw77 {
 Status ShellAndWait(FrmMenu& frm, std::string_view command, int window_style) {
   Services& svc = frm.Svc();
   const std::string interpreter = CommandInterpreter(*svc.system);
-  Result<ProcessId> started = StartCommand(*svc.system, interpreter, command, window_style);
+  Result<ProcessId> started = StartCommand(*svc.system, interpreter, command);
   if (!started) {
     std::string message = "Cannot start the command interpreter ";
     message.append(interpreter).append(" to run \"").append(command).append("\": ");

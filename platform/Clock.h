@@ -16,13 +16,4 @@ class Clock {
   virtual void SleepFor(Duration duration) = 0;
 };
 
-// The limits are fractions of a day; these are their lengths.
-constexpr Clock::Duration DaysToDuration(double days) {
-  return Clock::Duration(static_cast<Clock::Duration::rep>(days * 86400.0 * 1e9));
-}
-inline constexpr Clock::Duration kReplyLimit = DaysToDuration(0.00002);  // 1.728 s
-inline constexpr Clock::Duration kShellLimit = DaysToDuration(0.0008);   // 69.12 s
-// Pause between two polls of a device or a process.
-inline constexpr Clock::Duration kPollStep = std::chrono::milliseconds(2);
-
 }  // namespace qw77

@@ -15,6 +15,8 @@ struct SerialSettings {
   int stop_bits = 1;  // 1 or 2
 
   std::string ToString() const;
+  // Start bit, data bits, parity bit and stop bits: what one character takes on the line.
+  int BitsPerCharacter() const { return 1 + data_bits + (parity == 'N' ? 0 : 1) + stop_bits; }
   friend bool operator==(const SerialSettings&, const SerialSettings&) = default;
 };
 

@@ -1,4 +1,4 @@
-// Operating-system services: version, device aliases, environment, processes, paths.
+// Operating-system services: the family, device aliases, environment, processes, folders.
 #pragma once
 
 #include <cstdint>
@@ -13,25 +13,41 @@ namespace qw77 {
 
 using ProcessId = long;
 
-// The exit code a process reports while it is still running.
-inline constexpr std::uint32_t kStillActive = 259;
+// The systems the program knows apart where the serial ports are concerned: on the NT 5
+// family the serial controls reach their devices through aliases of their own.
+enum class OsFamily : std::uint8_t { kPosix, kWindowsNt5, kWindowsOther };
+
+// Another name for a device: `name` ("COM5") leads to `target`, a raw device path.
+struct DeviceAlias {
+  std::string name;
+  std::string target;
+  friend bool operator==(const DeviceAlias&, const DeviceAlias&) = default;
+};
+
+// What a look at a started process found.
+enum class ProcessState : std::uint8_t {
+  kRunning,
+  kExited,     // exit_code holds its code
+  kUnknowable  // it cannot be asked (any more): released, never ours, or gone from view
+};
+struct ProcessPoll {
+  ProcessState state = ProcessState::kUnknowable;
+  int exit_code = 0;
+  friend bool operator==(const ProcessPoll&, const ProcessPoll&) = default;
+};
 
 class System {
  public:
   virtual ~System() = default;
 
-  // Bit 31 set: not the NT family (always so on POSIX); low byte: major version.
-  virtual std::uint32_t GetVersion() = 0;
-  // Defines a device alias; a no-op that answers false where there are no such names.
-  virtual bool DefineDosDeviceA(std::uint32_t flags, std::string_view device,
-                                std::string_view target) = 0;
+  virtual OsFamily Family() = 0;
+  // Defines a device alias; kNotFound where the system has no such names.
+  virtual Status DefineDeviceAlias(const DeviceAlias& alias) = 0;
   virtual std::optional<std::string> GetEnv(std::string_view name) = 0;
 
-  // Starts argv[0] with its arguments in the current directory. window_style 0 = hidden.
-  virtual Result<ProcessId> StartProcess(const std::vector<std::string>& argv,
-                                         int window_style) = 0;
-  // The exit code, kStillActive while running; nullopt when the process cannot be queried.
-  virtual std::optional<std::uint32_t> QueryExitCode(ProcessId pid) = 0;
+  // Starts argv[0] with its arguments in the current directory.
+  virtual Result<ProcessId> StartProcess(const std::vector<std::string>& argv) = 0;
+  virtual ProcessPoll PollProcess(ProcessId pid) = 0;
   // Releases what the system keeps of the process; a process still running goes on.
   virtual void ReleaseProcess(ProcessId pid) = 0;
 

@@ -1,10 +1,10 @@
 #include "transport/LogoFile.h"
 
 #include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 
+#include "base/Errno.h"
 #include "protocol/LogoBlock.h"
 
 namespace qw77 {
@@ -30,9 +30,8 @@ Result<std::vector<std::uint8_t>> ReadLogoFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) {
     const int error_number = errno;
-    return Status(
-        error_number == EACCES ? ErrorCode::kPermission : ErrorCode::kIo,
-        "The logo file " + path + " cannot be opened (" + std::strerror(error_number) + ").");
+    return Status(ErrorCodeForErrno(error_number),
+                  "The logo file " + path + " cannot be opened (" + ErrnoText(error_number) + ").");
   }
   std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
   in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));

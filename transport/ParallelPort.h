@@ -13,6 +13,7 @@
 #include <span>
 
 #include "platform/Clock.h"
+#include "transport/Limits.h"
 #include "platform/PortAccess.h"
 
 namespace qw77 {

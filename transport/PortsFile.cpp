@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/Errno.h"
+
 namespace qw77 {
 namespace {
 
@@ -140,8 +142,7 @@ Status ReadWholeFile(const std::filesystem::path& path, std::optional<std::strin
   if (fd < 0) {
     const int error = errno;
     if (error == ENOENT || error == ENOTDIR) return Status::Ok();
-    return Status(error == EACCES ? ErrorCode::kPermission : ErrorCode::kIo,
-                  "cannot read the ports file " + name + ": " + std::strerror(error));
+    return ErrnoStatus(error, "cannot read the ports file " + name);
   }
   struct stat info {};
   Status status;
@@ -157,8 +158,7 @@ Status ReadWholeFile(const std::filesystem::path& path, std::optional<std::strin
       const ssize_t got = ::read(fd, chunk, sizeof chunk);
       if (got < 0 && errno == EINTR) continue;
       if (got < 0) {
-        status = Status(ErrorCode::kIo,
-                        "cannot read the ports file " + name + ": " + std::strerror(errno));
+        status = ErrnoStatus(errno, "cannot read the ports file " + name);
         break;
       }
       if (got == 0) break;

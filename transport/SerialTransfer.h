@@ -10,6 +10,7 @@
 
 #include "base/Status.h"
 #include "platform/Clock.h"
+#include "transport/Limits.h"
 #include "platform/SerialControl.h"
 
 namespace qw77 {

@@ -1,7 +1,5 @@
 #include "transport/ShellRunner.h"
 
-#include <cstdint>
-#include <optional>
 #include <vector>
 
 #include "base/Wait.h"
@@ -15,24 +13,24 @@ std::string CommandInterpreter(System& system) {
 }
 
 Result<ProcessId> StartCommand(System& system, std::string_view interpreter,
-                               std::string_view command, int window_style) {
+                               std::string_view command) {
   std::vector<std::string> argv = {std::string(interpreter), "-c", std::string(command)};
-  return system.StartProcess(argv, window_style);
+  return system.StartProcess(argv);
 }
 
 void AwaitCommand(System& system, Clock& clock, ProcessId pid, Clock::Duration limit,
                   const std::function<void()>& between_polls) {
   // A process that cannot be queried (any more) counts as ended: waiting on it could only
   // run to the limit with the window disabled.
-  std::uint32_t exit_code = 0;
+  ProcessState state = ProcessState::kRunning;
   (void)PollUntil(
       clock, limit, kPollStep,
       [&] {
-        exit_code = system.QueryExitCode(pid).value_or(0);
+        state = system.PollProcess(pid).state;
         between_polls();
         return Poll::kNotYet;
       },
-      [&] { return exit_code != kStillActive ? Poll::kReady : Poll::kNotYet; });
+      [&] { return state != ProcessState::kRunning ? Poll::kReady : Poll::kNotYet; });
   system.ReleaseProcess(pid);
 }
 

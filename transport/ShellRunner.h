@@ -9,6 +9,7 @@
 #include "base/Status.h"
 #include "platform/Clock.h"
 #include "platform/System.h"
+#include "transport/Limits.h"
 
 namespace qw77 {
 
@@ -18,9 +19,9 @@ inline constexpr std::string_view kDeleteSpoolCommand = "rm -f tempo.txt";
 // The interpreter named by Comspec, else /bin/sh.
 std::string CommandInterpreter(System& system);
 
-// Starts `interpreter -c command` in the current directory; window_style 0 = hidden.
+// Starts `interpreter -c command` in the current directory.
 Result<ProcessId> StartCommand(System& system, std::string_view interpreter,
-                               std::string_view command, int window_style);
+                               std::string_view command);
 
 // Waits until the process has ended or more than `limit` has passed (it is then left
 // running), running `between_polls` once per pass, and releases it.

@@ -11,6 +11,9 @@
 #include <cstring>
 #include <utility>
 
+#include "base/Deadline.h"
+#include "base/Errno.h"
+
 namespace qw77 {
 namespace {
 
@@ -58,35 +61,13 @@ class FdLpDevice : public LpDevice {
   int fd_ = -1;
 };
 
-int MillisecondsUntil(SteadyTime::time_point deadline) {
-  const auto left =
-      std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyTime::now());
-  return left.count() > 0 ? static_cast<int>(std::min<long long>(left.count(), 1 << 30)) : 0;
-}
-
-ErrorCode CodeForOpen(int err) {
-  switch (err) {
-    case ENOENT:
-    case ENODEV:
-    case ENXIO:
-      return ErrorCode::kNotFound;
-    case EBUSY:
-      return ErrorCode::kBusy;
-    case EACCES:
-    case EPERM:
-      return ErrorCode::kPermission;
-    default:
-      return ErrorCode::kIo;
-  }
-}
-
 // A device that went away under a transfer says so in its own words.
 std::string WriteFailure(const std::string& path, int err) {
   if (err == ENODEV || err == EIO || err == ENXIO) {
-    return "the printer at " + path + " went away (" + std::strerror(err) +
+    return "the printer at " + path + " went away (" + ErrnoText(err) +
            "); it may have been unplugged";
   }
-  return "write to " + path + " failed: " + std::strerror(err);
+  return "write to " + path + " failed: " + ErrnoText(err);
 }
 
 }  // namespace
@@ -108,8 +89,7 @@ Status UsbLpSerialControl::SetPortOpen(bool open) {
     return Status::Ok();
   }
   if (const int err = device_->Open(); err != 0) {
-    return {CodeForOpen(err),
-            "cannot open printer device " + device_->Path() + ": " + std::strerror(err)};
+    return ErrnoStatus(err, "cannot open printer device " + device_->Path());
   }
   rx_.clear();
   return Status::Ok();
@@ -169,7 +149,7 @@ UsbLpPortAccess::UsbLpPortAccess(std::unique_ptr<LpDevice> device)
 bool UsbLpPortAccess::InitializeWinIo() {
   if (device_->IsOpen()) return true;
   if (const int err = device_->Open(); err != 0) {
-    failure_ = "cannot open printer device " + device_->Path() + ": " + std::strerror(err);
+    failure_ = "cannot open printer device " + device_->Path() + ": " + ErrnoText(err);
     return false;
   }
   return true;
@@ -184,7 +164,7 @@ bool UsbLpPortAccess::ShutdownWinIo() {
 bool UsbLpPortAccess::RefreshStatus() {
   std::optional<std::uint8_t> raw = device_->PortStatus();
   if (!raw) {
-    failure_ = "cannot read the status of " + device_->Path() + ": " + std::strerror(errno);
+    failure_ = "cannot read the status of " + device_->Path() + ": " + ErrnoText(errno);
     return false;
   }
   // The printer class reports nERROR, SELECT and PAPER EMPTY only; the lp driver reports the

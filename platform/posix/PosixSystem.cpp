@@ -2,7 +2,6 @@
 
 #include <spawn.h>
 #include <sys/stat.h>
-#include <sys/utsname.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -10,6 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+
+#include "base/Errno.h"
 
 extern char** environ;
 
@@ -22,10 +23,11 @@ extern char** environ;
 namespace qw77 {
 namespace {
 
+// A program that cannot be run is, to the caller, either refused or not there at all.
 Status NotRunnable(std::string_view program, int err) {
-  const ErrorCode code =
-      (err == EACCES || err == EPERM) ? ErrorCode::kPermission : ErrorCode::kNotFound;
-  return {code, "cannot run " + std::string(program) + ": " + std::strerror(err)};
+  Status why = ErrnoStatus(err, "cannot run " + std::string(program));
+  if (why.code() == ErrorCode::kPermission) return why;
+  return {ErrorCode::kNotFound, why.message()};
 }
 
 // errno for a path that cannot be executed, 0 when it can.
@@ -62,20 +64,13 @@ Result<std::string> ResolveExecutable(std::string_view program, std::string_view
   return NotRunnable(program, first_error);
 }
 
-std::uint32_t PosixSystem::GetVersion() {
-  std::uint32_t major = 0;
-  utsname names{};
-  if (uname(&names) == 0) major = static_cast<std::uint32_t>(std::atoi(names.release)) & 0xFFu;
-  return 0x80000000u | major;
-}
-
 std::optional<std::string> PosixSystem::GetEnv(std::string_view name) {
   const char* value = std::getenv(std::string(name).c_str());
   if (value == nullptr) return std::nullopt;
   return std::string(value);
 }
 
-Result<ProcessId> PosixSystem::StartProcess(const std::vector<std::string>& argv, int) {
+Result<ProcessId> PosixSystem::StartProcess(const std::vector<std::string>& argv) {
   ReapReleased();
   if (argv.empty()) return Status(ErrorCode::kInvalidArgument, "no program to run");
   // posix_spawn may only tell of a failed exec through exit status 127, which looks like a
@@ -107,19 +102,20 @@ bool PosixSystem::Poll(ProcessId pid, Child& child) {
   if (done == 0) return true;
   child.ended = true;
   if (WIFEXITED(status)) {
-    child.exit_code = static_cast<std::uint32_t>(WEXITSTATUS(status));
+    child.exit_code = WEXITSTATUS(status);
   } else if (WIFSIGNALED(status)) {
-    child.exit_code = 128u + static_cast<std::uint32_t>(WTERMSIG(status));  // as shells say
+    child.exit_code = 128 + WTERMSIG(status);  // as shells say
   }
   return true;
 }
 
-std::optional<std::uint32_t> PosixSystem::QueryExitCode(ProcessId pid) {
+ProcessPoll PosixSystem::PollProcess(ProcessId pid) {
   ReapReleased();
   auto it = children_.find(pid);
-  if (it == children_.end() || it->second.released) return std::nullopt;
-  if (!Poll(pid, it->second)) return std::nullopt;
-  return it->second.ended ? it->second.exit_code : kStillActive;
+  if (it == children_.end() || it->second.released) return {};
+  if (!Poll(pid, it->second)) return {};
+  if (!it->second.ended) return {ProcessState::kRunning, 0};
+  return {ProcessState::kExited, it->second.exit_code};
 }
 
 void PosixSystem::ReleaseProcess(ProcessId pid) {

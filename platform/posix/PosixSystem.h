@@ -18,15 +18,16 @@ class PosixSystem : public System {
   PosixSystem(const PosixSystem&) = delete;
   PosixSystem& operator=(const PosixSystem&) = delete;
 
-  // Bit 31 set (no device aliases here); the low byte is the kernel's major version.
-  std::uint32_t GetVersion() override;
-  bool DefineDosDeviceA(std::uint32_t, std::string_view, std::string_view) override {
-    return false;
+  OsFamily Family() override { return OsFamily::kPosix; }
+  // Device files have no aliases of this kind.
+  Status DefineDeviceAlias(const DeviceAlias& alias) override {
+    return {ErrorCode::kNotFound, "no device aliases here (" + alias.name + ")"};
   }
   std::optional<std::string> GetEnv(std::string_view name) override;
-  // The window style means nothing without windows; the child shares our terminal.
-  Result<ProcessId> StartProcess(const std::vector<std::string>& argv, int window_style) override;
-  std::optional<std::uint32_t> QueryExitCode(ProcessId pid) override;
+  // The child shares our terminal.
+  Result<ProcessId> StartProcess(const std::vector<std::string>& argv) override;
+  // A process killed by a signal exits with 128 plus the signal's number, as shells say.
+  ProcessPoll PollProcess(ProcessId pid) override;
   // A process that has ended is reaped now; one still running is reaped by a later call
   // of this object once it has ended, so it never lingers as a zombie while we run.
   void ReleaseProcess(ProcessId pid) override;
@@ -37,7 +38,7 @@ class PosixSystem : public System {
  private:
   struct Child {
     bool ended = false;
-    std::uint32_t exit_code = 0;
+    int exit_code = 0;
     bool released = false;
   };
   // Reaps `pid` if it has ended; false when it cannot be waited for.

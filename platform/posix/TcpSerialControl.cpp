@@ -14,28 +14,13 @@
 #include <cstring>
 #include <utility>
 
+#include "base/Deadline.h"
+#include "base/Errno.h"
+
 namespace qw77 {
 namespace {
 
 using SteadyTime = std::chrono::steady_clock;
-
-int MillisecondsUntil(SteadyTime::time_point deadline) {
-  const auto left =
-      std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyTime::now());
-  return left.count() > 0 ? static_cast<int>(std::min<long long>(left.count(), 1 << 30)) : 0;
-}
-
-ErrorCode CodeForConnect(int err) {
-  switch (err) {
-    case EACCES:
-    case EPERM:
-      return ErrorCode::kPermission;
-    case ETIMEDOUT:
-      return ErrorCode::kTimedOut;
-    default:
-      return ErrorCode::kNotFound;
-  }
-}
 
 }  // namespace
 
@@ -102,8 +87,8 @@ Status TcpSerialControl::Connect() {
   if (fd_ < 0) {
     std::string why = last_error == ETIMEDOUT
                           ? "no answer within " + std::to_string(limits_.connect.count()) + " ms"
-                          : std::strerror(last_error);
-    return {CodeForConnect(last_error),
+                          : ErrnoText(last_error);
+    return {ErrorCodeForErrno(last_error),
             "cannot connect to the printer at " + Address() + ": " + why};
   }
   peer_closed_ = false;
@@ -201,7 +186,7 @@ WriteResult TcpSerialControl::Output(std::span<const std::uint8_t> bytes) {
       result.status = {ErrorCode::kIo,
                        err == EPIPE || err == ECONNRESET
                            ? "the printer at " + Address() + " closed the connection"
-                           : "sending to " + Address() + " failed: " + std::strerror(err)};
+                           : "sending to " + Address() + " failed: " + ErrnoText(err)};
       return result;
     }
     const int wait_ms = MillisecondsUntil(deadline);

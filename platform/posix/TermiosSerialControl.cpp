@@ -15,6 +15,10 @@
 #include <cstring>
 #include <thread>
 
+#include "base/Deadline.h"
+#include "base/Errno.h"
+#include "base/LineTiming.h"
+
 namespace qw77 {
 namespace {
 
@@ -29,27 +33,6 @@ constexpr tcflag_t kStickParity = 0;
 
 // Pause between two looks at the driver's output queue while closing.
 constexpr std::chrono::milliseconds kDrainStep{5};
-
-std::string ErrnoText(int err) {
-  return std::strerror(err);
-}
-
-Status OpenFailure(const std::string& path, int err) {
-  std::string what = "cannot open serial device " + path + ": " + ErrnoText(err);
-  switch (err) {
-    case ENOENT:
-    case ENODEV:
-    case ENXIO:
-      return {ErrorCode::kNotFound, what};
-    case EBUSY:
-      return {ErrorCode::kBusy, what};
-    case EACCES:
-    case EPERM:
-      return {ErrorCode::kPermission, what};
-    default:
-      return {ErrorCode::kIo, what};
-  }
-}
 
 speed_t BaudConstant(int baud) {
   switch (baud) {
@@ -102,12 +85,6 @@ tcflag_t DataBitsFlag(int bits) {
 bool LineHungUp(int fd) {
   pollfd p{fd, POLLOUT, 0};
   return ::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
-}
-
-int MillisecondsUntil(SteadyTime::time_point deadline) {
-  auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyTime::now());
-  if (left.count() <= 0) return 0;
-  return static_cast<int>(left.count()) + 1;  // round up so that poll never wakes early
 }
 
 }  // namespace
@@ -235,12 +212,9 @@ Status TermiosSerialControl::SetPortOpen(bool open) {
 
 std::chrono::milliseconds SerialStallLimit(const SerialSettings& settings, std::size_t buffer_bytes,
                                            std::chrono::milliseconds floor) {
-  if (settings.baud <= 0) return floor;
-  const int parity_bits = settings.parity == 'N' ? 0 : 1;
-  const long long bits_per_char = 1 + settings.data_bits + parity_bits + settings.stop_bits;
-  const long long drain_ms =
-      static_cast<long long>(buffer_bytes) * bits_per_char * 1000 / settings.baud;
-  return std::max(floor, std::chrono::milliseconds(2 * drain_ms));
+  const auto drain = std::chrono::duration_cast<std::chrono::milliseconds>(
+      WireTime(buffer_bytes, settings.BitsPerCharacter(), settings.baud));
+  return std::max(floor, 2 * drain);
 }
 
 Status TermiosSerialControl::Open() {
@@ -249,7 +223,7 @@ Status TermiosSerialControl::Open() {
     return {ErrorCode::kNotFound, "no serial device for port " + std::to_string(comm_port_)};
   }
   const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return OpenFailure(path, errno);
+  if (fd < 0) return ErrnoStatus(errno, "cannot open serial device " + path);
 
   auto fail = [fd](Status why) {
     ::close(fd);  // releases the advisory lock with it
@@ -262,7 +236,7 @@ Status TermiosSerialControl::Open() {
     if (err == EWOULDBLOCK) {
       return fail({ErrorCode::kBusy, "serial device " + path + " is in use by another program"});
     }
-    return fail(OpenFailure(path, err));
+    return fail(ErrnoStatus(err, "cannot open serial device " + path));
   }
   if (!isatty(fd)) {
     return fail({ErrorCode::kIo, path + " is not a serial device"});
@@ -321,11 +295,7 @@ Status TermiosSerialControl::Close() {
 }
 
 std::chrono::microseconds TermiosSerialControl::WireTime(std::size_t bytes) const {
-  if (settings_.baud <= 0) return {};
-  const long long bits_per_char =
-      1 + settings_.data_bits + (settings_.parity == 'N' ? 0 : 1) + settings_.stop_bits;
-  return std::chrono::microseconds(static_cast<long long>(bytes) * bits_per_char * 1000000 /
-                                   settings_.baud);
+  return qw77::WireTime(bytes, settings_.BitsPerCharacter(), settings_.baud);
 }
 
 bool TermiosSerialControl::AwaitWire(int fd) {

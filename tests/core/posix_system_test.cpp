@@ -20,11 +20,10 @@ namespace {
 
 using namespace std::chrono_literals;
 
-TEST(PosixSystem, VersionAndAliases) {
+TEST(PosixSystem, FamilyAndAliases) {
   PosixSystem sys;
-  EXPECT_NE(sys.GetVersion() & 0x80000000u, 0u);
-  EXPECT_FALSE(UsesSerialAliases(sys.GetVersion()));
-  EXPECT_FALSE(sys.DefineDosDeviceA(1, "COM5", "\\Device\\Serial0"));
+  EXPECT_EQ(sys.Family(), OsFamily::kPosix);
+  EXPECT_FALSE(sys.DefineDeviceAlias({"COM5", "\\Device\\Serial0"}).ok());
   EXPECT_FALSE(sys.ProgramDirectory().empty());
   EXPECT_NE(sys.ProgramDirectory().back(), '/');
 }
@@ -57,33 +56,34 @@ TEST(ResolveExecutable, FindsOrExplains) {
   }
 }
 
-// Waits on the process itself (not on a limit) until it has an exit code.
-std::uint32_t WaitForExit(PosixSystem& sys, ProcessId pid) {
+// Waits on the process itself (not on a limit) until it is no longer running.
+ProcessPoll WaitForExit(PosixSystem& sys, ProcessId pid) {
   for (int i = 0; i < 1000; ++i) {
-    std::optional<std::uint32_t> code = sys.QueryExitCode(pid);
-    if (!code || *code != kStillActive) return code.value_or(0xFFFFFFFFu);
+    const ProcessPoll poll = sys.PollProcess(pid);
+    if (poll.state != ProcessState::kRunning) return poll;
     std::this_thread::sleep_for(5ms);
   }
-  return kStillActive;
+  return {ProcessState::kRunning, 0};
 }
 
 TEST(PosixSystem, ExitCodesAreRememberedOnceReaped) {
   PosixSystem sys;
-  for (auto [script, code] : {std::pair{"exit 0", 0u}, {"exit 3", 3u}, {"kill -9 $$", 137u}}) {
-    Result<ProcessId> pid = sys.StartProcess({"/bin/sh", "-c", script}, 0);
+  for (auto [script, code] : {std::pair{"exit 0", 0}, {"exit 3", 3}, {"kill -9 $$", 137}}) {
+    Result<ProcessId> pid = sys.StartProcess({"/bin/sh", "-c", script});
     ASSERT_TRUE(pid.ok()) << pid.status().message();
-    EXPECT_EQ(WaitForExit(sys, *pid), code) << script;
-    EXPECT_EQ(sys.QueryExitCode(*pid), code) << script;  // asked again after reaping
+    const ProcessPoll exited{ProcessState::kExited, code};
+    EXPECT_EQ(WaitForExit(sys, *pid), exited) << script;
+    EXPECT_EQ(sys.PollProcess(*pid), exited) << script;  // asked again after reaping
     sys.ReleaseProcess(*pid);
-    EXPECT_EQ(sys.QueryExitCode(*pid), std::nullopt);
+    EXPECT_EQ(sys.PollProcess(*pid).state, ProcessState::kUnknowable);
   }
 }
 
 TEST(PosixSystem, AReleasedRunningProcessIsReapedOnceItEnds) {
   PosixSystem sys;
-  Result<ProcessId> pid = sys.StartProcess({"/bin/sleep", "30"}, 0);
+  Result<ProcessId> pid = sys.StartProcess({"/bin/sleep", "30"});
   ASSERT_TRUE(pid.ok());
-  EXPECT_EQ(sys.QueryExitCode(*pid), kStillActive);
+  EXPECT_EQ(sys.PollProcess(*pid).state, ProcessState::kRunning);
   sys.ReleaseProcess(*pid);
   const auto child = static_cast<pid_t>(*pid);
   EXPECT_EQ(kill(child, 0), 0);  // still running
@@ -91,15 +91,15 @@ TEST(PosixSystem, AReleasedRunningProcessIsReapedOnceItEnds) {
   bool gone = false;
   for (int i = 0; i < 400 && !gone; ++i) {
     std::this_thread::sleep_for(5ms);
-    (void)sys.QueryExitCode(-1);  // any later call reaps what was released
-    gone = kill(child, 0) != 0;   // a zombie would still answer
+    (void)sys.PollProcess(-1);   // any later call reaps what was released
+    gone = kill(child, 0) != 0;  // a zombie would still answer
   }
   EXPECT_TRUE(gone);
 }
 
 TEST(PosixSystem, AMissingInterpreterFailsToStart) {
   PosixSystem sys;
-  Result<ProcessId> pid = sys.StartProcess({"/nonexistent", "-c", "true"}, 0);
+  Result<ProcessId> pid = sys.StartProcess({"/nonexistent", "-c", "true"});
   ASSERT_FALSE(pid.ok());
   EXPECT_EQ(pid.status().code(), ErrorCode::kNotFound);
   EXPECT_NE(pid.status().message().find("/nonexistent"), std::string::npos);
@@ -109,7 +109,7 @@ TEST(PosixSystem, AMissingInterpreterFailsToStart) {
   std::ofstream("broken") << "\x7f"
                              "ELF not really";
   ASSERT_EQ(chmod("broken", 0755), 0);
-  Result<ProcessId> broken = sys.StartProcess({(tmp.path() / "broken").string()}, 0);
+  Result<ProcessId> broken = sys.StartProcess({(tmp.path() / "broken").string()});
   EXPECT_FALSE(broken.ok());
 }
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "form/About.h"
+#include "form/ComPorts.h"
 #include "form/StartUp.h"
 #include "tests/fakes/TestRig.h"
 
@@ -12,39 +13,15 @@ namespace {
 
 using testing::TestRig;
 
-struct VersionCase {
-  std::uint32_t version;
-  bool aliases;
-};
-
-class FormLoadVersion : public ::testing::TestWithParam<VersionCase> {};
-
-TEST_P(FormLoadVersion, AliasesAndPortNumbersFollowTheVersion) {
-  TestRig rig;
-  rig.system.version = GetParam().version;
-  ASSERT_TRUE(Form_Load(*rig.frm));
-  if (GetParam().aliases) {
-    ASSERT_EQ(rig.system.aliases.size(), 3u);
-    const char* targets[] = {"\\Device\\Serial0", "\\Device\\Serial1", "\\Device\\Serial2"};
-    for (int i = 0; i < 3; ++i) {
-      EXPECT_EQ(rig.system.aliases[i].flags, 1u);
-      EXPECT_EQ(rig.system.aliases[i].device, "COM" + std::to_string(5 + i));
-      EXPECT_EQ(rig.system.aliases[i].target, targets[i]);
-      EXPECT_EQ(rig.com(i + 1).CommPort(), 5 + i);
-    }
-  } else {
-    EXPECT_TRUE(rig.system.aliases.empty());
-    for (int n = 1; n <= 3; ++n) EXPECT_EQ(rig.com(n).CommPort(), n);
+TEST(FormLoad, DefinesTheSerialAliasesOfTheFamilyThatNeedsThem) {
+  for (OsFamily family : {OsFamily::kPosix, OsFamily::kWindowsNt5, OsFamily::kWindowsOther}) {
+    TestRig rig;
+    rig.system.family = family;
+    ASSERT_TRUE(Form_Load(*rig.frm));
+    EXPECT_EQ(rig.system.aliases, NumberComPorts(family).aliases);
+    EXPECT_EQ(rig.system.aliases.empty(), family != OsFamily::kWindowsNt5);
   }
 }
-
-INSTANTIATE_TEST_SUITE_P(Versions, FormLoadVersion,
-                         ::testing::Values(VersionCase{0x00000105u, true},  // major 5, minor 1
-                                           VersionCase{0x00000005u, true},
-                                           VersionCase{0x00000006u, false},  // major 6
-                                           VersionCase{0x00000004u, false},  // major 4
-                                           VersionCase{0x80000005u, false},  // bit 31 set
-                                           VersionCase{0x80000006u, false}));
 
 TEST(FormLoad, ClosesOpenPortsAndSetsTheDefaults) {
   TestRig rig;
@@ -67,7 +44,7 @@ TEST(FormLoad, ClosesOpenPortsAndSetsTheDefaults) {
 TEST(FormLoad, PortAccessFailureShowsOneMessageAndCloses) {
   TestRig rig;
   rig.ports.initialize_ok = false;
-  rig.system.version = 0x00000105u;
+  rig.system.family = OsFamily::kWindowsNt5;
   int unloads = 0;
   bool ending_before_close = false;  // the unload below would mark it anyway
   rig.window.on_close = [&] {
@@ -87,7 +64,6 @@ TEST(FormLoad, PortAccessFailureShowsOneMessageAndCloses) {
   EXPECT_TRUE(ending_before_close);
   // Nothing after the failure: no aliases, no defaults.
   EXPECT_TRUE(rig.system.aliases.empty());
-  EXPECT_EQ(rig.com1.CommPort(), 1);
   EXPECT_EQ(rig.state().MaxLength("TxtBarCode"), 20);
 }
 

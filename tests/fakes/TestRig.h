@@ -10,6 +10,7 @@
 #include "tests/fakes/FakeSerialControl.h"
 #include "tests/fakes/FakeSystem.h"
 #include "tests/fakes/FakeWindowServices.h"
+#include "transport/Limits.h"
 
 namespace qw77::testing {
 
