@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "vprinter/printer/Printer.h"
 #include "vprinter/endpoints/SerialEndpoint.h"
 #include "vprinter/paper/Status.h"
+#include "vprinter/printer/Printer.h"
 #include "vprinter/printer/StatusModel.h"
 
 namespace qw77::vprinter {
@@ -24,7 +24,10 @@ struct CommandLine {
   bool quiet = false;
   int paper_dots = 448;
   int code_page = kDefaultCodePage;
-  std::string model_name;  // empty: the printer's own
+  std::string model_name;     // empty: the printer's own
+  std::string firmware;       // empty: the printer's own
+  std::string serial_number;  // empty: the printer's own
+  std::string state_path;     // empty: NV memory lasts for the run
   Millis idle_ms = 2000;
   Conditions conditions;
   Faults faults;

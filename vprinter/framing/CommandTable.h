@@ -67,13 +67,19 @@ enum class CommandId {
   kAutoStatus,       // GS a n
   kRealTimeRequest,  // DLE ENQ n
   kRealTimePulse,    // DLE DC4 fn m t
+  // Maintenance: what a technician's setting utility sends
+  kUserSetup,      // GS ( E pL pH fn ...
+  kCounterReset,   // GS g 0 m nL nH
+  kCounterRead,    // GS g 2 m nL nH
+  kTestPrint,      // GS ( A pL pH n m
+  kNvImageDefine,  // FS q n [xL xH yL yH d1..dk]1..n
   // Known, with no effect on this printer; their parameters are passed over.
   kNoEffect,
   kNoEffectLong,  // prefix pL pH ...
 };
 
 // The handlers that carry commands out, one per group of commands.
-enum class Family { kControl, kText, kCode, kImage, kPaper, kNoEffect };
+enum class Family { kControl, kText, kCode, kImage, kPaper, kMaintenance, kNoEffect };
 
 // How the length of a command past its fixed parameters is found.
 enum class Shape {
@@ -85,6 +91,7 @@ enum class Shape {
   kNulList,     // prefix + bytes up to and including a NUL, at most `params` before it
   kBitImage,    // prefix + m nL nH + n bytes (8-dot m) or 3n bytes (24-dot m)
   kCut,         // prefix + m, and n after the m that feed before cutting
+  kNvImages,    // prefix + n, then n images of xL xH yL yH + (x * y * 8) bytes
 };
 
 struct CommandDef {

@@ -106,8 +106,7 @@ void Printer::ImageCommand(Command& c) {
       break;
     }
     case CommandId::kNvImage:
-      c.entry.params = "n=" + Dec(c.params[0]) + " m=" + Dec(c.params[1]);
-      c.Malformed("no NV bit image stored");
+      PrintNvBitImage(c);
       break;
     default:
       // The table gave this family a command it has no case for.
@@ -134,11 +133,16 @@ void Printer::GraphicsFunction(Command& c, std::span<const std::uint8_t> body) {
     return false;
   };
   switch (fn) {
+    case 0:
+    case 3:
     case 48:
     case 51:
-    case 52:
     case 64:
-      c.entry.note = "graphics memory query: not answered by this printer";
+      NvGraphicsQuery(c, fn, args);
+      return;
+    case 4:
+    case 52:
+      c.entry.note = "download graphics memory query: not answered, no download graphics";
       return;
     case 49:
       c.entry.note = "reference dot density: no effect, this head has one density";
@@ -219,6 +223,7 @@ void Printer::GraphicsFunction(Command& c, std::span<const std::uint8_t> body) {
       c.entry.note = "NV graphic " + Key(kc1, kc2) + " defined, " + Size(x, y) + "; " +
                      Dec(static_cast<int>(nv.used_bytes())) + " of " +
                      Dec(static_cast<int>(kNvGraphicsBytes)) + " bytes used";
+      NvWritten(c);
       return;
     }
     case 69: {
@@ -247,14 +252,18 @@ void Printer::GraphicsFunction(Command& c, std::span<const std::uint8_t> body) {
       c.entry.note =
           "all NV graphics deleted (" + Dec(static_cast<int>(graphics_.nv.count())) + ")";
       graphics_.nv.Clear();
+      NvWritten(c);
       return;
     }
     case 66: {
       if (!need(2)) return;
       c.entry.params += " kc1=" + Dec(args[0]) + " kc2=" + Dec(args[1]);
-      c.entry.note = graphics_.nv.Erase(args[0] * 256 + args[1])
-                         ? "NV graphic " + Key(args[0], args[1]) + " deleted"
-                         : "no NV graphic with " + Key(args[0], args[1]) + ", nothing deleted";
+      if (graphics_.nv.Erase(args[0] * 256 + args[1])) {
+        c.entry.note = "NV graphic " + Key(args[0], args[1]) + " deleted";
+        NvWritten(c);
+      } else {
+        c.entry.note = "no NV graphic with " + Key(args[0], args[1]) + ", nothing deleted";
+      }
       return;
     }
     default:

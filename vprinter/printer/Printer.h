@@ -13,11 +13,12 @@
 #include <string>
 #include <vector>
 
-#include "vprinter/printer/Graphics.h"
 #include "vprinter/framing/Interpreter.h"
 #include "vprinter/paper/Renderer.h"
-#include "vprinter/printer/StatusModel.h"
 #include "vprinter/paper/Symbol.h"
+#include "vprinter/printer/Graphics.h"
+#include "vprinter/printer/NvMemory.h"
+#include "vprinter/printer/StatusModel.h"
 
 namespace qw77::vprinter {
 
@@ -47,7 +48,16 @@ struct PrinterOptions {
   // The ESC t number of the character table in force at the start and after ESC @.
   int code_page = kDefaultCodePage;
   std::string model_name = "qw77 virtual printer";  // as the printer-ID command tells it
+  std::string firmware = "1.00";                    // GS I 65
+  std::string serial_number = "QW77-00000001";      // GS I 68
+  std::string state_path;  // the NV memory's file; empty: memory lasts for the run
+  // Today's date ("2026-12-08"), for counting writes to NV memory a day; empty: the
+  // system's date in UTC.
+  std::function<std::string()> today;
 };
+
+// More writes to NV memory than this in a day are noted in the log: the memory wears out.
+inline constexpr int kNvWritesPerDay = 10;
 
 // The log entries kept in memory (the log file and the echo get every one).
 inline constexpr std::size_t kLogEntriesKept = 10000;
@@ -104,6 +114,13 @@ class Printer {
   int self_tests() const { return self_tests_; }
   StatusModel& status() { return status_; }
 
+  // Reads the NV memory from the state file, if there is one, and applies the user setup
+  // it holds. A state file that cannot be read or is damaged is an error, and stays as it is.
+  Status RestoreState();
+  const NvMemory& nv_memory() const { return nv_; }
+  const NvGraphics& nv_graphics() const { return graphics_.nv; }
+  bool hex_dump() const { return hex_dump_.on; }
+
  private:
   class Port;  // one interface's interpreter
   friend class Port;
@@ -135,6 +152,34 @@ class Printer {
   void SymbolCommand(Command& c);  // GS ( k, two-dimensional codes
   void ImageCommand(Command& c);
   void PaperCommand(Command& c);
+  // The maintenance commands (MaintenanceCommands.cpp) and test prints (TestPrint.cpp).
+  void MaintenanceCommand(Command& c);
+  void UserSetup(Command& c);
+  void UserSetupStore(Command& c, int fn, std::span<const std::uint8_t> args);
+  void LeaveSetup(Command& c);
+  void ApplySetup();
+  void CounterCommand(Command& c);
+  void DefineNvBitImages(Command& c);
+  void PrintNvBitImage(Command& c);
+  void NvGraphicsQuery(Command& c, int fn, std::span<const std::uint8_t> args);
+  void TestPrint(Command& c);
+  void PrintStatusPage();
+  void PrintRollingPattern();
+  void PrintLines(const std::vector<std::string>& lines);
+  // Sends `reply` after the entry is logged, when the interface can carry it.
+  void Answer(Command& c, const std::string& what, std::vector<std::uint8_t> reply);
+  // Counts a write to NV memory a host asked for, notes a day's writes past the limit, and
+  // saves the state.
+  void NvWritten(Command& c);
+  void SaveState(Source src);
+  // Counts what the head and cutter do, and the time the printer runs.
+  void CountCommand(const CommandDef& def, std::span<const std::uint8_t> params);
+  void CountTime(Millis now);
+  // Hex dump mode: every byte received printed in hex beside its character.
+  bool HexDumpTakes(std::span<const std::uint8_t> bytes);
+  void HexDumpLine(bool partial);
+  // A reply of key codes in blocks: the host's ACK, NAK or CAN to the block just sent.
+  bool KeyListAnswer(Source src, std::span<const std::uint8_t>& bytes);
   void OnText(Source src, std::size_t offset, std::uint8_t byte);
   void OnUnknown(Source src, std::size_t offset, std::span<const std::uint8_t> b);
   void OnTruncated(Source src, const CommandDef* def, std::size_t offset,
@@ -180,6 +225,19 @@ class Printer {
   int replies_sent_ = 0;
   int self_tests_ = 0;
   GraphicsMemory graphics_;
+  NvMemory nv_;
+  bool setting_mode_ = false;
+  Millis clock_ = -1;          // the last time the printer's clock was read
+  Millis counters_saved_ = 0;  // when the counters were last written to the state file
+  bool counters_dirty_ = false;
+  struct HexDumpState {
+    bool on = false;
+    std::vector<std::uint8_t> line;
+  } hex_dump_;
+  // The blocks of a key code list not yet sent, the one last sent, and where they go.
+  std::deque<std::vector<std::uint8_t>> key_blocks_;
+  std::vector<std::uint8_t> key_block_sent_;
+  Source key_blocks_to_ = Source::kSerial;
   // Automatic status back: the items enabled (0: off), where it goes, what was last sent.
   int auto_status_items_ = 0;
   Source auto_status_to_ = Source::kSerial;

@@ -47,6 +47,8 @@ void Printer::OnOverlong(Source src, const CommandDef& def, std::size_t offset,
 
 void Printer::OnCommand(Source src, const CommandDef& def, std::size_t offset,
                         std::span<const std::uint8_t> b) {
+  if (hex_dump_.on && HexDumpTakes(b)) return;
+  CountCommand(def, b.subspan(def.prefix_length));
   Command c{src,
             def,
             b,
@@ -68,6 +70,9 @@ void Printer::OnCommand(Source src, const CommandDef& def, std::size_t offset,
       break;
     case Family::kPaper:
       PaperCommand(c);
+      break;
+    case Family::kMaintenance:
+      MaintenanceCommand(c);
       break;
     case Family::kNoEffect:
       if (def.shape == Shape::kFixed) {
