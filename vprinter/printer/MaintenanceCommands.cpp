@@ -424,14 +424,13 @@ void Printer::SaveState(Source src) {
 Status Printer::RestoreState() {
   if (options_.state_path.empty()) return Status::Ok();
   bool found = false;
-  const Status s = LoadStateFile(options_.state_path, nv_, graphics_.nv, found);
-  if (!s) return s;
-  if (found) {
-    ApplySetup();
-    return Status::Ok();
-  }
+  Status s = LoadStateFile(options_.state_path, nv_, graphics_.nv, found);
+  if (found) ApplySetup();
   // A new file is written now, so that a folder that refuses it is told at the start.
-  return SaveStateFile(options_.state_path, nv_, graphics_.nv);
+  if (s && !found) s = SaveStateFile(options_.state_path, nv_, graphics_.nv);
+  // A file that could not be taken is never written over: memory lasts for the run then.
+  if (!s) options_.state_path.clear();
+  return s;
 }
 
 void Printer::CountCommand(const CommandDef& def, std::span<const std::uint8_t> params) {
