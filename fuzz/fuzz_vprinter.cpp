@@ -81,8 +81,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   options.paper.printable_dots = (data[0] & 0x80) ? 576 : 448;
   options.keep_tickets = false;
   Printer printer(fonts, status, options);
-  std::size_t replies = 0;
-  printer.on_serial_reply = [&](std::uint8_t) { ++replies; };
+  CollectedReplies replies;
+  printer.AttachReplies(Source::kSerial, &replies);
   printer.on_picture = [](const Canvas& picture) {
     if (picture.height() > kMaxPartRows || picture.HeldBytes() > kTicketMemoryBytes) std::abort();
   };
@@ -94,7 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   // Every request is at least three bytes and gets at most one reply: a status byte, or a
   // printer id text of at most 43 bytes.
-  if (replies > stream.size() / 3 * 43) std::abort();
+  if (replies.bytes.size() > stream.size() / 3 * 43) std::abort();
   printer.Tick(options.idle_ms);
   printer.Shutdown();
   if (commands_only) {

@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -107,7 +108,7 @@ struct PrinterRig {
           o.part_rows = part_rows;
           return o;
         }()) {
-    printer.on_serial_reply = [this](std::uint8_t b) { replies.push_back(b); };
+    printer.AttachReplies(Source::kSerial, &collected);
   }
   void Feed(const std::vector<std::uint8_t>& bytes, Source src = Source::kSerial) {
     printer.Feed(src, bytes, 0);
@@ -122,7 +123,27 @@ struct PrinterRig {
   }
   StatusModel status;
   Printer printer;
-  std::vector<std::uint8_t> replies;
+  CollectedReplies collected;
+  std::vector<std::uint8_t>& replies = collected.bytes;
 };
+
+// What the one log line of a single command must say; a part left empty is not checked.
+struct OneLine {
+  LogEntry::Kind kind;
+  std::optional<std::string> command;
+  std::optional<std::string> params;
+  std::string note_part;  // must appear in the note
+};
+
+// The command is whole and alone: the log holds exactly its line (nothing after it was
+// taken for text), of the kind, name and parameters expected, with the note's part in it.
+inline void ExpectOneLogLine(const std::vector<LogEntry>& log, const OneLine& want) {
+  ASSERT_EQ(log.size(), 1u) << (log.empty() ? "no line" : log.back().Format());
+  const LogEntry& e = log[0];
+  EXPECT_EQ(e.kind, want.kind) << e.Format();
+  EXPECT_EQ(e.command, want.command.value_or(e.command)) << e.Format();
+  EXPECT_EQ(e.params, want.params.value_or(e.params)) << e.Format();
+  EXPECT_NE(e.note.find(want.note_part), std::string::npos) << e.Format();
+}
 
 }  // namespace qw77::vprinter::testing

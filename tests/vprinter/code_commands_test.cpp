@@ -10,6 +10,7 @@ namespace qw77::vprinter {
 namespace {
 
 using testing::Bytes;
+using testing::ExpectOneLogLine;
 using testing::PrinterRig;
 
 std::vector<std::uint8_t> Join(std::initializer_list<std::vector<std::uint8_t>> parts) {
@@ -121,13 +122,10 @@ TEST_P(CodeLogTest, LogsWhatThePrinterMadeOfIt) {
   PrinterRig rig;
   rig.Feed(c.bytes);
   rig.printer.Shutdown();
-  const auto log = rig.Commands();
-  ASSERT_EQ(log.size(), 1u) << log.back().Format();
-  EXPECT_EQ(log[0].kind, c.kind) << log[0].Format();
-  if (!c.params.empty()) {
-    EXPECT_EQ(log[0].params, c.params);
-  }
-  EXPECT_NE(log[0].note.find(c.note_part), std::string::npos) << log[0].Format();
+  ExpectOneLogLine(
+      rig.Commands(),
+      {c.kind, std::nullopt, c.params.empty() ? std::nullopt : std::optional<std::string>(c.params),
+       c.note_part});
 }
 
 // The box round every burnt dot of a ticket.

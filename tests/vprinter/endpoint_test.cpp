@@ -46,7 +46,6 @@ int OpenLikeTheApplication(const std::string& path, speed_t speed) {
 
 struct SerialRig {
   explicit SerialRig(Faults faults = {}) : rig({}, faults), server(rig.printer) {
-    rig.printer.on_serial_reply = nullptr;  // the endpoint takes the replies
     const Status s = server.OpenSerial({dir / "com1", 0, true});
     EXPECT_TRUE(s.ok()) << s.message();
   }

@@ -7,6 +7,7 @@ namespace qw77::vprinter {
 namespace {
 
 using testing::Bytes;
+using testing::ExpectOneLogLine;
 using testing::PrinterRig;
 
 constexpr int kSide = 16;  // 60 mm paper: 480 dots, 448 printable
@@ -36,14 +37,8 @@ TEST_P(ImagePaperLogTest, LogsWhatThePrinterMadeOfIt) {
   PrinterRig rig;
   rig.Feed(GetParam().bytes,
            GetParam().name == "StatusOnParallel" ? Source::kParallel : Source::kSerial);
-  const auto log = rig.Commands();
-  ASSERT_FALSE(log.empty());
-  const LogEntry& e = log.back();
-  EXPECT_EQ(e.kind, GetParam().kind) << e.Format();
-  EXPECT_EQ(e.command, GetParam().command);
-  EXPECT_NE(e.note.find(GetParam().note_part), std::string::npos) << e.Format();
-  // The command is whole: nothing after it was taken for text.
-  EXPECT_EQ(log.size(), 1u) << log.front().Format();
+  ExpectOneLogLine(rig.Commands(),
+                   {GetParam().kind, GetParam().command, std::nullopt, GetParam().note_part});
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -212,8 +207,9 @@ TEST(ReplyTest, ModelOptionReachesTheModelName) {
   PrinterOptions options;
   options.model_name = cl->model_name;
   Printer printer(testing::TestFonts(), status, options);
-  std::vector<std::uint8_t> replies;
-  printer.on_serial_reply = [&](std::uint8_t b) { replies.push_back(b); };
+  CollectedReplies collected;
+  std::vector<std::uint8_t>& replies = collected.bytes;
+  printer.AttachReplies(Source::kSerial, &collected);
   printer.Feed(Source::kSerial, Bytes({0x1D, 'I', 67}), 0);
   EXPECT_EQ(replies, Bytes({0x5F, 'C', 'o', 'u', 'n', 't', 'e', 'r', ' ', '3', 0}));
   for (const char* bad : {"", "tab\there", "0123456789012345678901234567890123456789X"}) {

@@ -6,6 +6,7 @@ namespace qw77::vprinter {
 namespace {
 
 using testing::Bytes;
+using testing::ExpectOneLogLine;
 using testing::PrinterRig;
 
 struct CommandCase {
@@ -98,12 +99,7 @@ TEST_P(CommandLogTest, LogsTheCommandWithItsParameters) {
   PrinterRig rig;
   rig.Feed(c.bytes);
   rig.printer.Shutdown();
-  const auto log = rig.Commands();
-  ASSERT_EQ(log.size(), 1u) << log.back().Format();
-  EXPECT_EQ(log[0].kind, c.kind) << log[0].Format();
-  EXPECT_EQ(log[0].command, c.command);
-  EXPECT_EQ(log[0].params, c.params);
-  EXPECT_NE(log[0].note.find(c.note_part), std::string::npos) << log[0].note;
+  ExpectOneLogLine(rig.Commands(), {c.kind, c.command, c.params, c.note_part});
 }
 
 // The sample ticket in every split: pieces of any size give the same commands.

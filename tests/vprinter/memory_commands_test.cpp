@@ -274,8 +274,9 @@ TEST(PrinterIdTest, OptionsReachTheReplies) {
   o.firmware = cl->firmware;
   o.serial_number = cl->serial_number;
   Printer printer(testing::TestFonts(), status, o);
-  std::vector<std::uint8_t> replies;
-  printer.on_serial_reply = [&](std::uint8_t b) { replies.push_back(b); };
+  CollectedReplies collected;
+  std::vector<std::uint8_t>& replies = collected.bytes;
+  printer.AttachReplies(Source::kSerial, &collected);
   printer.Feed(Source::kSerial, Bytes({GS, 'I', 65, GS, 'I', 67, GS, 'I', 68, GS, 'I', 1}), 0);
   EXPECT_EQ(replies, Reply(Framed(0x5F, "2.05 ESC") + Framed(0x5F, "M-1") +
                            Framed(0x5F, "SN 0042") + "\x47"));
@@ -296,13 +297,14 @@ struct StateRig {
           o.today = [this] { return day; };
           return o;
         }()) {
-    printer.on_serial_reply = [this](std::uint8_t b) { replies.push_back(b); };
+    printer.AttachReplies(Source::kSerial, &collected);
   }
   void Feed(const std::vector<std::uint8_t>& bytes) { printer.Feed(Source::kSerial, bytes, 0); }
   std::string day = "2026-12-08";
   StatusModel status;
   Printer printer;
-  std::vector<std::uint8_t> replies;
+  CollectedReplies collected;
+  std::vector<std::uint8_t>& replies = collected.bytes;
 };
 
 std::string ReadAll(const std::string& path) {

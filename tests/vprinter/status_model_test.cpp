@@ -197,9 +197,9 @@ TEST(StatusModelTest, AnswersTheFirstRequestsThenFallsSilent) {
   EXPECT_FALSE(model.AnswerRequest(1));
 }
 
-TEST(ParallelPortTest, StrobeHandsOverTheDataByteOnItsLeadingEdgeOnly) {
+TEST(ParallelRegistersTest, StrobeHandsOverTheDataByteOnItsLeadingEdgeOnly) {
   StatusModel model;
-  ParallelPort port(model);
+  ParallelRegisters port(model);
   EXPECT_FALSE(port.Write(0, 0x41, 0));
   EXPECT_EQ(port.Read(0, 0), 0x41);
   EXPECT_EQ(port.Write(2, 0xCD, 0), std::optional<std::uint8_t>(0x41));
@@ -210,9 +210,9 @@ TEST(ParallelPortTest, StrobeHandsOverTheDataByteOnItsLeadingEdgeOnly) {
   EXPECT_EQ(port.Read(1, 0), 0xDF);
 }
 
-TEST(ParallelPortTest, BusyForAWhileAfterTheFirstByteOfAJob) {
+TEST(ParallelRegistersTest, BusyForAWhileAfterTheFirstByteOfAJob) {
   StatusModel model({}, Faults{.busy_ms = 3000});
-  ParallelPort port(model);
+  ParallelRegisters port(model);
   port.Write(0, 0x41, 1000);
   EXPECT_TRUE(port.Write(2, 0xCD, 1000));
   port.Write(2, 0xCC, 1000);
@@ -227,9 +227,9 @@ TEST(ParallelPortTest, BusyForAWhileAfterTheFirstByteOfAJob) {
   EXPECT_FALSE(port.Busy(4001));
 }
 
-TEST(ParallelPortTest, BusyForGood) {
+TEST(ParallelRegistersTest, BusyForGood) {
   StatusModel model({}, Faults{.busy_forever = true});
-  ParallelPort port(model);
+  ParallelRegisters port(model);
   EXPECT_EQ(port.Read(1, 0) & 0x80, 0);
   EXPECT_EQ(port.Read(1, 1000000) & 0x80, 0);
   EXPECT_FALSE(port.Write(2, 0xCD, 5));

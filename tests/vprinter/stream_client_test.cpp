@@ -74,7 +74,6 @@ std::string Name(const ::testing::TestParamInfo<EndpointCase>& info) {
 
 struct Rig {
   explicit Rig(const EndpointCase& c) : server(rig.printer) {
-    rig.printer.on_serial_reply = nullptr;  // the endpoint takes the replies
     const Status s = c.open(server, dir);
     EXPECT_TRUE(s.ok()) << s.message();
   }

@@ -17,7 +17,6 @@ using testing::Bytes;
 
 struct LinkRig {
   explicit LinkRig(Conditions c = {}) : rig(c), server(rig.printer) {
-    rig.printer.on_serial_reply = nullptr;
     link = std::filesystem::temp_directory_path() / ("qw77-com-" + std::to_string(getpid()));
     const Status s = server.OpenSerial({link, 0, true});
     EXPECT_TRUE(s.ok()) << s.message();

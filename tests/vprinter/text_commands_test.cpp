@@ -4,9 +4,9 @@
 #include <functional>
 
 #include "tests/vprinter/VPrinterTestUtil.h"
-#include "vprinter/paper/CodePages.h"
-#include "vprinter/framing/CommandTable.h"
 #include "vprinter/app/Options.h"
+#include "vprinter/framing/CommandTable.h"
+#include "vprinter/paper/CodePages.h"
 
 namespace qw77::vprinter {
 namespace {

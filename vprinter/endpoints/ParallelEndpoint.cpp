@@ -21,12 +21,12 @@ constexpr Millis kJobGapMs = 1000;
 
 }  // namespace
 
-bool ParallelPort::Busy(Millis now) const {
+bool ParallelRegisters::Busy(Millis now) const {
   const Faults& f = status_.faults();
   return f.busy_forever || now < busy_until_;
 }
 
-std::uint8_t ParallelPort::Read(int reg, Millis now) const {
+std::uint8_t ParallelRegisters::Read(int reg, Millis now) const {
   switch (reg) {
     case 0:
       return data_;
@@ -37,7 +37,7 @@ std::uint8_t ParallelPort::Read(int reg, Millis now) const {
   }
 }
 
-std::optional<std::uint8_t> ParallelPort::Write(int reg, std::uint8_t value, Millis now) {
+std::optional<std::uint8_t> ParallelRegisters::Write(int reg, std::uint8_t value, Millis now) {
   if (reg == 0) {
     data_ = value;
     return std::nullopt;
@@ -113,7 +113,7 @@ std::size_t ParallelEndpoint::unsent_bytes() const {
   return client_ ? client_->out.size() : 0;
 }
 
-void ParallelEndpoint::Prepare(std::vector<pollfd>& fds) {
+void ParallelEndpoint::Prepare(std::vector<pollfd>& fds, Micros, Micros&) {
   fds.push_back({listen_fd_, POLLIN, 0});
   if (!client_) return;
   // No more requests while the client leaves this many replies unread; a hang-up is
@@ -160,17 +160,17 @@ bool ParallelEndpoint::ServeClient(Client& c, short revents, Micros now) {
     }
     const Millis ms = now / 1000;
     if (op == kParallelRead) {
-      c.out.push_back(port_.Read(reg, ms));
+      c.out.push_back(registers_.Read(reg, ms));
       continue;
     }
-    const int lost_before = port_.bytes_lost();
-    const std::optional<std::uint8_t> byte = port_.Write(reg, value, ms);
+    const int lost_before = registers_.bytes_lost();
+    const std::optional<std::uint8_t> byte = registers_.Write(reg, value, ms);
     c.out.push_back(value);
-    if (port_.bytes_lost() > lost_before) {
+    if (registers_.bytes_lost() > lost_before) {
       printer_.Note(Source::kParallel, "byte strobed while busy: lost");
     }
     if (byte) {
-      if (port_.busy_started()) {
+      if (registers_.busy_started()) {
         printer_.Note(
             Source::kParallel,
             "fault: busy for " + std::to_string(printer_.status().faults().busy_ms) + " ms");

@@ -1,5 +1,5 @@
-// The printer's parallel interface. ParallelPort is the register level a PC sees at the
-// port's three addresses; ParallelEndpoint carries register reads and writes over a
+// The printer's parallel interface. ParallelRegisters is the register level a PC sees at
+// the port's three addresses; ParallelEndpoint carries register reads and writes over a
 // Unix-domain socket so the application can reach that port without hardware.
 //
 // Socket protocol (stream socket, one client at a time, every request answered):
@@ -19,18 +19,18 @@
 #include <string>
 #include <vector>
 
-#include "vprinter/printer/Printer.h"
-#include "vprinter/endpoints/SerialEndpoint.h"
+#include "vprinter/endpoints/Endpoint.h"
 #include "vprinter/paper/Status.h"
+#include "vprinter/printer/Printer.h"
 
 namespace qw77::vprinter {
 
 inline constexpr std::uint8_t kParallelRead = 'R';
 inline constexpr std::uint8_t kParallelWrite = 'W';
 
-class ParallelPort {
+class ParallelRegisters {
  public:
-  explicit ParallelPort(StatusModel& status) : status_(status) {}
+  explicit ParallelRegisters(StatusModel& status) : status_(status) {}
 
   std::uint8_t Read(int reg, Millis now) const;
   // A write to the control register that asserts the strobe (bit 0 going to 1) hands the
@@ -51,19 +51,19 @@ class ParallelPort {
   int lost_ = 0;
 };
 
-class ParallelEndpoint {
+class ParallelEndpoint : public Endpoint {
  public:
   static Result<std::unique_ptr<ParallelEndpoint>> Open(Printer& printer, std::string path);
-  ~ParallelEndpoint();
+  ~ParallelEndpoint() override;
   ParallelEndpoint(const ParallelEndpoint&) = delete;
   ParallelEndpoint& operator=(const ParallelEndpoint&) = delete;
 
   const std::string& path() const { return path_; }
-  ParallelPort& port() { return port_; }
+  ParallelRegisters& registers() { return registers_; }
   std::size_t unsent_bytes() const;
 
-  void Prepare(std::vector<pollfd>& fds);
-  void Service(const std::vector<pollfd>& fds, Micros now);
+  void Prepare(std::vector<pollfd>& fds, Micros now, Micros& wake_at) override;
+  void Service(const std::vector<pollfd>& fds, Micros now) override;
 
  private:
   struct Client {
@@ -72,14 +72,14 @@ class ParallelEndpoint {
     std::vector<std::uint8_t> out;
   };
   ParallelEndpoint(Printer& printer, std::string path)
-      : printer_(printer), path_(std::move(path)), port_(printer.status()) {}
+      : printer_(printer), path_(std::move(path)), registers_(printer.status()) {}
   void Accept();
   bool ServeClient(Client& c, short revents, Micros now);  // false: drop the client
   void Drop(const std::string& why);
 
   Printer& printer_;
   std::string path_;
-  ParallelPort port_;
+  ParallelRegisters registers_;
   int listen_fd_ = -1;
   std::optional<Client> client_;
 };

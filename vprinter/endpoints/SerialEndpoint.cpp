@@ -78,9 +78,12 @@ Result<std::unique_ptr<SerialEndpoint>> SerialEndpoint::Open(Printer& printer,
     const Status pointed = ep->link_->PointAt(name);
     if (!pointed) return pointed;
   }
-  SerialEndpoint* self = ep.get();
-  printer.on_serial_reply = [self](std::uint8_t byte) { self->QueueReply(byte); };
+  printer.AttachReplies(Source::kSerial, ep.get());
   return ep;
+}
+
+void SerialEndpoint::SendReply(std::span<const std::uint8_t> bytes) {
+  for (std::uint8_t byte : bytes) QueueReply(byte);
 }
 
 void SerialEndpoint::QueueReply(std::uint8_t byte) {
@@ -92,7 +95,7 @@ void SerialEndpoint::QueueReply(std::uint8_t byte) {
 }
 
 SerialEndpoint::~SerialEndpoint() {
-  printer_.on_serial_reply = nullptr;
+  printer_.AttachReplies(Source::kSerial, nullptr);
   if (master_ >= 0) close(master_);
   if (slave_ >= 0) close(slave_);
 }
@@ -149,9 +152,10 @@ void SerialEndpoint::Prepare(std::vector<pollfd>& fds, Micros now, Micros& wake_
   if (events) fds.push_back({master_, events, 0});
 }
 
-void SerialEndpoint::Service(short revents, Micros now) {
+void SerialEndpoint::Service(const std::vector<pollfd>& fds, Micros now) {
   now_ = now;
   if (master_ < 0) return;
+  const short revents = EventsOf(fds, master_);
   if (revents & POLLOUT) WriteReplies(now);
   if (revents & POLLIN) ReadInput(now);
 }

@@ -12,17 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "vprinter/printer/Printer.h"
+#include "vprinter/endpoints/Endpoint.h"
 #include "vprinter/endpoints/SerialLink.h"
 #include "vprinter/paper/Status.h"
+#include "vprinter/printer/Printer.h"
 
 namespace qw77::vprinter {
-
-using Micros = std::int64_t;  // steady clock, microseconds
-
-// Replies a client may leave unread before the printer stops reading its requests: one
-// that never reads holds itself back instead of growing the printer's memory.
-inline constexpr std::size_t kMaxUnsentReplyBytes = 4096;
 
 struct SerialOptions {
   std::string link_path;  // a symlink to the terminal made here, if not empty
@@ -30,10 +25,11 @@ struct SerialOptions {
   bool pace = true;       // false: take input as fast as it comes
 };
 
-class SerialEndpoint {
+// The line is one connection for as long as it is up: the endpoint is its reply sink too.
+class SerialEndpoint : public Endpoint, public ReplySink {
  public:
   static Result<std::unique_ptr<SerialEndpoint>> Open(Printer& printer, SerialOptions options);
-  ~SerialEndpoint();
+  ~SerialEndpoint() override;
   SerialEndpoint(const SerialEndpoint&) = delete;
   SerialEndpoint& operator=(const SerialEndpoint&) = delete;
 
@@ -45,11 +41,9 @@ class SerialEndpoint {
   // The rate input is paced at now (bits per second), 0 when not paced.
   int PacingBaud() const;
 
-  // Adds this endpoint's descriptor to the poll set (if it has anything to wait for) and
-  // lowers `wake_at` to when it next has work without an event.
-  void Prepare(std::vector<pollfd>& fds, Micros now, Micros& wake_at);
-  // Acts on the poll result for its descriptor (`revents` 0 when it had no entry).
-  void Service(short revents, Micros now);
+  void Prepare(std::vector<pollfd>& fds, Micros now, Micros& wake_at) override;
+  void Service(const std::vector<pollfd>& fds, Micros now) override;
+  void SendReply(std::span<const std::uint8_t> bytes) override;
   void HangUp(const std::string& why);
 
  private:

@@ -21,6 +21,7 @@ Server::Server(Printer& printer) : printer_(printer) {
 }
 
 Server::~Server() {
+  endpoints_.clear();
   tcp_.reset();
   parallel_.reset();
   serial_.reset();
@@ -33,6 +34,7 @@ Status Server::OpenSerial(SerialOptions options) {
   Result<std::unique_ptr<SerialEndpoint>> ep = SerialEndpoint::Open(printer_, std::move(options));
   if (!ep) return ep.status();
   serial_ = std::move(*ep);
+  endpoints_.push_back(serial_.get());
   return Status::Ok();
 }
 
@@ -40,6 +42,7 @@ Status Server::OpenParallel(const std::string& socket_path) {
   Result<std::unique_ptr<ParallelEndpoint>> ep = ParallelEndpoint::Open(printer_, socket_path);
   if (!ep) return ep.status();
   parallel_ = std::move(*ep);
+  endpoints_.push_back(parallel_.get());
   return Status::Ok();
 }
 
@@ -47,6 +50,7 @@ Status Server::OpenTcp(const std::string& host, int port) {
   Result<std::unique_ptr<TcpEndpoint>> ep = TcpEndpoint::Open(printer_, host, port);
   if (!ep) return ep.status();
   tcp_ = std::move(*ep);
+  endpoints_.push_back(tcp_.get());
   return Status::Ok();
 }
 
@@ -76,11 +80,7 @@ bool Server::RunOnce(Micros max_wait_us) {
 
   std::vector<pollfd> fds;
   if (wake_[0] >= 0) fds.push_back({wake_[0], POLLIN, 0});
-  const std::size_t serial_at = fds.size();
-  if (serial_) serial_->Prepare(fds, now, wake_at);
-  const bool serial_polled = fds.size() > serial_at;
-  if (parallel_) parallel_->Prepare(fds);
-  if (tcp_) tcp_->Prepare(fds);
+  for (Endpoint* endpoint : endpoints_) endpoint->Prepare(fds, now, wake_at);
 
   const Micros wait_us = std::max<Micros>(0, wake_at - now);
   const int timeout_ms = static_cast<int>(std::min<Micros>((wait_us + 999) / 1000, INT_MAX));
@@ -96,9 +96,7 @@ bool Server::RunOnce(Micros max_wait_us) {
   for (std::size_t i = wake_[0] >= 0 ? 1 : 0; i < fds.size() && ready > 0; ++i) {
     took_input = took_input || (fds[i].revents & POLLIN) != 0;
   }
-  if (serial_) serial_->Service(serial_polled ? fds[serial_at].revents : 0, now);
-  if (parallel_) parallel_->Service(fds, now);
-  if (tcp_) tcp_->Service(fds, now);
+  for (Endpoint* endpoint : endpoints_) endpoint->Service(fds, now);
   printer_.Tick(now / 1000);
   return took_input;
 }

@@ -4,11 +4,12 @@
 
 #include <atomic>
 #include <memory>
+#include <vector>
 
 #include "vprinter/endpoints/ParallelEndpoint.h"
-#include "vprinter/printer/Printer.h"
 #include "vprinter/endpoints/SerialEndpoint.h"
 #include "vprinter/endpoints/TcpEndpoint.h"
+#include "vprinter/printer/Printer.h"
 
 namespace qw77::vprinter {
 
@@ -41,6 +42,7 @@ class Server {
   std::unique_ptr<SerialEndpoint> serial_;
   std::unique_ptr<ParallelEndpoint> parallel_;
   std::unique_ptr<TcpEndpoint> tcp_;
+  std::vector<Endpoint*> endpoints_;  // those open, in the order they are served
   int wake_[2] = {-1, -1};
   std::atomic<bool> stop_{false};
   std::atomic<bool> drain_{false};

@@ -71,20 +71,16 @@ Result<std::unique_ptr<TcpEndpoint>> TcpEndpoint::Open(Printer& printer, const s
   ep->port_ =
       ntohs(bound.ss_family == AF_INET ? reinterpret_cast<const sockaddr_in&>(bound).sin_port
                                        : reinterpret_cast<const sockaddr_in6&>(bound).sin6_port);
-  TcpEndpoint* self = ep.get();
-  printer.on_tcp_reply = [self](std::uint8_t byte) {
-    if (self->client_) self->client_->out.push_back(byte);
-  };
   return ep;
 }
 
 TcpEndpoint::~TcpEndpoint() {
-  printer_.on_tcp_reply = nullptr;
+  printer_.AttachReplies(Source::kTcp, nullptr);
   if (client_) close(client_->fd);
   if (listen_fd_ >= 0) close(listen_fd_);
 }
 
-void TcpEndpoint::Prepare(std::vector<pollfd>& fds) {
+void TcpEndpoint::Prepare(std::vector<pollfd>& fds, Micros, Micros&) {
   fds.push_back({listen_fd_, POLLIN, 0});
   if (!client_) return;
   short events = 0;
@@ -116,7 +112,8 @@ void TcpEndpoint::Accept() {
     // leaves replies unread) would hold the sender back only megabytes later.
     setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &kSocketBufferBytes, sizeof kSocketBufferBytes);
     setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &kSocketBufferBytes, sizeof kSocketBufferBytes);
-    client_ = Client{fd, Describe(peer), 0, false, false, {}};
+    client_.emplace(fd, Describe(peer));
+    printer_.AttachReplies(Source::kTcp, &*client_);
     printer_.Note(Source::kTcp, "client " + client_->peer + " connected");
   }
 }
@@ -183,6 +180,7 @@ void TcpEndpoint::Close(const std::string& why) {
   if (!client_->input_ended) printer_.EndOfStream(Source::kTcp);
   close(client_->fd);
   const std::size_t unsent = client_->out.size();
+  printer_.AttachReplies(Source::kTcp, nullptr);
   client_.reset();
   printer_.Note(Source::kTcp,
                 "connection closed: " + why +

@@ -13,18 +13,18 @@
 #include <string>
 #include <vector>
 
-#include "vprinter/printer/Printer.h"
-#include "vprinter/endpoints/SerialEndpoint.h"
+#include "vprinter/endpoints/Endpoint.h"
 #include "vprinter/paper/Status.h"
+#include "vprinter/printer/Printer.h"
 
 namespace qw77::vprinter {
 
-class TcpEndpoint {
+class TcpEndpoint : public Endpoint {
  public:
   // Listens on `host` (a numeric address or a name) and `port` (0: a free one).
   static Result<std::unique_ptr<TcpEndpoint>> Open(Printer& printer, const std::string& host,
                                                    int port);
-  ~TcpEndpoint();
+  ~TcpEndpoint() override;
   TcpEndpoint(const TcpEndpoint&) = delete;
   TcpEndpoint& operator=(const TcpEndpoint&) = delete;
 
@@ -37,11 +37,16 @@ class TcpEndpoint {
   bool stalled() const { return client_ && client_->stalled; }
   std::size_t unsent_bytes() const { return client_ ? client_->out.size() : 0; }
 
-  void Prepare(std::vector<pollfd>& fds);
-  void Service(const std::vector<pollfd>& fds, Micros now);
+  void Prepare(std::vector<pollfd>& fds, Micros now, Micros& wake_at) override;
+  void Service(const std::vector<pollfd>& fds, Micros now) override;
 
  private:
-  struct Client {
+  // One connection, and the sink of its replies while it is served.
+  struct Client : ReplySink {
+    Client(int socket, std::string address) : fd(socket), peer(std::move(address)) {}
+    void SendReply(std::span<const std::uint8_t> reply) override {
+      out.insert(out.end(), reply.begin(), reply.end());
+    }
     int fd;
     std::string peer;
     long received = 0;

@@ -10,6 +10,8 @@
 
 namespace qw77::vprinter {
 
+// What a command is, and so which of the printer's handlers carries it out: several rows
+// may share one (the same command under two prefixes).
 enum class CommandId {
   // Control and settings
   kSelfTest,       // BS
@@ -77,9 +79,7 @@ enum class CommandId {
   kNoEffect,
   kNoEffectLong,  // prefix pL pH ...
 };
-
-// The handlers that carry commands out, one per group of commands.
-enum class Family { kControl, kText, kCode, kImage, kPaper, kMaintenance, kNoEffect };
+inline constexpr std::size_t kCommandIds = static_cast<std::size_t>(CommandId::kNoEffectLong) + 1;
 
 // How the length of a command past its fixed parameters is found.
 enum class Shape {
@@ -100,7 +100,6 @@ struct CommandDef {
   std::uint8_t prefix_length;
   std::uint8_t params;  // fixed parameter bytes after the prefix (kFixed, and kNulList's limit)
   Shape shape;
-  Family family;
   const char* name;  // as the log writes it
 };
 

@@ -50,83 +50,81 @@ std::string SymbolTypeName(int cn) {
 
 }  // namespace
 
-void Printer::CodeCommand(Command& c) {
+void Printer::OnBarcode(Command& c) {
+  const std::uint8_t m = c.params[0];
+  std::span<const std::uint8_t> data;
+  if (m >= 65) {
+    data = c.params.subspan(2);
+    c.entry.params = "m=" + Hex(m) + " n=" + Dec(c.params[1]) + " " + Quoted(data);
+  } else {
+    data = c.params.subspan(1);
+    if (!data.empty() && data.back() == 0) data = data.first(data.size() - 1);
+    c.entry.params = "m=" + Dec(m) + " " + Quoted(data);
+  }
+  Result<BarcodeSymbol> symbol = EncodeBarcode(m, data);
+  if (!symbol) {
+    const std::string name = BarcodeName(m);
+    c.Malformed((name.empty() ? "" : name + ": ") + symbol.status().message());
+    return;
+  }
+  Result<int> module = renderer_.PrintBarcode(*symbol);
+  if (!module) {
+    c.Malformed(symbol->name + " " + module.status().message());
+    return;
+  }
+  c.entry.note = symbol->name + " \"" + symbol->text + "\", module " + Dec(*module) + " dots";
+  if (!symbol->remark.empty()) c.entry.note += "; " + symbol->remark;
+}
+
+void Printer::OnBarcodeHeight(Command& c) {
   const std::uint8_t n = c.n();
   BarcodeSettings& b = renderer_.barcode();
-  switch (c.def.id) {
-    case CommandId::kBarcode: {
-      const std::uint8_t m = c.params[0];
-      std::span<const std::uint8_t> data;
-      if (m >= 65) {
-        data = c.params.subspan(2);
-        c.entry.params = "m=" + Hex(m) + " n=" + Dec(c.params[1]) + " " + Quoted(data);
-      } else {
-        data = c.params.subspan(1);
-        if (!data.empty() && data.back() == 0) data = data.first(data.size() - 1);
-        c.entry.params = "m=" + Dec(m) + " " + Quoted(data);
-      }
-      Result<BarcodeSymbol> symbol = EncodeBarcode(m, data);
-      if (!symbol) {
-        const std::string name = BarcodeName(m);
-        c.Malformed((name.empty() ? "" : name + ": ") + symbol.status().message());
-        break;
-      }
-      Result<int> module = renderer_.PrintBarcode(*symbol);
-      if (!module) {
-        c.Malformed(symbol->name + " " + module.status().message());
-        break;
-      }
-      c.entry.note = symbol->name + " \"" + symbol->text + "\", module " + Dec(*module) + " dots";
-      if (!symbol->remark.empty()) c.entry.note += "; " + symbol->remark;
-      break;
-    }
-    case CommandId::kBarcodeHeight:
-      c.entry.params = "n=" + Dec(n);
-      b.height = n == 0 ? BarcodeSettings{}.height : n;
-      c.entry.note =
-          n == 0 ? "barcode height 0 is outside 1..255; " + Dec(b.height) + " (the default) used"
-                 : "barcode height " + Dec(n) + " dots";
-      break;
-    case CommandId::kBarcodeWidth:
-      // Printers differ on 1; a width outside 2..6 is drawn with the nearest one (0 with
-      // the default), as libraries that send 0 for "the default" expect.
-      c.entry.params = "n=" + Dec(n);
-      b.module = n == 0 ? BarcodeSettings{}.module : std::clamp<int>(n, 2, 6);
-      c.entry.note = "barcode module " + Dec(b.module) + " dots";
-      if (b.module != n) {
-        c.entry.note = "module width " + Dec(n) + " is outside 2..6; " + Dec(b.module) + " used";
-      }
-      break;
-    case CommandId::kBarcodeText:
-      c.entry.params = "n=" + Dec(n);
-      if (n > 3 && (n < 48 || n > 51)) {
-        c.Malformed("no such HRI text position");
-        break;
-      }
-      b.text_position = n & 3;
-      c.entry.note = std::string("HRI text ") + TextPositionName(b.text_position);
-      break;
-    case CommandId::kBarcodeFont:
-      c.entry.params = "n=" + Dec(n);
-      b.text_font = n == 1 || n == 49 ? 1 : 0;
-      c.entry.note = std::string("HRI text in font ") + (b.text_font ? "B" : "A");
-      if (n != 0 && n != 1 && n != 48 && n != 49) {
-        c.entry.note = "HRI font " + Dec(n) + " does not exist; font A used";
-      }
-      break;
-    case CommandId::kSymbol:
-      SymbolCommand(c);
-      break;
-    default:
-      // The table gave this family a command it has no case for.
-      c.Malformed("no handler for this command");
-      break;
+  c.entry.params = "n=" + Dec(n);
+  b.height = n == 0 ? BarcodeSettings{}.height : n;
+  c.entry.note =
+      n == 0 ? "barcode height 0 is outside 1..255; " + Dec(b.height) + " (the default) used"
+             : "barcode height " + Dec(n) + " dots";
+}
+
+void Printer::OnBarcodeWidth(Command& c) {
+  const std::uint8_t n = c.n();
+  BarcodeSettings& b = renderer_.barcode();
+  // Printers differ on 1; a width outside 2..6 is drawn with the nearest one (0 with
+  // the default), as libraries that send 0 for "the default" expect.
+  c.entry.params = "n=" + Dec(n);
+  b.module = n == 0 ? BarcodeSettings{}.module : std::clamp<int>(n, 2, 6);
+  c.entry.note = "barcode module " + Dec(b.module) + " dots";
+  if (b.module != n) {
+    c.entry.note = "module width " + Dec(n) + " is outside 2..6; " + Dec(b.module) + " used";
+  }
+}
+
+void Printer::OnBarcodeText(Command& c) {
+  const std::uint8_t n = c.n();
+  BarcodeSettings& b = renderer_.barcode();
+  c.entry.params = "n=" + Dec(n);
+  if (n > 3 && (n < 48 || n > 51)) {
+    c.Malformed("no such HRI text position");
+    return;
+  }
+  b.text_position = n & 3;
+  c.entry.note = std::string("HRI text ") + TextPositionName(b.text_position);
+}
+
+void Printer::OnBarcodeFont(Command& c) {
+  const std::uint8_t n = c.n();
+  BarcodeSettings& b = renderer_.barcode();
+  c.entry.params = "n=" + Dec(n);
+  b.text_font = n == 1 || n == 49 ? 1 : 0;
+  c.entry.note = std::string("HRI text in font ") + (b.text_font ? "B" : "A");
+  if (n != 0 && n != 1 && n != 48 && n != 49) {
+    c.entry.note = "HRI font " + Dec(n) + " does not exist; font A used";
   }
 }
 
 // GS ( k pL pH cn fn ...: cn 49 QR code, cn 48 PDF417; the settings and the stored data
 // stay until they are replaced or the printer is reset.
-void Printer::SymbolCommand(Command& c) {
+void Printer::OnSymbol(Command& c) {
   c.entry.params = "pL=" + Dec(c.params[0]) + " pH=" + Dec(c.params[1]);
   const auto body = c.params.subspan(2);
   if (body.size() < 2) {
@@ -142,17 +140,40 @@ void Printer::SymbolCommand(Command& c) {
     return;
   }
   const bool qr = cn == 49;
+  if (!SymbolArgumentsFit(c, qr, fn, args)) return;
+  const int a = args[0];
+  if (fn == 80 || fn == 81 || fn == 82) {
+    c.entry.params += " m=" + Dec(a);
+    if (a != 48) {
+      c.Malformed("m must be 48");
+      return;
+    }
+  }
+  if (fn == 80) {
+    StoreSymbolData(c, qr, args.subspan(1));
+  } else if (fn == 81) {
+    PrintSymbol(c, qr);
+  } else if (fn == 82) {
+    c.entry.note =
+        std::string(qr ? "QR code" : "PDF417") + " size information is not sent by this printer";
+  } else if (qr) {
+    QrSetting(c, fn, args);
+  } else {
+    Pdf417Setting(c, fn, args);
+  }
+}
+
+// Whether the function is known and has the parameter bytes it takes (all of them fixed
+// but for the stored data); logs why not.
+bool Printer::SymbolArgumentsFit(Command& c, bool qr, int fn, std::span<const std::uint8_t> args) {
   const std::string name = qr ? "QR code" : "PDF417";
-  QrSettings& q = symbols_.qr;
-  Pdf417Settings& p = symbols_.pdf417;
   const bool known =
       (fn >= 80 && fn <= 82) || (qr ? fn == 65 || fn == 67 || fn == 69 : fn >= 65 && fn <= 70);
   if (!known) {
     if (!args.empty()) c.entry.params += " " + HexBytes(args);
     c.Malformed("no such " + name + " function");
-    return;
+    return false;
   }
-  // The functions' parameter bytes are fixed, but for the stored data.
   const std::size_t want = fn == 80 ? std::max<std::size_t>(args.size(), 1)
                            : (fn == 65 && qr) || (fn == 69 && !qr) ? 2
                                                                    : 1;
@@ -161,103 +182,104 @@ void Printer::SymbolCommand(Command& c) {
     c.Malformed(name + " function " + Dec(fn) + " takes " + Dec(static_cast<int>(want)) +
                 (want == 1 ? " parameter byte, got " : " parameter bytes, got ") +
                 Dec(static_cast<int>(args.size())));
+    return false;
+  }
+  return true;
+}
+
+Result<EncodedSymbol> Printer::EncodeSymbol(bool qr) const {
+  return qr ? EncodeQr(symbols_.qr) : EncodePdf417(symbols_.pdf417);
+}
+
+void Printer::StoreSymbolData(Command& c, bool qr, std::span<const std::uint8_t> data) {
+  const std::string name = qr ? "QR code" : "PDF417";
+  QrSettings& q = symbols_.qr;
+  Pdf417Settings& p = symbols_.pdf417;
+  c.entry.params += " " + QuotedData(data);
+  // The data replaces what was stored only if the symbol can hold it as set now.
+  std::vector<std::uint8_t>& slot = qr ? q.data : p.data;
+  std::vector<std::uint8_t> old = std::move(slot);
+  slot.assign(data.begin(), data.end());
+  Result<EncodedSymbol> trial = EncodeSymbol(qr);
+  if (!trial) {
+    slot = std::move(old);
+    c.Malformed(name + " cannot hold this data: " + trial.status().message());
     return;
   }
-  const int a = args[0];
-  auto encode = [&]() { return qr ? EncodeQr(q) : EncodePdf417(p); };
+  (qr ? q.stored : p.stored) = true;
+  c.entry.note = name + " data stored, " + Dec(static_cast<int>(data.size())) + " bytes";
+}
 
-  if (fn == 80 || fn == 81 || fn == 82) {
-    c.entry.params += " m=" + Dec(a);
-    if (a != 48) {
-      c.Malformed("m must be 48");
-      return;
-    }
+void Printer::PrintSymbol(Command& c, bool qr) {
+  const std::string name = qr ? "QR code" : "PDF417";
+  const QrSettings& q = symbols_.qr;
+  const Pdf417Settings& p = symbols_.pdf417;
+  if (!(qr ? q.stored : p.stored)) {
+    c.entry.note = "no " + name + " data stored; nothing printed";
+    return;
   }
+  Result<EncodedSymbol> symbol = EncodeSymbol(qr);
+  if (!symbol) {
+    c.Malformed(name + " cannot be encoded: " + symbol.status().message());
+    return;
+  }
+  const int scale_x = qr ? q.module_dots : p.module_dots;
+  const int scale_y = qr ? q.module_dots : p.module_dots * p.row_height;
+  const int width = symbol->modules.width * scale_x;
+  const int room = renderer_.paper().printable_dots - renderer_.text().left_margin;
+  if (width > room) {
+    c.Malformed(symbol->Describe() + " is " + Dec(width) + " dots wide, too wide for the " +
+                Dec(room) + " dots of paper");
+    return;
+  }
+  renderer_.PrintBitmap(symbol->modules, scale_x, scale_y);
+  c.entry.note =
+      symbol->Describe() + (qr ? ", " + Dec(scale_x) + " dots each"
+                               : ", module " + Dec(scale_x) + "x" + Dec(scale_y) + " dots");
+}
+
+void Printer::QrSetting(Command& c, int fn, std::span<const std::uint8_t> args) {
+  QrSettings& q = symbols_.qr;
+  const int a = args[0];
   switch (fn) {
-    case 80: {
-      const auto data = args.subspan(1);
-      c.entry.params += " " + QuotedData(data);
-      // The data replaces what was stored only if the symbol can hold it as set now.
-      std::vector<std::uint8_t>& slot = qr ? q.data : p.data;
-      std::vector<std::uint8_t> old = std::move(slot);
-      slot.assign(data.begin(), data.end());
-      Result<EncodedSymbol> trial = encode();
-      if (!trial) {
-        slot = std::move(old);
-        c.Malformed(name + " cannot hold this data: " + trial.status().message());
+    case 65:
+      c.entry.params += " n1=" + Dec(a) + " n2=" + Dec(args[1]);
+      if (a < 49 || a > 51) {
+        c.Malformed("no such QR code model");
         return;
       }
-      (qr ? q.stored : p.stored) = true;
-      c.entry.note = name + " data stored, " + Dec(static_cast<int>(data.size())) + " bytes";
+      c.entry.note = a == 50 ? "QR code model 2"
+                             : std::string(a == 49 ? "model 1" : "Micro QR code") +
+                                   " asked; QR code model 2 drawn";
       return;
-    }
-    case 81: {
-      if (!(qr ? q.stored : p.stored)) {
-        c.entry.note = "no " + name + " data stored; nothing printed";
-        return;
+    case 67:
+      c.entry.params += " n=" + Dec(a);
+      q.module_dots = std::clamp(a, 1, 16);
+      c.entry.note = "QR code module " + Dec(q.module_dots) + " dots";
+      if (q.module_dots != a) {
+        c.entry.note =
+            "QR code module size " + Dec(a) + " is outside 1..16; " + Dec(q.module_dots) + " used";
       }
-      Result<EncodedSymbol> symbol = encode();
-      if (!symbol) {
-        c.Malformed(name + " cannot be encoded: " + symbol.status().message());
-        return;
-      }
-      const int scale_x = qr ? q.module_dots : p.module_dots;
-      const int scale_y = qr ? q.module_dots : p.module_dots * p.row_height;
-      const int width = symbol->modules.width * scale_x;
-      const int room = renderer_.paper().printable_dots - renderer_.text().left_margin;
-      if (width > room) {
-        c.Malformed(symbol->Describe() + " is " + Dec(width) + " dots wide, too wide for the " +
-                    Dec(room) + " dots of paper");
-        return;
-      }
-      renderer_.PrintBitmap(symbol->modules, scale_x, scale_y);
-      c.entry.note =
-          symbol->Describe() + (qr ? ", " + Dec(scale_x) + " dots each"
-                                   : ", module " + Dec(scale_x) + "x" + Dec(scale_y) + " dots");
       return;
-    }
-    case 82:
-      c.entry.note = name + " size information is not sent by this printer";
+    case 69:
+      c.entry.params += " n=" + Dec(a);
+      if (a < 48 || a > 51) {
+        c.Malformed("no such error correction level");
+        return;
+      }
+      q.level = "LMQH"[a - 48];
+      c.entry.note = std::string("QR code error correction ") + q.level;
       return;
     default:
-      break;
+      c.entry.params += " " + HexBytes(args);
+      c.Malformed("no such QR code function");
+      return;
   }
-  if (qr) {
-    switch (fn) {
-      case 65:
-        c.entry.params += " n1=" + Dec(a) + " n2=" + Dec(args[1]);
-        if (a < 49 || a > 51) {
-          c.Malformed("no such QR code model");
-          return;
-        }
-        c.entry.note = a == 50 ? "QR code model 2"
-                               : std::string(a == 49 ? "model 1" : "Micro QR code") +
-                                     " asked; QR code model 2 drawn";
-        return;
-      case 67:
-        c.entry.params += " n=" + Dec(a);
-        q.module_dots = std::clamp(a, 1, 16);
-        c.entry.note = "QR code module " + Dec(q.module_dots) + " dots";
-        if (q.module_dots != a) {
-          c.entry.note = "QR code module size " + Dec(a) + " is outside 1..16; " +
-                         Dec(q.module_dots) + " used";
-        }
-        return;
-      case 69:
-        c.entry.params += " n=" + Dec(a);
-        if (a < 48 || a > 51) {
-          c.Malformed("no such error correction level");
-          return;
-        }
-        q.level = "LMQH"[a - 48];
-        c.entry.note = std::string("QR code error correction ") + q.level;
-        return;
-      default:
-        c.entry.params += " " + HexBytes(args);
-        c.Malformed("no such QR code function");
-        return;
-    }
-  }
+}
+
+void Printer::Pdf417Setting(Command& c, int fn, std::span<const std::uint8_t> args) {
+  Pdf417Settings& p = symbols_.pdf417;
+  const int a = args[0];
   // PDF417: each setting within its range, else the command is refused as printers do.
   auto set = [&](int& field, int value, bool ok, const std::string& what) {
     if (!ok) {

@@ -89,27 +89,6 @@ int SpeedForLevel(int level) {
 
 }  // namespace
 
-void Printer::MaintenanceCommand(Command& c) {
-  switch (c.def.id) {
-    case CommandId::kUserSetup:
-      UserSetup(c);
-      break;
-    case CommandId::kCounterReset:
-    case CommandId::kCounterRead:
-      CounterCommand(c);
-      break;
-    case CommandId::kTestPrint:
-      TestPrint(c);
-      break;
-    case CommandId::kNvImageDefine:
-      DefineNvBitImages(c);
-      break;
-    default:
-      c.Malformed("no handler for this command");
-      break;
-  }
-}
-
 void Printer::Answer(Command& c, const std::string& what, std::vector<std::uint8_t> reply) {
   if (c.src != Source::kSerial && c.src != Source::kTcp) {
     c.entry.note = what + ": no reply channel on this interface";
@@ -126,7 +105,7 @@ void Printer::Answer(Command& c, const std::string& what, std::vector<std::uint8
   };
 }
 
-void Printer::UserSetup(Command& c) {
+void Printer::OnUserSetup(Command& c) {
   c.entry.params = "pL=" + Dec(c.params[0]) + " pH=" + Dec(c.params[1]);
   const auto body = c.params.subspan(2);
   if (body.empty()) {
@@ -254,7 +233,7 @@ void Printer::ApplySetup() {
   graphics_.buffer = Bitmap{};
 }
 
-void Printer::CounterCommand(Command& c) {
+void Printer::OnCounter(Command& c) {
   const int m = c.params[0], n = c.params[1] + 256 * c.params[2];
   c.entry.params = "m=" + Dec(m) + " n=" + Dec(n);
   if (m != 0) return c.Malformed("m is not 0");
@@ -279,7 +258,7 @@ void Printer::CounterCommand(Command& c) {
   c.Malformed("no counter " + Dec(n));
 }
 
-void Printer::DefineNvBitImages(Command& c) {
+void Printer::OnNvImageDefine(Command& c) {
   const int n = c.params[0];
   c.entry.params = "n=" + Dec(n);
   if (n == 0) return c.Malformed("no images");

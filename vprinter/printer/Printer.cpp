@@ -84,6 +84,7 @@ class Printer::Port : public CommandSink {
   Interpreter& interp() { return interp_; }
   const Interpreter& interp() const { return interp_; }
   Millis last_byte = 0;
+  ReplySink* replies = nullptr;
 
  private:
   Printer& printer_;
@@ -119,6 +120,14 @@ std::size_t Printer::BufferedBytes() const {
 
 Printer::Port& Printer::PortFor(Source src) {
   return *ports_[static_cast<std::size_t>(src)];
+}
+
+void Printer::AttachReplies(Source source, ReplySink* sink) {
+  PortFor(source).replies = sink;
+}
+
+void Printer::Reply(Source src, std::vector<std::uint8_t> bytes) {
+  if (ReplySink* sink = PortFor(src).replies) sink->SendReply(bytes);
 }
 
 void Printer::Log(LogEntry entry) {

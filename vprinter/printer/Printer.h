@@ -18,6 +18,7 @@
 #include "vprinter/paper/Symbol.h"
 #include "vprinter/printer/Graphics.h"
 #include "vprinter/printer/NvMemory.h"
+#include "vprinter/printer/ReplySink.h"
 #include "vprinter/printer/StatusModel.h"
 
 namespace qw77::vprinter {
@@ -96,9 +97,9 @@ class Printer {
   // it is stored.
   std::function<void(const Canvas&)> on_picture;
 
-  // Called with each status reply to send on the serial line, or on the TCP connection.
-  std::function<void(std::uint8_t)> on_serial_reply;
-  std::function<void(std::uint8_t)> on_tcp_reply;
+  // Where the replies to requests that come in on `source` go from now on (nullptr: none
+  // go out). The sink must outlive its attachment.
+  void AttachReplies(Source source, ReplySink* sink);
 
   // The latest kLogEntriesKept entries.
   const std::deque<LogEntry>& log() const { return log_; }
@@ -144,25 +145,87 @@ class Printer {
 
   void OnCommand(Source src, const CommandDef& def, std::size_t offset,
                  std::span<const std::uint8_t> b);
-  // The handlers of each family of commands (see CommandTable.h).
-  void ControlCommand(Command& c);
-  void TextCommand(Command& c);
-  void TabStops(Command& c);  // ESC D
-  void CodeCommand(Command& c);
-  void SymbolCommand(Command& c);  // GS ( k, two-dimensional codes
-  void ImageCommand(Command& c);
-  void PaperCommand(Command& c);
-  // The maintenance commands (MaintenanceCommands.cpp) and test prints (TestPrint.cpp).
-  void MaintenanceCommand(Command& c);
-  void UserSetup(Command& c);
+  // One handler per command, named by the command table's id (see kHandlers in
+  // PrinterCommands.cpp); a few carry out two ids that differ only in a parameter.
+  using Handler = void (Printer::*)(Command& c);
+  static Handler HandlerFor(CommandId id);
+  // Control and settings (PrinterCommands.cpp)
+  void OnSelfTest(Command& c);
+  void OnStoreSettings(Command& c);
+  void OnStatusRequest(Command& c);
+  void OnInitialize(Command& c);
+  void OnExtended(Command& c);
+  void OnSpeed(Command& c);
+  void OnNoEffect(Command& c);
+  // Characters and the line (TextCommands.cpp)
+  void OnLineFeed(Command& c);
+  void OnCarriageReturn(Command& c);
+  void OnTab(Command& c);
+  void OnPrintMode(Command& c);
+  void OnLineSpacing(Command& c);
+  void OnDefaultLineSpacing(Command& c);
+  void OnCharacterSpacing(Command& c);
+  void OnFont(Command& c);
+  void OnEmphasis(Command& c);
+  void OnDoubleStrike(Command& c);
+  void OnUnderline(Command& c);  // ESC - and FS -
+  void OnReverse(Command& c);
+  void OnUpsideDown(Command& c);
+  void OnRotation(Command& c);
+  void OnJustification(Command& c);
+  void OnPosition(Command& c);  // ESC $ and ESC backslash
+  void OnTabStops(Command& c);
+  void OnCodePage(Command& c);
+  void OnInternational(Command& c);
+  void OnCharacterSize(Command& c);
+  void OnLeftMargin(Command& c);
+  void OnPrintWidth(Command& c);
+  void OnFeed(Command& c);
+  void OnFeedLines(Command& c);
+  // Barcodes and two-dimensional codes (CodeCommands.cpp)
+  void OnBarcode(Command& c);
+  void OnBarcodeHeight(Command& c);
+  void OnBarcodeWidth(Command& c);
+  void OnBarcodeText(Command& c);
+  void OnBarcodeFont(Command& c);
+  void OnSymbol(Command& c);  // GS ( k
+  bool SymbolArgumentsFit(Command& c, bool qr, int fn, std::span<const std::uint8_t> args);
+  Result<EncodedSymbol> EncodeSymbol(bool qr) const;
+  void StoreSymbolData(Command& c, bool qr, std::span<const std::uint8_t> data);
+  void PrintSymbol(Command& c, bool qr);
+  void QrSetting(Command& c, int fn, std::span<const std::uint8_t> args);
+  void Pdf417Setting(Command& c, int fn, std::span<const std::uint8_t> args);
+  // Images (ImageCommands.cpp)
+  void OnRasterImage(Command& c);
+  void OnBitImage(Command& c);
+  void OnGraphics(Command& c);  // GS ( L, GS 8 L and FS ( L
+  void OnNvImage(Command& c);
+  // The graphics functions (GS ( L and GS 8 L), from m fn on.
+  void GraphicsFunction(Command& c, std::span<const std::uint8_t> body);
+  static bool ArgsPresent(Command& c, std::span<const std::uint8_t> args, std::size_t bytes);
+  void PrintGraphicsBuffer(Command& c);
+  void StoreGraphic(Command& c, int fn, std::span<const std::uint8_t> args);
+  void DefineNvGraphic(Command& c, int fn, std::span<const std::uint8_t> args);
+  void PrintNvGraphic(Command& c, std::span<const std::uint8_t> args);
+  void DeleteAllNvGraphics(Command& c, std::span<const std::uint8_t> args);
+  void DeleteNvGraphic(Command& c, std::span<const std::uint8_t> args);
+  // Paper, drawer and status (PaperCommands.cpp)
+  void OnCut(Command& c);  // GS V, ESC i and ESC m
+  void OnDrawerKick(Command& c);
+  void OnStatusOrId(Command& c);  // GS r and GS I
+  void OnAutoStatus(Command& c);
+  void OnRealTimeRequest(Command& c);
+  void OnRealTimePulse(Command& c);
+  // Maintenance (MaintenanceCommands.cpp) and test prints (TestPrint.cpp)
+  void OnUserSetup(Command& c);      // GS ( E
+  void OnCounter(Command& c);        // GS g 0 and GS g 2
+  void OnTestPrint(Command& c);      // GS ( A
+  void OnNvImageDefine(Command& c);  // FS q
   void UserSetupStore(Command& c, int fn, std::span<const std::uint8_t> args);
   void LeaveSetup(Command& c);
   void ApplySetup();
-  void CounterCommand(Command& c);
-  void DefineNvBitImages(Command& c);
-  void PrintNvBitImage(Command& c);
+  void PrintNvBitImage(Command& c);  // FS p
   void NvGraphicsQuery(Command& c, int fn, std::span<const std::uint8_t> args);
-  void TestPrint(Command& c);
   void PrintStatusPage();
   void PrintRollingPattern();
   void PrintLines(const std::vector<std::string>& lines);
@@ -201,8 +264,6 @@ class Printer {
   void Reply(Source src, std::vector<std::uint8_t> bytes);
   // Sends the automatic status when it is enabled and has changed since it was last sent.
   void CheckAutoStatus();
-  // The graphics functions (GS ( L and GS 8 L), from m fn on.
-  void GraphicsFunction(Command& c, std::span<const std::uint8_t> body);
 
   std::shared_ptr<const Fonts> fonts_;
   StatusModel& status_;

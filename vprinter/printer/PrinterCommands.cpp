@@ -31,6 +31,81 @@ int SpeedValue(std::uint8_t n) {
 
 }  // namespace
 
+// Each command's handler, by the id its row in the command table carries.
+Printer::Handler Printer::HandlerFor(CommandId id) {
+  using enum CommandId;
+  struct Row {
+    CommandId id;
+    Handler handler;
+  };
+  static constexpr Row kHandlers[] = {
+      {kSelfTest, &Printer::OnSelfTest},
+      {kStoreSettings, &Printer::OnStoreSettings},
+      {kStatusRequest, &Printer::OnStatusRequest},
+      {kInitialize, &Printer::OnInitialize},
+      {kExtended, &Printer::OnExtended},
+      {kSpeed, &Printer::OnSpeed},
+      {kLineFeed, &Printer::OnLineFeed},
+      {kCarriageReturn, &Printer::OnCarriageReturn},
+      {kTab, &Printer::OnTab},
+      {kPrintMode, &Printer::OnPrintMode},
+      {kLineSpacing, &Printer::OnLineSpacing},
+      {kDefaultLineSpacing, &Printer::OnDefaultLineSpacing},
+      {kCharacterSpacing, &Printer::OnCharacterSpacing},
+      {kFont, &Printer::OnFont},
+      {kEmphasis, &Printer::OnEmphasis},
+      {kDoubleStrike, &Printer::OnDoubleStrike},
+      {kUnderline, &Printer::OnUnderline},
+      {kKanjiUnderline, &Printer::OnUnderline},
+      {kReverse, &Printer::OnReverse},
+      {kUpsideDown, &Printer::OnUpsideDown},
+      {kRotation, &Printer::OnRotation},
+      {kJustification, &Printer::OnJustification},
+      {kAbsolutePosition, &Printer::OnPosition},
+      {kRelativePosition, &Printer::OnPosition},
+      {kTabStops, &Printer::OnTabStops},
+      {kCodePage, &Printer::OnCodePage},
+      {kInternational, &Printer::OnInternational},
+      {kCharacterSize, &Printer::OnCharacterSize},
+      {kLeftMargin, &Printer::OnLeftMargin},
+      {kPrintWidth, &Printer::OnPrintWidth},
+      {kFeed, &Printer::OnFeed},
+      {kFeedLines, &Printer::OnFeedLines},
+      {kBarcode, &Printer::OnBarcode},
+      {kBarcodeHeight, &Printer::OnBarcodeHeight},
+      {kBarcodeWidth, &Printer::OnBarcodeWidth},
+      {kBarcodeText, &Printer::OnBarcodeText},
+      {kBarcodeFont, &Printer::OnBarcodeFont},
+      {kSymbol, &Printer::OnSymbol},
+      {kRasterImage, &Printer::OnRasterImage},
+      {kBitImage, &Printer::OnBitImage},
+      {kGraphics, &Printer::OnGraphics},
+      {kGraphicsLong, &Printer::OnGraphics},
+      {kNvImage, &Printer::OnNvImage},
+      {kCut, &Printer::OnCut},
+      {kCutOld, &Printer::OnCut},
+      {kDrawerKick, &Printer::OnDrawerKick},
+      {kTransmitStatus, &Printer::OnStatusOrId},
+      {kPrinterId, &Printer::OnStatusOrId},
+      {kAutoStatus, &Printer::OnAutoStatus},
+      {kRealTimeRequest, &Printer::OnRealTimeRequest},
+      {kRealTimePulse, &Printer::OnRealTimePulse},
+      {kUserSetup, &Printer::OnUserSetup},
+      {kCounterReset, &Printer::OnCounter},
+      {kCounterRead, &Printer::OnCounter},
+      {kTestPrint, &Printer::OnTestPrint},
+      {kNvImageDefine, &Printer::OnNvImageDefine},
+      {kNoEffect, &Printer::OnNoEffect},
+      {kNoEffectLong, &Printer::OnNoEffect},
+  };
+  static const std::array<Handler, kCommandIds> kById = [] {
+    std::array<Handler, kCommandIds> by_id{};
+    for (const Row& row : kHandlers) by_id[static_cast<std::size_t>(row.id)] = row.handler;
+    return by_id;
+  }();
+  return kById[static_cast<std::size_t>(id)];
+}
+
 void Printer::OnOverlong(Source src, const CommandDef& def, std::size_t offset,
                          std::span<const std::uint8_t> head, std::size_t length) {
   LogEntry e{LogEntry::kMalformed, src, offset, def.name, "", ""};
@@ -55,123 +130,104 @@ void Printer::OnCommand(Source src, const CommandDef& def, std::size_t offset,
             b.subspan(def.prefix_length),
             {LogEntry::kCommand, src, offset, def.name, "", ""},
             {}};
-  switch (def.family) {
-    case Family::kControl:
-      ControlCommand(c);
-      break;
-    case Family::kText:
-      TextCommand(c);
-      break;
-    case Family::kCode:
-      CodeCommand(c);
-      break;
-    case Family::kImage:
-      ImageCommand(c);
-      break;
-    case Family::kPaper:
-      PaperCommand(c);
-      break;
-    case Family::kMaintenance:
-      MaintenanceCommand(c);
-      break;
-    case Family::kNoEffect:
-      if (def.shape == Shape::kFixed) {
-        c.entry.params = HexBytes(c.params);
-      } else if (c.params.size() >= 3) {
-        c.entry.params =
-            "pL=" + Dec(c.params[0]) + " pH=" + Dec(c.params[1]) + " fn=" + Dec(c.params[2]);
-      }
-      c.entry.note = "no effect on this printer";
-      break;
+  if (const Handler handler = HandlerFor(def.id)) {
+    (this->*handler)(c);
+  } else {
+    c.Malformed("no handler for this command");
   }
   Log(std::move(c.entry));
   if (c.then) c.then();
 }
 
-void Printer::ControlCommand(Command& c) {
+void Printer::OnNoEffect(Command& c) {
+  if (c.def.shape == Shape::kFixed) {
+    c.entry.params = HexBytes(c.params);
+  } else if (c.params.size() >= 3) {
+    c.entry.params =
+        "pL=" + Dec(c.params[0]) + " pH=" + Dec(c.params[1]) + " fn=" + Dec(c.params[2]);
+  }
+  c.entry.note = "no effect on this printer";
+}
+
+void Printer::OnInitialize(Command& c) {
+  TextSettings& t = renderer_.text();
+  t = stored_;
+  renderer_.ResetModes(options_.code_page);
+  renderer_.barcode() = BarcodeSettings{};
+  symbols_ = SymbolSettings{};
+  // The print buffer is emptied; graphics defined in NV memory stay.
+  graphics_.buffer = Bitmap{};
+  c.entry.note = "settings back to the stored ones";
+}
+
+void Printer::OnExtended(Command& c) {
+  TextSettings& t = renderer_.text();
+  const int pl = c.params[0], ph = c.params[1];
+  const auto body = c.params.subspan(2);
+  c.entry.params = "pL=" + Dec(pl) + " pH=" + Dec(ph);
+  if (body.empty()) {
+    c.Malformed("no function byte");
+    return;
+  }
+  c.entry.params += " fn=" + Dec(body[0]);
+  if (body[0] == 0x01 && body.size() == 2) {
+    const int d = static_cast<std::int8_t>(body[1]);
+    c.entry.params += " d=" + Dec(body[1]);
+    if (d < -10 || d > 10) {
+      c.Malformed("density " + Dec(d) + " outside -10..10");
+      return;
+    }
+    t.density = d;
+    c.entry.note = "print density " + Dec(d);
+  } else {
+    c.entry.params += " " + HexBytes(body.subspan(1));
+    c.Malformed("function not supported by this printer");
+  }
+}
+
+void Printer::OnSpeed(Command& c) {
   const std::uint8_t n = c.n();
   TextSettings& t = renderer_.text();
-  switch (c.def.id) {
-    case CommandId::kInitialize:
-      t = stored_;
-      renderer_.ResetModes(options_.code_page);
-      renderer_.barcode() = BarcodeSettings{};
-      symbols_ = SymbolSettings{};
-      // The print buffer is emptied; graphics defined in NV memory stay.
-      graphics_.buffer = Bitmap{};
-      c.entry.note = "settings back to the stored ones";
-      break;
-    case CommandId::kExtended: {
-      const int pl = c.params[0], ph = c.params[1];
-      const auto body = c.params.subspan(2);
-      c.entry.params = "pL=" + Dec(pl) + " pH=" + Dec(ph);
-      if (body.empty()) {
-        c.Malformed("no function byte");
-        break;
-      }
-      c.entry.params += " fn=" + Dec(body[0]);
-      if (body[0] == 0x01 && body.size() == 2) {
-        const int d = static_cast<std::int8_t>(body[1]);
-        c.entry.params += " d=" + Dec(body[1]);
-        if (d < -10 || d > 10) {
-          c.Malformed("density " + Dec(d) + " outside -10..10");
-          break;
-        }
-        t.density = d;
-        c.entry.note = "print density " + Dec(d);
-      } else {
-        c.entry.params += " " + HexBytes(body.subspan(1));
-        c.Malformed("function not supported by this printer");
-      }
-      break;
-    }
-    case CommandId::kSpeed: {
-      c.entry.params = "n=" + Hex(n);
-      const char* name = SpeedName(n);
-      if (!name) {
-        c.Malformed("no such speed");
-        break;
-      }
-      t.speed_mm_s = SpeedValue(n);
-      c.entry.note = std::string("print speed ") + name;
-      break;
-    }
-    case CommandId::kStatusRequest: {
-      c.entry.params = "n=" + Dec(n);
-      if (n < 1 || n > 4) {
-        c.Malformed("no such status request");
-        break;
-      }
-      if (c.src != Source::kSerial && c.src != Source::kTcp) {
-        c.entry.note = "no reply channel on this interface";
-        break;
-      }
-      const std::optional<std::uint8_t> reply = status_.AnswerRequest(n);
-      if (!reply) {
-        c.entry.note = "status " + Dec(n) + " NOT answered (silent)";
-        break;
-      }
-      ++replies_sent_;
-      c.entry.note = "status " + Dec(n) + " answered " + Hex(*reply);
-      c.then = [this, src = c.src, byte = *reply] {
-        const auto& reply_to = src == Source::kTcp ? on_tcp_reply : on_serial_reply;
-        if (reply_to) reply_to(byte);
-      };
-      break;
-    }
-    case CommandId::kStoreSettings:
-      stored_ = t;
-      c.entry.note = "text settings stored: " + stored_.Describe();
-      break;
-    case CommandId::kSelfTest:
-      c.entry.note = "self test";
-      c.then = [this, src = c.src] { SelfTest(src); };
-      break;
-    default:
-      // The table gave this family a command it has no case for.
-      c.Malformed("no handler for this command");
-      break;
+  c.entry.params = "n=" + Hex(n);
+  const char* name = SpeedName(n);
+  if (!name) {
+    c.Malformed("no such speed");
+    return;
   }
+  t.speed_mm_s = SpeedValue(n);
+  c.entry.note = std::string("print speed ") + name;
+}
+
+void Printer::OnStatusRequest(Command& c) {
+  const std::uint8_t n = c.n();
+  c.entry.params = "n=" + Dec(n);
+  if (n < 1 || n > 4) {
+    c.Malformed("no such status request");
+    return;
+  }
+  if (c.src != Source::kSerial && c.src != Source::kTcp) {
+    c.entry.note = "no reply channel on this interface";
+    return;
+  }
+  const std::optional<std::uint8_t> reply = status_.AnswerRequest(n);
+  if (!reply) {
+    c.entry.note = "status " + Dec(n) + " NOT answered (silent)";
+    return;
+  }
+  ++replies_sent_;
+  c.entry.note = "status " + Dec(n) + " answered " + Hex(*reply);
+  c.then = [this, src = c.src, byte = *reply] { Reply(src, {byte}); };
+}
+
+void Printer::OnStoreSettings(Command& c) {
+  TextSettings& t = renderer_.text();
+  stored_ = t;
+  c.entry.note = "text settings stored: " + stored_.Describe();
+}
+
+void Printer::OnSelfTest(Command& c) {
+  c.entry.note = "self test";
+  c.then = [this, src = c.src] { SelfTest(src); };
 }
 
 void Printer::SelfTest(Source src) {

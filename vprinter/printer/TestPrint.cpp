@@ -25,7 +25,7 @@ std::string Value(const std::map<int, int>& m, int a, const std::string& unset) 
 
 }  // namespace
 
-void Printer::TestPrint(Command& c) {
+void Printer::OnTestPrint(Command& c) {
   const auto body = c.params.subspan(2);
   c.entry.params = "pL=" + Dec(c.params[0]) + " pH=" + Dec(c.params[1]);
   if (body.size() != 2) return c.Malformed("not 2 parameter bytes");
