@@ -258,10 +258,14 @@ TEST(KeyListTest, BlocksOfFortyKeysFollowEachAck) {
   EXPECT_EQ(rig.replies, Reply(Framed(0x37,
                                       "\x72\x40"
                                       "Bo")));
+  rig.Feed(Bytes({0x15}));
   rig.replies.clear();
-  rig.Feed(Bytes({0x06, 'x', '\n'}));  // the last ACK; what follows is printed
+  rig.Feed(Bytes({0x15}));  // a third NAK for one block gives the list up
+  EXPECT_TRUE(rig.replies.empty());
+  rig.Feed(Bytes({0x06, 'x', '\n'}));  // an ACK after the list is over is not taken
   EXPECT_TRUE(rig.replies.empty());
   EXPECT_EQ(rig.Commands().back().command, "LF");
+  EXPECT_EQ(rig.Commands()[rig.Commands().size() - 3].kind, LogEntry::kUnknown);
 }
 
 TEST(PrinterIdTest, OptionsReachTheReplies) {
@@ -369,6 +373,8 @@ TEST(StateFileTest, DamagedFileIsAnErrorAndStaysAsItIs) {
       {"fields missing", "{\"version\": 1, \"memory_switches\": [0,0,0,0,0,0,0,0]}"},
       {"bad dots", std::string(whole).replace(whole.find("ff0f"), 4, "zz0f")},
       {"switch too big", std::string(whole).replace(whole.find("[\n  0"), 5, "[\n  256")},
+      {"bad key", std::string(whole).replace(whole.find("\"key\": 16689"), 12, "\"key\": 65535")},
+      {"bad baud", std::string(whole).replace(whole.find("\"9600\""), 6, "\"9601\"")},
   };
   for (const auto& [name, text] : cases) {
     const std::string path = dir / "damaged.json";

@@ -19,8 +19,10 @@ constexpr std::uint8_t kCounterHeader = 0x5F;
 constexpr std::uint8_t kSeparator = 0x1F;
 // The host's answers to a block of a key code list.
 constexpr std::uint8_t ACK = 0x06, NAK = 0x15, CAN = 0x18;
-// Key codes a block of the key code list carries (two bytes each).
+// Key codes a block of the key code list carries (two bytes each), and how often one block
+// is sent again on the host's NAK before the list is given up.
 constexpr std::size_t kKeysPerBlock = 40;
+constexpr int kKeyBlockResends = 2;
 // Room for NV bit images, counted as their data bytes.
 constexpr std::size_t kNvBitImageBytes = std::size_t{256} << 10;
 
@@ -46,39 +48,6 @@ std::string TodayUtc() {
   char day[16];
   std::strftime(day, sizeof day, "%Y-%m-%d", &tm);
   return day;
-}
-
-bool ValidCustom(int a, int v) {
-  switch (a) {
-    case kCustomPaperWidth:
-      return v == 2 || v == 3 || v == 6;
-    case kCustomDensity:
-      return (v >= 0 && v <= 8) || (v >= 65530 && v <= 65535);
-    case kCustomSpeed:
-      return v >= 1 && v <= 9;
-    default:
-      return false;
-  }
-}
-
-// A serial setting as fn 11 sends it; empty when it is not one the printer takes.
-std::string SerialValue(int a, std::span<const std::uint8_t> d) {
-  const std::string s(d.begin(), d.end());
-  switch (a) {
-    case 1:
-      for (const char* baud : {"2400", "4800", "9600", "19200", "38400", "57600", "115200"}) {
-        if (s == baud) return s;
-      }
-      return "";
-    case 2:
-      return s == "0" || s == "1" || s == "2" ? s : "";
-    case 3:
-      return s == "0" || s == "1" ? s : "";
-    case 4:
-      return s == "7" || s == "8" ? s : "";
-    default:
-      return "";
-  }
 }
 
 // The print speed of a customised speed level; level 5 is the printer's usual speed.
@@ -188,14 +157,14 @@ void Printer::UserSetupStore(Command& c, int fn, std::span<const std::uint8_t> a
     if (args.empty() || args.size() % 3 != 0) return c.Malformed("values are not 3 bytes each");
     for (std::size_t at = 0; at < args.size(); at += 3) {
       const int a = args[at], v = args[at + 1] + 256 * args[at + 2];
-      if (!ValidCustom(a, v))
+      if (!ValidCustomValue(a, v))
         return c.Malformed("customised value " + Dec(a) + " cannot be " + Dec(v));
       next.customised[a] = v;
       what += (what.empty() ? "customised value " : ", ") + Dec(a) + " = " + Dec(v);
     }
   } else {
     const int a = args.empty() ? 0 : args[0];
-    const std::string v = args.size() < 2 ? "" : SerialValue(a, args.subspan(1));
+    const std::string v = args.size() < 2 ? "" : ValidSerialValue(a, args.subspan(1));
     if (v.empty()) return c.Malformed("no such serial setting or value");
     next.serial[a] = v;
     what = "serial setting " + Dec(a) + " = " + v;
@@ -332,6 +301,7 @@ void Printer::NvGraphicsQuery(Command& c, int fn, std::span<const std::uint8_t> 
       key_blocks_ = std::move(blocks);
       key_block_sent_ = std::move(first);
       key_blocks_to_ = c.src;
+      key_block_resends_ = 0;
     }
     return;
   }
@@ -348,14 +318,16 @@ void Printer::NvGraphicsQuery(Command& c, int fn, std::span<const std::uint8_t> 
 
 bool Printer::KeyListAnswer(Source src, std::span<const std::uint8_t>& bytes) {
   if (src != key_blocks_to_ || bytes.empty()) return false;
-  const std::uint8_t b = bytes[0];
+  std::uint8_t b = bytes[0];
   if (b != ACK && b != NAK && b != CAN) {
     key_blocks_.clear();
     key_block_sent_.clear();
     return false;
   }
   bytes = bytes.subspan(1);
-  std::string what = "key code list: CAN, the rest is not sent";
+  std::string what = b == CAN ? "key code list: CAN, the rest is not sent"
+                              : "key code list: NAK once too often, the rest is not sent";
+  if (b == NAK && ++key_block_resends_ > kKeyBlockResends) b = CAN;
   if (b == CAN || (b == ACK && key_blocks_.empty())) {
     if (b == ACK) what = "key code list: ACK, all blocks sent";
     key_blocks_.clear();
@@ -364,6 +336,7 @@ bool Printer::KeyListAnswer(Source src, std::span<const std::uint8_t>& bytes) {
     if (b == ACK) {
       key_block_sent_ = std::move(key_blocks_.front());
       key_blocks_.pop_front();
+      key_block_resends_ = 0;
     }
     what =
         b == ACK ? "key code list: ACK, next block sent" : "key code list: NAK, block sent again";

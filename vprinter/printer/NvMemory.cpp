@@ -108,10 +108,18 @@ void ReadInto(const Json& j, NvMemory& m, NvGraphics& g) {
     m.switches[i] = static_cast<std::uint8_t>(v);
   }
   for (const auto& [key, value] : j.at("customised").items()) {
-    m.customised[std::stoi(key)] = value.get<int>();
+    const int a = std::stoi(key), v = value.get<int>();
+    if (!ValidCustomValue(a, v))
+      throw std::out_of_range("customised value " + key + " = " + value.dump());
+    m.customised[a] = v;
   }
   for (const auto& [key, value] : j.at("serial").items()) {
-    m.serial[std::stoi(key)] = value.get<std::string>();
+    const int a = std::stoi(key);
+    const std::string& v = value.get_ref<const std::string&>();
+    if (ValidSerialValue(a, {reinterpret_cast<const std::uint8_t*>(v.data()), v.size()}).empty()) {
+      throw std::out_of_range("serial setting " + key + " = " + value.dump());
+    }
+    m.serial[a] = v;
   }
   m.counters = CountersFromJson(j.at("counters"));
   for (const Json& image : j.at("nv_bit_images")) {
@@ -122,8 +130,12 @@ void ReadInto(const Json& j, NvMemory& m, NvGraphics& g) {
   m.write_day = writes.at("day").get<std::string>();
   m.writes_today = writes.at("today").get<int>();
   m.writes_total = writes.at("total").get<std::int64_t>();
+  if (m.writes_today < 0 || m.writes_total < 0) throw std::out_of_range("negative count of writes");
   for (const Json& graphic : j.at("nv_graphics")) {
     const int key = graphic.at("key").get<int>();
+    if (key / 256 < 32 || key / 256 > 126 || key % 256 < 32 || key % 256 > 126) {
+      throw std::out_of_range("NV graphic key " + std::to_string(key));
+    }
     const auto data_bytes = graphic.at("data_bytes").get<std::size_t>();
     if (!g.Define(key, BitmapFromJson(graphic, kMaxGraphicWidth, kMaxGraphicHeight), data_bytes)) {
       throw std::out_of_range("NV graphics beyond the memory's capacity");
@@ -216,6 +228,38 @@ Status SaveStateFile(const std::string& path, const NvMemory& memory, const NvGr
     return Status(ErrorCode::kIo, "cannot write state file " + path + ": " + std::strerror(error));
   }
   return Status::Ok();
+}
+
+bool ValidCustomValue(int a, int v) {
+  switch (a) {
+    case kCustomPaperWidth:
+      return v == 2 || v == 3 || v == 6;
+    case kCustomDensity:
+      return (v >= 0 && v <= 8) || (v >= 65530 && v <= 65535);
+    case kCustomSpeed:
+      return v >= 1 && v <= 9;
+    default:
+      return false;
+  }
+}
+
+std::string ValidSerialValue(int a, std::span<const std::uint8_t> d) {
+  const std::string s(d.begin(), d.end());
+  switch (a) {
+    case 1:
+      for (const char* baud : {"2400", "4800", "9600", "19200", "38400", "57600", "115200"}) {
+        if (s == baud) return s;
+      }
+      return "";
+    case 2:
+      return s == "0" || s == "1" || s == "2" ? s : "";
+    case 3:
+      return s == "0" || s == "1" ? s : "";
+    case 4:
+      return s == "7" || s == "8" ? s : "";
+    default:
+      return "";
+  }
 }
 
 Paper PaperForWidth(int value, Paper current) {

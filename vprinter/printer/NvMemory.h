@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -67,6 +68,11 @@ Status StateFromJson(const std::string& text, NvMemory& memory, NvGraphics& grap
 // Reads `path`; a file that does not exist yet is no fault (`found` false, nothing changed).
 Status LoadStateFile(const std::string& path, NvMemory& memory, NvGraphics& graphics, bool& found);
 Status SaveStateFile(const std::string& path, const NvMemory& memory, const NvGraphics& graphics);
+
+// Whether `v` is a value the printer takes for customised value `a`.
+bool ValidCustomValue(int a, int v);
+// A serial setting `a` (1..4) as the set command sends it; empty when the printer refuses it.
+std::string ValidSerialValue(int a, std::span<const std::uint8_t> d);
 
 // Paper for the customised paper width `value` (a printer's own paper when it is unknown).
 Paper PaperForWidth(int value, Paper current);

@@ -299,6 +299,7 @@ class Printer {
   std::deque<std::vector<std::uint8_t>> key_blocks_;
   std::vector<std::uint8_t> key_block_sent_;
   Source key_blocks_to_ = Source::kSerial;
+  int key_block_resends_ = 0;  // NAKs taken for the block last sent
   // Automatic status back: the items enabled (0: off), where it goes, what was last sent.
   int auto_status_items_ = 0;
   Source auto_status_to_ = Source::kSerial;
