@@ -60,13 +60,23 @@ Bitmap BitmapFromJson(const Json& j, int max_width, int max_height) {
   const std::string& hex = j.at("dots").get_ref<const std::string&>();
   const std::size_t bytes = std::size_t((width + 7) / 8) * std::size_t(height);
   if (hex.size() != bytes * 2) throw std::out_of_range("dots of the wrong length");
-  std::vector<std::uint8_t> data(bytes);
+  // Unpacked straight into the dots: a state full of graphics is read at start-up.
+  Bitmap b;
+  b.width = width;
+  b.height = height;
+  b.dots.resize(std::size_t(width) * std::size_t(height));
+  const std::size_t row_bytes = std::size_t((width + 7) / 8);
   for (std::size_t i = 0; i < bytes; ++i) {
     const int hi = HexDigit(hex[2 * i]), lo = HexDigit(hex[2 * i + 1]);
     if (hi < 0 || lo < 0) throw std::out_of_range("dots that are not hexadecimal");
-    data[i] = static_cast<std::uint8_t>(hi * 16 + lo);
+    const unsigned byte = static_cast<unsigned>(hi * 16 + lo);
+    const std::size_t y = i / row_bytes, x0 = (i % row_bytes) * 8;
+    std::uint8_t* row = b.dots.data() + y * std::size_t(width);
+    for (std::size_t bit = 0; bit < 8 && x0 + bit < std::size_t(width); ++bit) {
+      row[x0 + bit] = static_cast<std::uint8_t>((byte >> (7 - bit)) & 1);
+    }
   }
-  return RasterToBitmap(width, height, data);
+  return b;
 }
 
 Json BitmapToJson(const Bitmap& b) {
