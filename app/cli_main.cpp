@@ -26,7 +26,7 @@ class MachinePlatform : public qw77::cli::CliPlatform {
 
   const qw77::Result<qw77::PortMap>& Map() const { return map_; }
 
-  qw77::SerialControl& Serial(int number) override { return *serial_.at(number - 1); }
+  qw77::SerialLink& Serial(int number) override { return *serial_.at(number - 1); }
   // Made on first use: a run on a serial port never opens parallel port access.
   qw77::PortAccess& ParallelAccess() override {
     if (!parallel_) {
@@ -60,7 +60,7 @@ class MachinePlatform : public qw77::cli::CliPlatform {
   }
 
   qw77::Result<qw77::PortMap> map_;
-  std::array<std::unique_ptr<qw77::SerialControl>, 3> serial_;
+  std::array<std::unique_ptr<qw77::SerialLink>, 3> serial_;
   std::unique_ptr<qw77::PortAccess> parallel_;
   std::unique_ptr<qw77::System> system_ = qw77::MakeSystem();
   std::unique_ptr<qw77::Clock> clock_ = qw77::MakeClock();

@@ -88,7 +88,7 @@ int main(int argc, char** argv) {
   };
   std::unique_ptr<qw77::PortAccess> port_access =
       qw77::MakePortAccess(endpoint(qw77::PortName::kLpt1), endpoint(qw77::PortName::kLpt2));
-  std::unique_ptr<qw77::SerialControl> serial[3] = {
+  std::unique_ptr<qw77::SerialLink> serial[3] = {
       qw77::MakeSerialControl(1, endpoint(qw77::PortName::kCom1)),
       qw77::MakeSerialControl(2, endpoint(qw77::PortName::kCom2)),
       qw77::MakeSerialControl(3, endpoint(qw77::PortName::kCom3))};

@@ -63,12 +63,12 @@ void BM_BuildSampleTicketToFile(benchmark::State& state) {
   services.system = &system;
   qw77::FrmMenu frm(services);
   qw77::WindowState& w = frm.State();
-  w.SetText("TxtLines", "50");
-  w.SetText("TxtSample", "ZN740 sample ticket 12345");
-  w.SetValue("CheckGraphic", 1);
-  w.SetValue("ChkBarCode", 1);
-  w.SetListIndex("Combo1", 3);
-  w.SetText("TxtBarCode", "123456789012");
+  w.SetText(qw77::ControlId::kTxtLines, "50");
+  w.SetText(qw77::ControlId::kTxtSample, "ZN740 sample ticket 12345");
+  w.SetValue(qw77::ControlId::kCheckGraphic, 1);
+  w.SetValue(qw77::ControlId::kChkBarCode, 1);
+  w.SetListIndex(qw77::ControlId::kCombo1, 3);
+  w.SetText(qw77::ControlId::kTxtBarCode, "123456789012");
   for (auto _ : state) {
     qw77::Status st = qw77::BuildSampleTicket(frm);
     if (!st.ok()) state.SkipWithError(st.message().c_str());

@@ -46,12 +46,12 @@ int main(int argc, char** argv) {
   services.system = &system;
   qw77::FrmMenu frm(services);
   qw77::WindowState& w = frm.State();
-  w.SetText("TxtLines", "50");
-  w.SetText("TxtSample", "ZN740 sample ticket 12345");
-  w.SetValue("CheckGraphic", 1);
-  w.SetValue("ChkBarCode", 1);
-  w.SetListIndex("Combo1", 3);
-  w.SetText("TxtBarCode", "123456789012");
+  w.SetText(qw77::ControlId::kTxtLines, "50");
+  w.SetText(qw77::ControlId::kTxtSample, "ZN740 sample ticket 12345");
+  w.SetValue(qw77::ControlId::kCheckGraphic, 1);
+  w.SetValue(qw77::ControlId::kChkBarCode, 1);
+  w.SetListIndex(qw77::ControlId::kCombo1, 3);
+  w.SetText(qw77::ControlId::kTxtBarCode, "123456789012");
 
   qw77::frontend::PreviewPane pane(frm, nullptr);
   pane.resize(288, 160);
@@ -66,7 +66,7 @@ int main(int argc, char** argv) {
   for (int i = 0; i < runs; ++i) {
     const int before = pane.Redraws();
     const auto start = std::chrono::steady_clock::now();
-    w.SetText("TxtXScale", i % 2 == 0 ? "2" : "1");
+    w.SetText(qw77::ControlId::kTxtXScale, i % 2 == 0 ? "2" : "1");
     while (pane.Redraws() == before) QCoreApplication::processEvents();
     pane.repaint();  // paints at once, as the next frame would
     const auto end = std::chrono::steady_clock::now();

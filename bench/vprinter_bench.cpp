@@ -183,7 +183,7 @@ int SilentCheckFigure(const std::shared_ptr<const Fonts>& fonts) {
   FrmMenu frm(services);
   frm.SerialBaud = "38400";
   frm.SerialParity = "N";
-  frm.State().Select("OptCOM0");
+  frm.State().Select(ControlId::kOptCOM0);
 
   const double cpu_before = ThreadCpuSeconds();
   const Wall::time_point start = Wall::now();

@@ -7,7 +7,7 @@
 
 #include "platform/Clock.h"
 #include "platform/PortAccess.h"
-#include "platform/SerialControl.h"
+#include "platform/SerialLink.h"
 #include "platform/System.h"
 
 namespace qw77::cli {
@@ -18,7 +18,7 @@ class CliPlatform {
 
   // MSComm1..MSComm3 by number 1..3; shared by the runs on several ports in turn (every job
   // leaves its port closed).
-  virtual SerialControl& Serial(int number) = 0;
+  virtual SerialLink& Serial(int number) = 0;
   // The parallel port access; asked for only by a run on LPT1 or LPT2, so that a run on a
   // serial port never depends on parallel hardware.
   virtual PortAccess& ParallelAccess() = 0;

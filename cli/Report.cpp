@@ -7,24 +7,24 @@ namespace {
 
 // The seven status check boxes: the flag, its JSON key and its words.
 struct Condition {
-  int StatusFlags::*flag;
+  bool StatusFlags::*flag;
   const char* key;
   const char* words;
 };
 
 constexpr Condition kConditions[] = {
-    {&StatusFlags::ChkHead, "no_paper_or_head_up", "no paper or head up"},
-    {&StatusFlags::ChkVp, "head_voltage", "head voltage"},
-    {&StatusFlags::ChkCutter, "cutter", "cutter"},
-    {&StatusFlags::ChkBM, "black_mark", "black mark"},
-    {&StatusFlags::ChkTemp, "temperature", "temperature"},
-    {&StatusFlags::ChkHard, "hardware", "hardware"},
-    {&StatusFlags::ChkPNEnd, "paper_near_end", "paper near end"},
+    {&StatusFlags::paper_out_or_head_up, "no_paper_or_head_up", "no paper or head up"},
+    {&StatusFlags::head_voltage, "head_voltage", "head voltage"},
+    {&StatusFlags::cutter, "cutter", "cutter"},
+    {&StatusFlags::black_mark, "black_mark", "black mark"},
+    {&StatusFlags::temperature, "temperature", "temperature"},
+    {&StatusFlags::hardware, "hardware", "hardware"},
+    {&StatusFlags::paper_near_end, "paper_near_end", "paper near end"},
 };
 
 bool AnyCondition(const StatusFlags& flags) {
   for (const Condition& c : kConditions) {
-    if (flags.*(c.flag) != 0) return true;
+    if (flags.*(c.flag)) return true;
   }
   return false;
 }
@@ -119,6 +119,16 @@ std::string_view JobName(JobKind job) {
   return "";
 }
 
+void TakeReport(RunOutcome& outcome, const JobReport& report) {
+  outcome.end = report.end;
+  outcome.bytes_sent = report.bytes_sent;
+  if (report.status.asked == StatusAsked::kAnswered) {
+    outcome.conditions = report.status.flags;
+  } else {
+    outcome.conditions.reset();  // not asked, or no answer: nothing is known
+  }
+}
+
 int ExitCode(const RunOutcome& o) {
   switch (o.end) {
     case JobEnd::kDone:
@@ -139,7 +149,7 @@ int ExitCode(const RunOutcome& o) {
 std::vector<std::string> ConditionWords(const StatusFlags& flags) {
   std::vector<std::string> words;
   for (const Condition& c : kConditions) {
-    if (flags.*(c.flag) != 0) words.emplace_back(c.words);
+    if (flags.*(c.flag)) words.emplace_back(c.words);
   }
   return words;
 }
@@ -160,7 +170,7 @@ std::string JsonLine(const RunOutcome& o) {
   j["bytes_sent"] = o.bytes_sent;
   if (o.conditions) {
     nlohmann::ordered_json conditions = nlohmann::ordered_json::object();
-    for (const Condition& c : kConditions) conditions[c.key] = (*o.conditions).*(c.flag) != 0;
+    for (const Condition& c : kConditions) conditions[c.key] = (*o.conditions).*(c.flag);
     j["conditions"] = std::move(conditions);
   } else {
     j["conditions"] = nullptr;

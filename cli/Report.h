@@ -39,6 +39,11 @@ struct RunOutcome {
   std::int64_t elapsed_ms = 0;
 };
 
+// Puts what the job reported into the outcome: how it ended, the bytes sent and, when the
+// printer answered a status request, its conditions. The messages stay those the run's window
+// services kept, which include the ones shown before and after the job.
+void TakeReport(RunOutcome& outcome, const JobReport& report);
+
 // 0 done and no condition reported; 1 the printer answered with a condition (paper near
 // end included: it is one of the seven, though it does not stop a ticket); 2 no answer;
 // 3 the port could not be used; 4 the job failed mid-way or could not start at all.

@@ -13,34 +13,21 @@
 namespace qw77::cli {
 namespace {
 
-// A check box's third state, "grayed": here, not reported by the printer during this run.
-// A job that gets a status answer writes all seven boxes with 0 or 1.
-constexpr int kNotReported = 2;
-
-constexpr StatusFlags kNoFlags{};
-constexpr int StatusFlags::*kFlags[] = {
-    &StatusFlags::ChkHead, &StatusFlags::ChkVp,   &StatusFlags::ChkCutter, &StatusFlags::ChkBM,
-    &StatusFlags::ChkTemp, &StatusFlags::ChkHard, &StatusFlags::ChkPNEnd};
-constexpr const char* kBoxes[] = {"ChkHead", "ChkVp",   "ChkCutter", "ChkBM",
-                                  "ChkTemp", "ChkHard", "ChkPNEnd"};
-static_assert(std::size(kFlags) == std::size(kBoxes));
-
-void MarkConditionsUnreported(FrmMenu& frm) {
-  for (const char* box : kBoxes) frm.State().SetValue(box, kNotReported);
-}
-
-// The conditions, when the run's status answer wrote the boxes; otherwise nothing is
-// known, which is not the same as "no condition".
-std::optional<StatusFlags> ReportedConditions(const FrmMenu& frm) {
-  StatusFlags flags = kNoFlags;
-  for (std::size_t i = 0; i < std::size(kBoxes); ++i) {
-    const int value = frm.State().Value(kBoxes[i]);
-    if (value != 0 && value != 1) return std::nullopt;
-    flags.*kFlags[i] = value;
+// The job's own report; composing needs no port (RunCompose).
+JobReport RunJob(FrmMenu& frm, JobKind job) {
+  switch (job) {
+    case JobKind::kStatus:
+      return RunCheckStatus(frm);
+    case JobKind::kPrint:
+      return RunPrint(frm);
+    case JobKind::kSaveSettings:
+      return RunSaveSettings(frm);
+    case JobKind::kAutotest:
+      return RunAutotest(frm);
+    case JobKind::kCompose:
+      break;
   }
-  flags.no_error = flags.ChkHead == 0 && flags.ChkVp == 0 && flags.ChkCutter == 0 &&
-                   flags.ChkBM == 0 && flags.ChkTemp == 0 && flags.ChkHard == 0;
-  return flags;
+  return {JobEnd::kNotStarted, 0};
 }
 
 // The platform's services for one window record, with the window services of the run.
@@ -95,34 +82,7 @@ RunOutcome RunOnPort(CliPlatform& platform, JobKind job, const TicketOptions& op
   } else if (!Applied(frm, options, window)) {
     outcome.end = JobEnd::kNotStarted;
   } else {
-    MarkConditionsUnreported(frm);
-    switch (job) {
-      case JobKind::kStatus:
-        outcome.end = RunCheckStatus(frm);
-        break;
-      case JobKind::kPrint: {
-        const JobReport report = RunPrint(frm);
-        outcome.end = report.end;
-        outcome.bytes_sent = report.bytes_sent;
-        break;
-      }
-      case JobKind::kSaveSettings: {
-        const JobReport report = RunSaveSettings(frm);
-        outcome.end = report.end;
-        outcome.bytes_sent = report.bytes_sent;
-        break;
-      }
-      case JobKind::kAutotest: {
-        const JobReport report = RunAutotest(frm);
-        outcome.end = report.end;
-        outcome.bytes_sent = report.bytes_sent;
-        break;
-      }
-      case JobKind::kCompose:
-        outcome.end = JobEnd::kNotStarted;  // composing needs no port: RunCompose
-        break;
-    }
-    outcome.conditions = ReportedConditions(frm);
+    TakeReport(outcome, RunJob(frm, job));
   }
   // As the window's closing does, whether or not start-up went through.
   Form_Unload(frm);

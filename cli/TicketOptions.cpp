@@ -32,24 +32,29 @@ std::string Lower(std::string_view text) {
 // An option's value and the option control it selects.
 struct Choice {
   std::string_view value;
-  std::string_view control;
+  ControlId control;
 };
 
-constexpr Choice kPapers[] = {{"60", "OptMech60"}, {"80", "OptMech80"}};
-constexpr Choice kBauds[] = {
-    {"4800", "Opt4800"}, {"9600", "Opt9600"}, {"19200", "Opt19200"}, {"38400", "Opt38400"}};
-constexpr Choice kParities[] = {{"E", "OptEVEN"}, {"O", "OptODD"}, {"N", "OptNONE"}};
-constexpr Choice kSpeeds[] = {
-    {"50", "Opt50mm"}, {"80", "Opt80mm"}, {"100", "Opt100mm"}, {"150", "Opt150mm"}};
-constexpr Choice kFonts[] = {{"A", "OptFontA"}, {"B", "OptFontB"}};
+constexpr Choice kPapers[] = {{"60", ControlId::kOptMech60}, {"80", ControlId::kOptMech80}};
+constexpr Choice kBauds[] = {{"4800", ControlId::kOpt4800},
+                             {"9600", ControlId::kOpt9600},
+                             {"19200", ControlId::kOpt19200},
+                             {"38400", ControlId::kOpt38400}};
+constexpr Choice kParities[] = {
+    {"E", ControlId::kOptEVEN}, {"O", ControlId::kOptODD}, {"N", ControlId::kOptNONE}};
+constexpr Choice kSpeeds[] = {{"50", ControlId::kOpt50mm},
+                              {"80", ControlId::kOpt80mm},
+                              {"100", ControlId::kOpt100mm},
+                              {"150", ControlId::kOpt150mm}};
+constexpr Choice kFonts[] = {{"A", ControlId::kOptFontA}, {"B", ControlId::kOptFontB}};
 // The logos by their index in the Option1 array.
 constexpr std::string_view kLogos[] = {"space", "orval", "squares"};
 // The barcode types by their Combo1 index.
 constexpr std::string_view kBarcodeTypes[] = {"ean13", "code39", "itf", "code128"};
 
 template <std::size_t N>
-Result<std::string_view> Lookup(const Choice (&choices)[N], std::string_view option,
-                                std::string_view value) {
+Result<ControlId> Lookup(const Choice (&choices)[N], std::string_view option,
+                         std::string_view value) {
   std::string known;
   for (const Choice& c : choices) {
     if (Lower(c.value) == Lower(value)) return c.control;
@@ -59,7 +64,7 @@ Result<std::string_view> Lookup(const Choice (&choices)[N], std::string_view opt
 }
 
 // Selects an option as a click does: the selection, then its focus handler.
-Status Click(FrmMenu& frm, const Result<std::string_view>& control) {
+Status Click(FrmMenu& frm, const Result<ControlId>& control) {
   if (!control) return control.status();
   frm.State().Select(*control);
   RunGotFocus(frm, *control);
@@ -70,17 +75,17 @@ Status Click(FrmMenu& frm, const Result<std::string_view>& control) {
 struct Bar {
   std::optional<std::string> TicketOptions::*value;
   std::string_view option;
-  std::string_view bar;
+  ControlId bar;
 };
 
 constexpr Bar kBars[] = {
-    {&TicketOptions::x_scale, "--xscale", "HscrXscale"},
-    {&TicketOptions::y_scale, "--yscale", "HscrYscale"},
-    {&TicketOptions::line_spacing, "--line-spacing", "HscrLinesp"},
-    {&TicketOptions::char_spacing, "--char-spacing", "HscrCharsp"},
-    {&TicketOptions::left_margin, "--left-margin", "HscrLeftMgn"},
-    {&TicketOptions::density, "--density", "HscrDensity"},
-    {&TicketOptions::lines, "--lines", "HscrLines"},
+    {&TicketOptions::x_scale, "--xscale", ControlId::kHscrXscale},
+    {&TicketOptions::y_scale, "--yscale", ControlId::kHscrYscale},
+    {&TicketOptions::line_spacing, "--line-spacing", ControlId::kHscrLinesp},
+    {&TicketOptions::char_spacing, "--char-spacing", ControlId::kHscrCharsp},
+    {&TicketOptions::left_margin, "--left-margin", ControlId::kHscrLeftMgn},
+    {&TicketOptions::density, "--density", ControlId::kHscrDensity},
+    {&TicketOptions::lines, "--lines", ControlId::kHscrLines},
 };
 
 // Moves a bar to a whole number within its range and writes its text box. The change
@@ -125,20 +130,20 @@ Status TypeSampleText(FrmMenu& frm, std::string_view text) {
   std::string why;
   const std::optional<std::size_t> characters = TypeableCharacters(text, why);
   if (!characters) return Refuse("--text " + why + ".");
-  const int limit = frm.State().MaxLength("TxtSample");
+  const int limit = frm.State().MaxLength(ControlId::kTxtSample);
   if (limit > 0 && *characters > static_cast<std::size_t>(limit)) {
     return Refuse("--text: the sample text box holds at most " + std::to_string(limit) +
                   " characters; this text has " + std::to_string(*characters) + ".");
   }
-  frm.State().SetText("TxtSample", std::string(text));
+  frm.State().SetText(ControlId::kTxtSample, std::string(text));
   return Status::Ok();
 }
 
 Status ChooseLogo(FrmMenu& frm, std::string_view name) {
   for (int index = 0; index < static_cast<int>(std::size(kLogos)); ++index) {
     if (kLogos[index] == Lower(name)) {
-      frm.State().SetValue("CheckGraphic", 1);
-      frm.State().Select("Option1", index);
+      frm.State().SetValue(ControlId::kCheckGraphic, 1);
+      frm.State().Select(ControlId::kOption1, index);
       return Status::Ok();
     }
   }
@@ -164,7 +169,8 @@ Status ChooseBarcode(FrmMenu& frm, std::string_view spec) {
     for (char& c : data) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   }
   WindowState& s = frm.State();
-  const std::string& type_label = s.Get("Combo1").items.at(static_cast<std::size_t>(type));
+  const std::string& type_label =
+      s.Get(ControlId::kCombo1).items.at(static_cast<std::size_t>(type));
   for (char c : data) {
     if (!BarcodeFieldTakes(type, c)) {
       const std::string takes =
@@ -181,10 +187,10 @@ Status ChooseBarcode(FrmMenu& frm, std::string_view spec) {
     if (type == kBarcodeEan13) why += " (the printer adds the check digit itself)";
     return Refuse(why + ".");
   }
-  s.SetValue("ChkBarCode", 1);
-  s.SetListIndex("Combo1", type);
+  s.SetValue(ControlId::kChkBarCode, 1);
+  s.SetListIndex(ControlId::kCombo1, type);
   Combo1_LostFocus(frm);
-  s.SetText("TxtBarCode", std::move(data));
+  s.SetText(ControlId::kTxtBarCode, std::move(data));
   return Status::Ok();
 }
 
@@ -204,8 +210,10 @@ Result<PortChoice> ParsePort(std::string_view text) {
 }
 
 void SelectPort(FrmMenu& frm, const PortChoice& port) {
-  const std::string option = port.parallel ? "OptLPT" + std::to_string(port.number)
-                                           : "OptCOM" + std::to_string(port.number - 1);
+  static constexpr ControlId kSerial[] = {ControlId::kOptCOM0, ControlId::kOptCOM1,
+                                          ControlId::kOptCOM2};
+  static constexpr ControlId kParallel[] = {ControlId::kOptLPT1, ControlId::kOptLPT2};
+  const ControlId option = port.parallel ? kParallel[port.number - 1] : kSerial[port.number - 1];
   frm.State().Select(option);
   RunGotFocus(frm, option);
 }

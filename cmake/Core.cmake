@@ -4,10 +4,9 @@ qw77_room(qw77_base FOLDERS base
 
 # The seams only; their implementations are a room of their own further down.
 qw77_room(qw77_platform
-  HEADERS platform/Clock.h platform/Endpoint.h platform/PortAccess.h platform/SerialControl.h
-          platform/SerialSettings.h platform/Services.h platform/System.h
-          platform/WindowServices.h
-  SOURCES platform/Endpoint.cpp platform/SerialSettings.cpp
+  HEADERS platform/Clock.h platform/Endpoint.h platform/PortAccess.h platform/SerialLink.h
+          platform/Services.h platform/System.h platform/WindowServices.h
+  SOURCES platform/Endpoint.cpp platform/SerialLink.cpp
   LINKS qw77_base)
 
 qw77_room(qw77_protocol FOLDERS protocol
@@ -21,7 +20,8 @@ qw77_room(qw77_form FOLDERS form
   LINKS qw77_protocol qw77_platform)
 
 qw77_room(qw77_transport FOLDERS transport
-  SOURCES transport/AppOptions.cpp transport/Discovery.cpp transport/LogoFile.cpp
+  SOURCES transport/AppOptions.cpp transport/Discovery.cpp transport/LineSettings.cpp
+          transport/LogoFile.cpp
           transport/ParallelPort.cpp transport/PortListing.cpp transport/PortMap.cpp
           transport/PortsFile.cpp transport/SerialTransfer.cpp transport/ShellRunner.cpp
           transport/SpoolFile.cpp
@@ -34,7 +34,7 @@ find_package(CLI11 CONFIG REQUIRED)
 target_link_libraries(qw77_transport PRIVATE PkgConfig::INIH CLI11::CLI11)
 
 qw77_room(qw77_jobs FOLDERS jobs
-  SOURCES jobs/Actions.cpp jobs/FailureCause.cpp jobs/JobState.cpp jobs/ParallelJobs.cpp jobs/PrintAction.cpp
+  SOURCES jobs/Actions.cpp jobs/FailureCause.cpp jobs/JobMessages.cpp jobs/JobState.cpp jobs/ParallelJobs.cpp jobs/PrintAction.cpp
           jobs/SampleTicketJob.cpp jobs/SerialJobs.cpp jobs/ShellAndWait.cpp
           jobs/StatusView.cpp
   LINKS qw77_transport qw77_form)

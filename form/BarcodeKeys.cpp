@@ -8,7 +8,7 @@
 namespace qw77 {
 namespace {
 
-constexpr std::string_view kBarCodeBox = "TxtBarCode";
+constexpr ControlId kBarCodeBox = ControlId::kTxtBarCode;
 
 // Appends one character to the barcode text unless it is already at its limit. The caret
 // follows the text's end, which the front end shows after every change of the text.
@@ -63,7 +63,7 @@ bool BarcodeFieldTakes(int type_index, char c) {
 
 void Combo1_LostFocus(FrmMenu& frm) {
   WindowState& s = frm.State();
-  const int limit = BarcodeMaxLength(s.ListIndex("Combo1"));
+  const int limit = BarcodeMaxLength(s.ListIndex(ControlId::kCombo1));
   // An index outside the list (nothing chosen yet) keeps the limit the box has.
   if (limit > 0) s.SetMaxLength(kBarCodeBox, limit);
   // Emptied on every departure, whether or not the type changed.
@@ -71,11 +71,11 @@ void Combo1_LostFocus(FrmMenu& frm) {
 }
 
 void Form_KeyDown(FrmMenu& frm, std::int16_t& key_code, std::int16_t /*shift*/) {
-  if (frm.State().Focused() != "TxtSample") key_code = 0;
+  if (!frm.State().HasFocus(ControlId::kTxtSample)) key_code = 0;
 }
 
 void Form_KeyPress(FrmMenu& frm, std::int16_t& key_ascii) {
-  if (frm.State().Focused() == "TxtSample") return;
+  if (frm.State().HasFocus(ControlId::kTxtSample)) return;
   // Kept for the CODE-39 rule below: its symbols ($, %, + ...) need Shift on most layouts,
   // so they are known only by the character the press produced, not by the key.
   frm.LastKeyAscii = key_ascii;
@@ -83,8 +83,8 @@ void Form_KeyPress(FrmMenu& frm, std::int16_t& key_ascii) {
 }
 
 void Form_KeyUp(FrmMenu& frm, std::int16_t& key_code, std::int16_t shift) {
-  const int type_index = frm.State().ListIndex("Combo1");
-  if (frm.State().Focused() != kBarCodeBox) return;
+  const int type_index = frm.State().ListIndex(ControlId::kCombo1);
+  if (!frm.State().HasFocus(kBarCodeBox)) return;
 
   if (key_code == kKeyDelete || key_code == kKeyBack) {
     RemoveLastCharacter(frm);

@@ -22,7 +22,7 @@ class FrmMenu {
   Services& Svc() { return services_; }
 
   // MSComm1..MSComm3 by number 1..3.
-  SerialControl& MSComm(int number);
+  SerialLink& MSComm(int number);
 
   // Focusable controls, first to last (keys as WindowState addresses them).
   static const std::vector<std::string>& TabOrder();

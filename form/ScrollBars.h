@@ -3,6 +3,8 @@
 
 #include <string_view>
 
+#include "form/ControlId.h"
+
 namespace qw77 {
 
 class FrmMenu;
@@ -17,5 +19,6 @@ void HscrLines_Change(FrmMenu& frm);
 
 // Runs the value-changed handler of the named bar (nothing for another name).
 void RunScrollHandler(FrmMenu& frm, std::string_view bar);
+void RunScrollHandler(FrmMenu& frm, ControlId bar);
 
 }  // namespace qw77

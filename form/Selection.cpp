@@ -6,32 +6,33 @@ namespace qw77 {
 namespace {
 
 // The serial line options, in the order they are enabled and disabled.
-constexpr std::string_view kLineOptions[] = {"Opt4800",  "Opt9600",  "Opt19200",
-                                             "Opt38400", "OptEVEN",  "OptODD",
-                                             "OptNONE",  "OptEight", "OptOne"};
+constexpr ControlId kLineOptions[] = {
+    ControlId::kOpt4800,  ControlId::kOpt9600,  ControlId::kOpt19200,
+    ControlId::kOpt38400, ControlId::kOptEVEN,  ControlId::kOptODD,
+    ControlId::kOptNONE,  ControlId::kOptEight, ControlId::kOptOne};
 
 void EnableLineOptions(FrmMenu& frm, bool enabled) {
-  for (std::string_view key : kLineOptions) frm.State().SetEnabled(key, enabled);
+  for (ControlId key : kLineOptions) frm.State().SetEnabled(key, enabled);
 }
 
 void SetMarginRange(FrmMenu& frm, const char* caption, int maximum) {
-  frm.State().SetCaption("LblLeftMargin", caption);
-  frm.State().SetScrollMaximum("HscrLeftMgn", maximum);
+  frm.State().SetCaption(ControlId::kLblLeftMargin, caption);
+  frm.State().SetScrollMaximum(ControlId::kHscrLeftMgn, maximum);
 }
 
 struct FocusHandler {
-  std::string_view key;
+  ControlId control;
   void (*handler)(FrmMenu&);
 };
 
 constexpr FocusHandler kFocusHandlers[] = {
-    {"OptMech60", OptMech60_GotFocus}, {"OptMech80", OptMech80_GotFocus},
-    {"OptCOM0", OptCOM0_GotFocus},     {"OptCOM1", OptCOM1_GotFocus},
-    {"OptCOM2", OptCOM2_GotFocus},     {"OptLPT1", OptLPT1_GotFocus},
-    {"OptLPT2", OptLPT2_GotFocus},     {"Opt4800", Opt4800_GotFocus},
-    {"Opt9600", Opt9600_GotFocus},     {"Opt19200", Opt19200_GotFocus},
-    {"Opt38400", Opt38400_GotFocus},   {"OptEVEN", OptEVEN_GotFocus},
-    {"OptODD", OptODD_GotFocus},       {"OptNONE", OptNONE_GotFocus},
+    {ControlId::kOptMech60, OptMech60_GotFocus}, {ControlId::kOptMech80, OptMech80_GotFocus},
+    {ControlId::kOptCOM0, OptCOM0_GotFocus},     {ControlId::kOptCOM1, OptCOM1_GotFocus},
+    {ControlId::kOptCOM2, OptCOM2_GotFocus},     {ControlId::kOptLPT1, OptLPT1_GotFocus},
+    {ControlId::kOptLPT2, OptLPT2_GotFocus},     {ControlId::kOpt4800, Opt4800_GotFocus},
+    {ControlId::kOpt9600, Opt9600_GotFocus},     {ControlId::kOpt19200, Opt19200_GotFocus},
+    {ControlId::kOpt38400, Opt38400_GotFocus},   {ControlId::kOptEVEN, OptEVEN_GotFocus},
+    {ControlId::kOptODD, OptODD_GotFocus},       {ControlId::kOptNONE, OptNONE_GotFocus},
 };
 
 }  // namespace
@@ -83,17 +84,21 @@ void OptNONE_GotFocus(FrmMenu& frm) {
 
 void CmdRestore_Click(FrmMenu& frm) {
   WindowState& state = frm.State();
-  state.Select("OptMech60");
-  state.Select("Opt150mm");
-  state.Select("OptCOM0");
-  state.Select("Opt9600");
-  state.Select("OptNONE");
+  state.Select(ControlId::kOptMech60);
+  state.Select(ControlId::kOpt150mm);
+  state.Select(ControlId::kOptCOM0);
+  state.Select(ControlId::kOpt9600);
+  state.Select(ControlId::kOptNONE);
   EnableLineOptions(frm, true);
 }
 
 void RunGotFocus(FrmMenu& frm, std::string_view key) {
+  if (const std::optional<ControlId> control = FindControlId(key)) RunGotFocus(frm, *control);
+}
+
+void RunGotFocus(FrmMenu& frm, ControlId control) {
   for (const FocusHandler& entry : kFocusHandlers) {
-    if (entry.key == key) {
+    if (entry.control == control) {
       entry.handler(frm);
       return;
     }

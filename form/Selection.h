@@ -4,6 +4,8 @@
 
 #include <string_view>
 
+#include "form/ControlId.h"
+
 namespace qw77 {
 
 class FrmMenu;
@@ -29,5 +31,6 @@ void CmdRestore_Click(FrmMenu& frm);
 
 // Runs the focus handler of the control with this key; nothing for a control without one.
 void RunGotFocus(FrmMenu& frm, std::string_view key);
+void RunGotFocus(FrmMenu& frm, ControlId control);
 
 }  // namespace qw77

@@ -11,11 +11,11 @@ bool Form_Load(FrmMenu& frm) {
   Services& svc = frm.Svc();
   WindowState& state = frm.State();
 
-  state.SetPicture("ImgLogo", std::string(kLogoResource));
+  state.SetPicture(ControlId::kImgLogo, std::string(kLogoResource));
 
   for (int n = 1; n <= 3; ++n) {
-    SerialControl& port = frm.MSComm(n);
-    if (port.PortOpen()) (void)port.SetPortOpen(false);
+    SerialLink& port = frm.MSComm(n);
+    if (port.IsOpen()) (void)port.Close();
   }
 
   if (!svc.port_access->InitializeWinIo()) {
@@ -33,8 +33,8 @@ bool Form_Load(FrmMenu& frm) {
     (void)svc.system->DefineDeviceAlias(alias);
   }
 
-  state.SetListIndex("Combo1", 0);
-  state.SetMaxLength("TxtBarCode", 12);
+  state.SetListIndex(ControlId::kCombo1, 0);
+  state.SetMaxLength(ControlId::kTxtBarCode, 12);
   return true;
 }
 
@@ -51,8 +51,9 @@ void CmdExit_Click(FrmMenu& frm) {
 }
 
 void ShowPortEndpoints(WindowState& state, const std::array<std::string, 5>& endpoints) {
-  static constexpr std::array<std::string_view, 5> kOptions = {"OptCOM0", "OptCOM1", "OptCOM2",
-                                                               "OptLPT1", "OptLPT2"};
+  static constexpr std::array<ControlId, 5> kOptions = {ControlId::kOptCOM0, ControlId::kOptCOM1,
+                                                        ControlId::kOptCOM2, ControlId::kOptLPT1,
+                                                        ControlId::kOptLPT2};
   for (std::size_t i = 0; i < kOptions.size(); ++i) {
     // The inventory's own tip stays first; the endpoint goes on a line of its own, replacing
     // the one shown before.

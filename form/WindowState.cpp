@@ -28,24 +28,31 @@ std::string Control::Key() const {
 }
 
 void WindowState::Add(Control control) {
+  control.name = std::string(ControlName(control.id));
   std::string key = control.Key();
   if (by_key_.count(key) != 0) throw std::logic_error("duplicate control " + key);
   by_key_.emplace(std::move(key), controls_.size());
   controls_.push_back(std::move(control));
 }
 
-bool WindowState::Has(std::string_view name, int index) const {
-  return by_key_.count(ControlKey(name, index)) != 0;
+bool WindowState::Has(Ctl control, int index) const {
+  return by_key_.count(ControlKey(control.name(), index)) != 0;
 }
 
-const Control& WindowState::Get(std::string_view name, int index) const {
-  auto it = by_key_.find(ControlKey(name, index));
-  if (it == by_key_.end()) throw std::out_of_range("no control " + ControlKey(name, index));
+const Control& WindowState::Get(Ctl control, int index) const {
+  auto it = by_key_.find(ControlKey(control.name(), index));
+  if (it == by_key_.end())
+    throw std::out_of_range("no control " + ControlKey(control.name(), index));
   return controls_[it->second];
 }
 
-Control& WindowState::At(std::string_view name, int index) {
-  return const_cast<Control&>(std::as_const(*this).Get(name, index));
+const Control* WindowState::Find(std::string_view key) const {
+  auto it = by_key_.find(std::string(key));
+  return it == by_key_.end() ? nullptr : &controls_[it->second];
+}
+
+Control& WindowState::At(Ctl control, int index) {
+  return const_cast<Control&>(std::as_const(*this).Get(control, index));
 }
 
 void WindowState::Observe(Observer observer) {
@@ -60,56 +67,56 @@ void WindowState::Notify(const Control& control, Field field) {
   for (const auto& observer : observers_) observer(control, field);
 }
 
-const std::string& WindowState::Caption(std::string_view name, int index) const {
-  return Get(name, index).caption;
+const std::string& WindowState::Caption(Ctl control, int index) const {
+  return Get(control, index).caption;
 }
 
-void WindowState::SetCaption(std::string_view name, std::string caption, int index) {
-  Control& c = At(name, index);
+void WindowState::SetCaption(Ctl control, std::string caption, int index) {
+  Control& c = At(control, index);
   if (c.caption == caption) return;
   c.caption = std::move(caption);
   Notify(c, Field::kCaption);
 }
 
-const std::string& WindowState::ToolTip(std::string_view name, int index) const {
-  return Get(name, index).tool_tip;
+const std::string& WindowState::ToolTip(Ctl control, int index) const {
+  return Get(control, index).tool_tip;
 }
 
-void WindowState::SetToolTip(std::string_view name, std::string tool_tip, int index) {
-  Control& c = At(name, index);
+void WindowState::SetToolTip(Ctl control, std::string tool_tip, int index) {
+  Control& c = At(control, index);
   if (c.tool_tip == tool_tip) return;
   c.tool_tip = std::move(tool_tip);
   Notify(c, Field::kToolTip);
 }
 
-bool WindowState::Enabled(std::string_view name, int index) const {
-  return Get(name, index).enabled;
+bool WindowState::Enabled(Ctl control, int index) const {
+  return Get(control, index).enabled;
 }
 
-void WindowState::SetEnabled(std::string_view name, bool enabled, int index) {
-  Control& c = At(name, index);
+void WindowState::SetEnabled(Ctl control, bool enabled, int index) {
+  Control& c = At(control, index);
   if (c.enabled == enabled) return;
   c.enabled = enabled;
   Notify(c, Field::kEnabled);
 }
 
-bool WindowState::Visible(std::string_view name, int index) const {
-  return Get(name, index).visible;
+bool WindowState::Visible(Ctl control, int index) const {
+  return Get(control, index).visible;
 }
 
-void WindowState::SetVisible(std::string_view name, bool visible, int index) {
-  Control& c = At(name, index);
+void WindowState::SetVisible(Ctl control, bool visible, int index) {
+  Control& c = At(control, index);
   if (c.visible == visible) return;
   c.visible = visible;
   Notify(c, Field::kVisible);
 }
 
-bool WindowState::Selected(std::string_view name, int index) const {
-  return Get(name, index).selected;
+bool WindowState::Selected(Ctl control, int index) const {
+  return Get(control, index).selected;
 }
 
-void WindowState::Select(std::string_view name, int index) {
-  Control& chosen = At(name, index);
+void WindowState::Select(Ctl control, int index) {
+  Control& chosen = At(control, index);
   if (chosen.kind != ControlKind::kOptionButton) {
     throw std::logic_error(chosen.Key() + " is not an option button");
   }
@@ -127,12 +134,12 @@ void WindowState::Select(std::string_view name, int index) {
   }
 }
 
-int WindowState::Value(std::string_view name, int index) const {
-  return Get(name, index).value;
+int WindowState::Value(Ctl control, int index) const {
+  return Get(control, index).value;
 }
 
-void WindowState::SetValue(std::string_view name, int value, int index) {
-  Control& c = At(name, index);
+void WindowState::SetValue(Ctl control, int value, int index) {
+  Control& c = At(control, index);
   if (c.kind == ControlKind::kScrollBar) {
     ChangeScrollValue(c, value);
     return;
@@ -142,12 +149,12 @@ void WindowState::SetValue(std::string_view name, int value, int index) {
   Notify(c, Field::kValue);
 }
 
-const std::string& WindowState::Text(std::string_view name, int index) const {
-  return Get(name, index).text;
+const std::string& WindowState::Text(Ctl control, int index) const {
+  return Get(control, index).text;
 }
 
-void WindowState::SetText(std::string_view name, std::string text, int index) {
-  Control& c = At(name, index);
+void WindowState::SetText(Ctl control, std::string text, int index) {
+  Control& c = At(control, index);
   if (c.kind == ControlKind::kTextBox && c.max_length > 0) {
     text.resize(Utf8PrefixBytes(text, static_cast<std::size_t>(c.max_length)));
   }
@@ -156,12 +163,12 @@ void WindowState::SetText(std::string_view name, std::string text, int index) {
   Notify(c, Field::kText);
 }
 
-int WindowState::MaxLength(std::string_view name) const {
-  return Get(name).max_length;
+int WindowState::MaxLength(Ctl control) const {
+  return Get(control).max_length;
 }
 
-void WindowState::SetMaxLength(std::string_view name, int max_length) {
-  Control& c = At(name, -1);
+void WindowState::SetMaxLength(Ctl control, int max_length) {
+  Control& c = At(control, -1);
   if (c.max_length == max_length) return;
   c.max_length = max_length;
   Notify(c, Field::kMaxLength);
@@ -182,23 +189,23 @@ void WindowState::ChangeScrollValue(Control& bar, int value) {
   for (const auto& handler : scroll_handlers_) handler(bar);
 }
 
-int WindowState::ScrollValue(std::string_view name) const {
-  return Get(name).value;
+int WindowState::ScrollValue(Ctl control) const {
+  return Get(control).value;
 }
 
-void WindowState::SetScrollValue(std::string_view name, int value) {
-  ChangeScrollValue(At(name, -1), value);
+void WindowState::SetScrollValue(Ctl control, int value) {
+  ChangeScrollValue(At(control, -1), value);
 }
 
-int WindowState::ScrollMinimum(std::string_view name) const {
-  return Get(name).minimum;
+int WindowState::ScrollMinimum(Ctl control) const {
+  return Get(control).minimum;
 }
-int WindowState::ScrollMaximum(std::string_view name) const {
-  return Get(name).maximum;
+int WindowState::ScrollMaximum(Ctl control) const {
+  return Get(control).maximum;
 }
 
-void WindowState::SetScrollMaximum(std::string_view name, int maximum) {
-  Control& bar = At(name, -1);
+void WindowState::SetScrollMaximum(Ctl control, int maximum) {
+  Control& bar = At(control, -1);
   maximum = ClampInt16(maximum);
   if (bar.maximum != maximum) {
     bar.maximum = maximum;
@@ -208,8 +215,8 @@ void WindowState::SetScrollMaximum(std::string_view name, int maximum) {
   ChangeScrollValue(bar, bar.value);  // a lower maximum pulls the value with it
 }
 
-void WindowState::SetScrollMinimum(std::string_view name, int minimum) {
-  Control& bar = At(name, -1);
+void WindowState::SetScrollMinimum(Ctl control, int minimum) {
+  Control& bar = At(control, -1);
   minimum = ClampInt16(minimum);
   if (bar.minimum != minimum) {
     bar.minimum = minimum;
@@ -219,12 +226,12 @@ void WindowState::SetScrollMinimum(std::string_view name, int minimum) {
   ChangeScrollValue(bar, bar.value);
 }
 
-int WindowState::ListIndex(std::string_view name) const {
-  return Get(name).list_index;
+int WindowState::ListIndex(Ctl control) const {
+  return Get(control).list_index;
 }
 
-void WindowState::SetListIndex(std::string_view name, int index) {
-  Control& c = At(name, -1);
+void WindowState::SetListIndex(Ctl control, int index) {
+  Control& c = At(control, -1);
   if (index < -1 || index >= static_cast<int>(c.items.size())) {
     throw std::out_of_range("list index out of range for " + c.Key());
   }
@@ -239,12 +246,12 @@ void WindowState::SetListIndex(std::string_view name, int index) {
   }
 }
 
-const std::string& WindowState::Picture(std::string_view name) const {
-  return Get(name).picture;
+const std::string& WindowState::Picture(Ctl control) const {
+  return Get(control).picture;
 }
 
-void WindowState::SetPicture(std::string_view name, std::string picture) {
-  Control& c = At(name, -1);
+void WindowState::SetPicture(Ctl control, std::string picture) {
+  Control& c = At(control, -1);
   if (c.picture == picture) return;
   c.picture = std::move(picture);
   Notify(c, Field::kPicture);

@@ -16,12 +16,12 @@ namespace {
 
 using Handler = void (*)(FrmMenu&);
 
-const std::unordered_map<std::string_view, Handler>& ClickHandlers() {
-  static const std::unordered_map<std::string_view, Handler> handlers = {
-      {"CmdExit", CmdExit_Click},           {"CmdRestore", CmdRestore_Click},
-      {"CommandAbout", CommandAbout_Click}, {"CmdPrint", CmdPrint_Click},
-      {"CmdSettings", CmdSettings_Click},   {"CmdAutotest", CmdAutotest_Click},
-      {"CmdCheck", CmdCheck_Click},
+const std::unordered_map<ControlId, Handler>& ClickHandlers() {
+  static const std::unordered_map<ControlId, Handler> handlers = {
+      {ControlId::kCmdExit, CmdExit_Click},           {ControlId::kCmdRestore, CmdRestore_Click},
+      {ControlId::kCommandAbout, CommandAbout_Click}, {ControlId::kCmdPrint, CmdPrint_Click},
+      {ControlId::kCmdSettings, CmdSettings_Click},   {ControlId::kCmdAutotest, CmdAutotest_Click},
+      {ControlId::kCmdCheck, CmdCheck_Click},
   };
   return handlers;
 }
@@ -37,8 +37,10 @@ void RunFormUnload(FrmMenu& frm) {
 }
 
 void RunClick(FrmMenu& frm, std::string_view key) {
+  const std::optional<ControlId> control = FindControlId(key);
+  if (!control) return;
   const auto& handlers = ClickHandlers();
-  auto it = handlers.find(key);
+  auto it = handlers.find(*control);
   if (it != handlers.end()) it->second(frm);
 }
 
@@ -47,7 +49,7 @@ void RunGotFocus(FrmMenu& frm, std::string_view key) {
 }
 
 void RunLostFocus(FrmMenu& frm, std::string_view key) {
-  if (key == "Combo1") Combo1_LostFocus(frm);
+  if (FindControlId(key) == ControlId::kCombo1) Combo1_LostFocus(frm);
 }
 
 void RunKeyDown(FrmMenu& frm, std::int16_t& key_code, std::int16_t shift) {

@@ -29,7 +29,7 @@ QString Q(const std::string& s) {
 }
 
 // The only text box that takes typing; the others change only through the program.
-constexpr std::string_view kTypedTextBox = "TxtSample";
+constexpr ControlId kTypedTextBox = ControlId::kTxtSample;
 
 // Qt counts 0 as no room at all; the record counts it as no limit.
 int QtMaxLength(int max_length) {
@@ -122,7 +122,7 @@ void MainWindow::CreateWidgets() {
         break;
       case ControlKind::kTextBox: {
         auto* edit = new QLineEdit(parent);
-        if (c.Key() != kTypedTextBox) GuardEditField(edit);
+        if (c.id != kTypedTextBox) GuardEditField(edit);
         w = edit;
         break;
       }
@@ -174,7 +174,7 @@ void MainWindow::CreateWidgets() {
 
 void MainWindow::ConnectGestures(const Control& c, QWidget* w) {
   const std::string key = c.Key();
-  const std::string name = c.name;
+  const ControlId name = c.id;
   const int index = c.index;
   switch (c.kind) {
     case ControlKind::kCommandButton:
@@ -205,8 +205,8 @@ void MainWindow::ConnectGestures(const Control& c, QWidget* w) {
       break;
     case ControlKind::kTextBox:
       connect(static_cast<QLineEdit*>(w), &QLineEdit::textEdited, this,
-              [this, &c, name, key](const QString& text) {
-                if (key == kTypedTextBox) frm_.State().SetText(name, text.toStdString());
+              [this, &c, name](const QString& text) {
+                if (name == kTypedTextBox) frm_.State().SetText(name, text.toStdString());
                 Redraw(c, Field::kText);  // the record decides what the box shows
               });
       break;

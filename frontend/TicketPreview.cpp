@@ -27,7 +27,7 @@ bool ChangesTicket(Field field) {
 }
 
 int PrintableDots(const FrmMenu& frm) {
-  return frm.State().Selected("OptMech80") ? kPrintableDots80mm : kPrintableDots60mm;
+  return frm.State().Selected(ControlId::kOptMech80) ? kPrintableDots80mm : kPrintableDots60mm;
 }
 
 // Writes through a temporary file renamed into place: the file is whole or untouched.

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "form/FrmMenu.h"
+#include "jobs/JobMessages.h"
 #include "jobs/JobState.h"
 #include "jobs/ParallelJobs.h"
 #include "jobs/SerialJobs.h"
@@ -24,12 +25,10 @@ JobReport SendParallelCommand(FrmMenu& frm, std::span<const std::uint8_t> spool)
   return SendSpoolParallel(frm);
 }
 
-}  // namespace
-
-JobReport RunSaveSettings(FrmMenu& frm) {
+JobReport SaveSettingsJob(FrmMenu& frm) {
   if (JobRefused(frm)) return {JobEnd::kNotStarted, 0};
   WindowState& s = frm.State();
-  s.SetEnabled("CmdSettings", false);
+  s.SetEnabled(ControlId::kCmdSettings, false);
   if (const JobEnd probed = OpenSerialPort(frm); probed != JobEnd::kDone) return {probed, 0};
 
   JobReport report{JobEnd::kNotStarted, 0};
@@ -42,12 +41,12 @@ JobReport RunSaveSettings(FrmMenu& frm) {
     JobBusyMark busy(frm);
     report = SendParallelCommand(frm, kStoreSettingsSpool);
     if (frm.program_ending) return report;
-    s.SetEnabled("CmdSettings", false);
+    s.SetEnabled(ControlId::kCmdSettings, false);
   }
   return report;
 }
 
-JobReport RunAutotest(FrmMenu& frm) {
+JobReport AutotestJob(FrmMenu& frm) {
   if (JobRefused(frm)) return {JobEnd::kNotStarted, 0};
   SetButtonsEnabled(frm, kAllJobButtons, false);
   if (const JobEnd probed = OpenSerialPort(frm); probed != JobEnd::kDone) {
@@ -72,13 +71,29 @@ JobReport RunAutotest(FrmMenu& frm) {
   return report;
 }
 
-JobEnd RunCheckStatus(FrmMenu& frm) {
-  if (JobRefused(frm)) return JobEnd::kNotStarted;
-  if (const JobEnd probed = OpenSerialPort(frm); probed != JobEnd::kDone) return probed;
+JobReport CheckStatusJob(FrmMenu& frm) {
+  if (JobRefused(frm)) return {JobEnd::kNotStarted, 0};
+  if (const JobEnd probed = OpenSerialPort(frm); probed != JobEnd::kDone) {
+    return ProbeReport(probed);
+  }
   // Options are exclusive, so exactly one exchange runs; the serial one probes again.
   if (const int port = SelectedSerialPort(frm); port != 0) return RunStatusSerial(frm, port);
   if (SelectedParallelPort(frm) != 0) return CheckStatusParallel(frm);
-  return JobEnd::kNotStarted;
+  return {JobEnd::kNotStarted, 0};
+}
+
+}  // namespace
+
+JobReport RunSaveSettings(FrmMenu& frm) {
+  return RunReported(frm, SaveSettingsJob);
+}
+
+JobReport RunAutotest(FrmMenu& frm) {
+  return RunReported(frm, AutotestJob);
+}
+
+JobReport RunCheckStatus(FrmMenu& frm) {
+  return RunReported(frm, CheckStatusJob);
 }
 
 void CmdSettings_Click(FrmMenu& frm) {

@@ -11,7 +11,7 @@ class FrmMenu;
 // window; the shell front end reads the outcome).
 JobReport RunSaveSettings(FrmMenu& frm);
 JobReport RunAutotest(FrmMenu& frm);
-JobEnd RunCheckStatus(FrmMenu& frm);
+JobReport RunCheckStatus(FrmMenu& frm);
 
 // Stores the printer's current text settings in its memory (CR BEL CR). Serial: the three
 // bytes after the probe; parallel: tempo.txt holding them and a line end, strobed out.

@@ -4,26 +4,26 @@
 
 namespace qw77 {
 
-std::string_view ControlName(JobButton button) {
+ControlId ButtonControl(JobButton button) {
   switch (button) {
     case JobButton::kRestore:
-      return "CmdRestore";
+      return ControlId::kCmdRestore;
     case JobButton::kSettings:
-      return "CmdSettings";
+      return ControlId::kCmdSettings;
     case JobButton::kPrint:
-      return "CmdPrint";
+      return ControlId::kCmdPrint;
     case JobButton::kAutotest:
-      return "CmdAutotest";
+      return ControlId::kCmdAutotest;
     case JobButton::kCheck:
-      return "CmdCheck";
+      return ControlId::kCmdCheck;
   }
-  return {};
+  return ControlId::kCmdPrint;
 }
 
 void SetButtonsEnabled(FrmMenu& frm, JobButtons buttons, bool enabled) {
   for (JobButton b : {JobButton::kRestore, JobButton::kSettings, JobButton::kPrint,
                       JobButton::kAutotest, JobButton::kCheck}) {
-    if (buttons.Has(b)) frm.State().SetEnabled(ControlName(b), enabled);
+    if (buttons.Has(b)) frm.State().SetEnabled(ButtonControl(b), enabled);
   }
 }
 
@@ -40,16 +40,16 @@ JobBusyMark::~JobBusyMark() {
 
 int SelectedSerialPort(const FrmMenu& frm) {
   const WindowState& s = frm.State();
-  if (s.Selected("OptCOM0")) return 1;
-  if (s.Selected("OptCOM1")) return 2;
-  if (s.Selected("OptCOM2")) return 3;
+  if (s.Selected(ControlId::kOptCOM0)) return 1;
+  if (s.Selected(ControlId::kOptCOM1)) return 2;
+  if (s.Selected(ControlId::kOptCOM2)) return 3;
   return 0;
 }
 
 int SelectedParallelPort(const FrmMenu& frm) {
   const WindowState& s = frm.State();
-  if (s.Selected("OptLPT1")) return 1;
-  if (s.Selected("OptLPT2")) return 2;
+  if (s.Selected(ControlId::kOptLPT1)) return 1;
+  if (s.Selected(ControlId::kOptLPT2)) return 2;
   return 0;
 }
 

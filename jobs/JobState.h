@@ -7,6 +7,10 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "form/ControlId.h"
+#include "protocol/StatusDecode.h"
 
 namespace qw77 {
 
@@ -15,8 +19,8 @@ class FrmMenu;
 // The command buttons whose enable state says what the operator may do next.
 enum class JobButton : std::uint8_t { kRestore, kSettings, kPrint, kAutotest, kCheck };
 
-// The control name of a job button (CmdRestore, CmdSettings, CmdPrint, CmdAutotest, CmdCheck).
-std::string_view ControlName(JobButton button);
+// The control of a job button (CmdRestore, CmdSettings, CmdPrint, CmdAutotest, CmdCheck).
+ControlId ButtonControl(JobButton button);
 
 // A set of job buttons; a name that is not a button cannot be spelt.
 class JobButtons {
@@ -56,9 +60,29 @@ enum class JobEnd : std::uint8_t {
   kNotStarted,        // declined (a job under way), no port selected, or nothing to send
 };
 
+// Whether a job asked the printer for its status, and what came back.
+enum class StatusAsked : std::uint8_t { kNotAsked, kNoAnswer, kAnswered };
+
+struct PrinterStatus {
+  StatusAsked asked = StatusAsked::kNotAsked;
+  StatusFlags flags;  // what the printer reported, when it answered
+
+  // The printer answered and reports a condition that keeps it from printing.
+  bool ReportsError() const { return asked == StatusAsked::kAnswered && !flags.no_error; }
+};
+
+// What a job did: how it ended, the bytes the port accepted, the printer's status where the
+// job asked for it, and every message the operator was shown, in order. Nobody reads a
+// control back to learn any of it.
 struct JobReport {
+  JobReport() = default;
+  JobReport(JobEnd end_, std::size_t bytes_sent_, PrinterStatus status_ = {})
+      : end(end_), bytes_sent(bytes_sent_), status(status_) {}
+
   JobEnd end = JobEnd::kDone;
   std::size_t bytes_sent = 0;  // bytes the port accepted
+  PrinterStatus status;
+  std::vector<std::string> messages;
 };
 
 // Enables or disables the buttons of the set, in the order of JobButton.

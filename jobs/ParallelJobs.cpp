@@ -36,23 +36,23 @@ ParallelPort WindowParallelPort(FrmMenu& frm) {
       [&frm] { HardwareFailure(frm); });
 }
 
-JobEnd CheckStatusParallel(FrmMenu& frm) {
+JobReport CheckStatusParallel(FrmMenu& frm) {
   SetButtonsEnabled(frm, kAllJobButtons, false);
   const int lpt = SelectedParallelPort(frm);
   ParallelPort port = WindowParallelPort(frm);
   const std::optional<LptRegisters> found = lpt != 0 ? port.Locate(lpt) : std::nullopt;
-  if (port.Ended()) return JobEnd::kPortUnusable;
+  if (port.Ended()) return {JobEnd::kPortUnusable, 0};
   if (!found) {
     frm.Svc().window->MsgBox("ERROR on parallel PORT selection");
     EnableAfterStatus(frm, true);
-    return JobEnd::kPortUnusable;
+    return {JobEnd::kPortUnusable, 0};
   }
   const std::uint8_t value = port.Read(found->status);
-  if (port.Ended()) return JobEnd::kPortUnusable;
-  const StatusFlags flags = DecodeParallelStatus(value);
-  ShowStatusFlags(frm, flags);
-  EnableAfterStatus(frm, flags.no_error);
-  return flags.no_error ? JobEnd::kDone : JobEnd::kPrinterCondition;
+  if (port.Ended()) return {JobEnd::kPortUnusable, 0};
+  const PrinterStatus status{StatusAsked::kAnswered, DecodeParallelStatus(value)};
+  ShowStatus(frm, status);
+  EnableAfterStatus(frm, status.flags.no_error);
+  return {status.flags.no_error ? JobEnd::kDone : JobEnd::kPrinterCondition, 0, status};
 }
 
 bool SendFileParallel(FrmMenu& frm) {
@@ -95,21 +95,23 @@ JobReport SendSpoolParallel(FrmMenu& frm) {
 JobReport PrintViaParallel(FrmMenu& frm) {
   WindowState& s = frm.State();
   SetButtonsEnabled(frm, kAllJobButtons, false);
-  const JobEnd status = CheckStatusParallel(frm);
+  const JobReport asked = CheckStatusParallel(frm);
   if (frm.program_ending) return {JobEnd::kPortUnusable, 0};
-  // The status request enables CmdPrint only for a printer that reports no error.
-  if (!s.Enabled("CmdPrint")) return {status, 0};
+  // A printer that reports an error gets no ticket. A port that could not be found goes on,
+  // as the window always has: its transfer then finds no port and sends nothing.
+  if (asked.status.ReportsError()) return asked;
 
   if (Status built = BuildSampleTicket(frm); !built.ok()) {
     frm.Svc().window->MsgBox(built.message());
     frm.JobBusy = 0;
     SetButtonsEnabled(frm, kNoTicketPrinted, true);
-    return {JobEnd::kNotStarted, 0};
+    return {JobEnd::kNotStarted, 0, asked.status};
   }
 
-  const JobReport sent = SendSpoolParallel(frm);
+  JobReport sent = SendSpoolParallel(frm);
+  sent.status = asked.status;
   if (frm.program_ending) return sent;
-  s.SetEnabled("CmdSettings", sent.end == JobEnd::kDone);
+  s.SetEnabled(ControlId::kCmdSettings, sent.end == JobEnd::kDone);
   // Deleted whether or not the transfer completed. A runner that could not start has told
   // the operator; the buttons still come back.
   (void)ShellAndWait(frm, kDeleteSpoolCommand, 0);

@@ -16,8 +16,8 @@ ParallelPort WindowParallelPort(FrmMenu& frm);
 
 // Reads the selected LPT port's status register once; nothing is sent to the printer.
 // A selection without a port shows "ERROR on parallel PORT selection" and leaves the
-// buttons as for a printer without error.
-JobEnd CheckStatusParallel(FrmMenu& frm);
+// buttons as for a printer without error. The report holds the status read.
+JobReport CheckStatusParallel(FrmMenu& frm);
 
 // Strobes every byte of tempo.txt out to the selected LPT port, waiting for the printer's
 // not-busy line (status bit 7) before each byte, at most kReplyLimit per byte. The wait

@@ -29,35 +29,35 @@ bool SomethingAt(const std::string& path) {
 
 SampleTicketSettings ReadSampleTicketSettings(const WindowState& state) {
   SampleTicketSettings s;
-  s.x_scale = state.Text("TxtXScale");
-  s.y_scale = state.Text("TxtYScale");
-  s.line_spacing = state.Text("TxtLinesp");
-  s.char_spacing = state.Text("TxtCharsp");
-  s.font = state.Selected("OptFontB") ? TicketFont::kB : TicketFont::kA;
-  s.left_margin = state.Text("TxtLeftMgn");
-  s.density = state.Text("TxtDensity");
-  if (state.Selected("Opt50mm")) {
+  s.x_scale = state.Text(ControlId::kTxtXScale);
+  s.y_scale = state.Text(ControlId::kTxtYScale);
+  s.line_spacing = state.Text(ControlId::kTxtLinesp);
+  s.char_spacing = state.Text(ControlId::kTxtCharsp);
+  s.font = state.Selected(ControlId::kOptFontB) ? TicketFont::kB : TicketFont::kA;
+  s.left_margin = state.Text(ControlId::kTxtLeftMgn);
+  s.density = state.Text(ControlId::kTxtDensity);
+  if (state.Selected(ControlId::kOpt50mm)) {
     s.speed = PrintSpeed::k50mm;
-  } else if (state.Selected("Opt80mm")) {
+  } else if (state.Selected(ControlId::kOpt80mm)) {
     s.speed = PrintSpeed::k80mm;
-  } else if (state.Selected("Opt100mm")) {
+  } else if (state.Selected(ControlId::kOpt100mm)) {
     s.speed = PrintSpeed::k100mm;
   } else {
     s.speed = PrintSpeed::k150mm;
   }
-  s.lines = state.Text("TxtLines");
-  s.sample_text = state.Text("TxtSample");
-  s.logo_wanted = state.Value("CheckGraphic") == 1;
+  s.lines = state.Text(ControlId::kTxtLines);
+  s.sample_text = state.Text(ControlId::kTxtSample);
+  s.logo_wanted = state.Value(ControlId::kCheckGraphic) == 1;
   s.logo_choice = SelectedLogoOption(state);
-  s.barcode_wanted = state.Value("ChkBarCode") == 1;
-  s.barcode_type = state.ListIndex("Combo1");
-  s.barcode_data = state.Text("TxtBarCode");
+  s.barcode_wanted = state.Value(ControlId::kChkBarCode) == 1;
+  s.barcode_type = state.ListIndex(ControlId::kCombo1);
+  s.barcode_data = state.Text(ControlId::kTxtBarCode);
   return s;
 }
 
 int SelectedLogoOption(const WindowState& state) {
   for (int i = 0; i < 2; ++i) {
-    if (state.Selected("Option1", i)) return i;
+    if (state.Selected(ControlId::kOption1, i)) return i;
   }
   return 2;
 }

@@ -22,13 +22,17 @@ class FrmMenu;
 // A parallel selection answers kDone at once and no selection kNotStarted, both untouched.
 JobEnd OpenSerialPort(FrmMenu& frm);
 
-// Asks the printer on COM`port` (1..3, through MSComm`port`) for its status. A caller
-// learns the outcome from CmdPrint: disabled afterwards means an error flag or no answer.
+// The report of a status request whose probe failed: a silent probe is the printer not
+// answering it.
+JobReport ProbeReport(JobEnd probed);
+
+// Asks the printer on COM`port` (1..3, through MSComm`port`) for its status, into the
+// check boxes and the buttons.
 void CheckStatusSerial(FrmMenu& frm, int port);
 
-// The same exchange, also saying how it ended: kDone only for a printer that answered and
-// reports no error, which is exactly when CmdPrint is enabled afterwards.
-JobEnd RunStatusSerial(FrmMenu& frm, int port);
+// The same exchange, saying how it ended and what the printer answered: kDone only for a
+// printer that answered and reports no error.
+JobReport RunStatusSerial(FrmMenu& frm, int port);
 
 // Sends tempo.txt to the printer on COM`port` (1..3) through MSComm`port` and deletes the
 // file. COM1 asks the printer's status first and sends only when it reports no error.

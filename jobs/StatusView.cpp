@@ -1,19 +1,28 @@
 #include "jobs/StatusView.h"
 
+#include <utility>
+
 #include "form/FrmMenu.h"
 #include "jobs/JobState.h"
 
 namespace qw77 {
 
 void ShowStatusFlags(FrmMenu& frm, const StatusFlags& flags) {
-  WindowState& s = frm.State();
-  s.SetValue("ChkHead", flags.ChkHead);
-  s.SetValue("ChkCutter", flags.ChkCutter);
-  s.SetValue("ChkBM", flags.ChkBM);
-  s.SetValue("ChkTemp", flags.ChkTemp);
-  s.SetValue("ChkVp", flags.ChkVp);
-  s.SetValue("ChkHard", flags.ChkHard);
-  s.SetValue("ChkPNEnd", flags.ChkPNEnd);
+  // Each condition's check box, in the order the boxes have always been written.
+  static constexpr std::pair<ControlId, bool StatusFlags::*> kBoxes[] = {
+      {ControlId::kChkHead, &StatusFlags::paper_out_or_head_up},
+      {ControlId::kChkCutter, &StatusFlags::cutter},
+      {ControlId::kChkBM, &StatusFlags::black_mark},
+      {ControlId::kChkTemp, &StatusFlags::temperature},
+      {ControlId::kChkVp, &StatusFlags::head_voltage},
+      {ControlId::kChkHard, &StatusFlags::hardware},
+      {ControlId::kChkPNEnd, &StatusFlags::paper_near_end},
+  };
+  for (const auto& [box, flag] : kBoxes) frm.State().SetValue(box, flags.*flag ? 1 : 0);
+}
+
+void ShowStatus(FrmMenu& frm, const PrinterStatus& status) {
+  if (status.asked == StatusAsked::kAnswered) ShowStatusFlags(frm, status.flags);
 }
 
 void EnableAfterStatus(FrmMenu& frm, bool no_error) {

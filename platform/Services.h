@@ -5,14 +5,14 @@
 
 #include "platform/Clock.h"
 #include "platform/PortAccess.h"
-#include "platform/SerialControl.h"
+#include "platform/SerialLink.h"
 #include "platform/System.h"
 #include "platform/WindowServices.h"
 
 namespace qw77 {
 
 struct Services {
-  std::array<SerialControl*, 3> serial{};  // MSComm1, MSComm2, MSComm3
+  std::array<SerialLink*, 3> serial{};  // MSComm1, MSComm2, MSComm3
   PortAccess* port_access = nullptr;
   System* system = nullptr;
   Clock* clock = nullptr;

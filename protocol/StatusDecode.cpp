@@ -4,25 +4,25 @@ namespace qw77 {
 
 StatusFlags DecodeSerialStatus(std::uint8_t reply2, std::uint8_t reply3, std::uint8_t reply4) {
   struct Row {
-    int StatusFlags::*box;
+    bool StatusFlags::*box;
     int reply;  // 2, 3 or 4
     std::uint8_t mask;
   };
   // In the order the boxes are decided; each of these is an error.
   static constexpr Row kRows[] = {
-      {&StatusFlags::ChkHead, 2, 0x04}, {&StatusFlags::ChkCutter, 3, 0x08},
-      {&StatusFlags::ChkBM, 3, 0x04},   {&StatusFlags::ChkTemp, 3, 0x40},
-      {&StatusFlags::ChkVp, 3, 0x20},   {&StatusFlags::ChkHard, 2, 0x08},
+      {&StatusFlags::paper_out_or_head_up, 2, 0x04}, {&StatusFlags::cutter, 3, 0x08},
+      {&StatusFlags::black_mark, 3, 0x04},           {&StatusFlags::temperature, 3, 0x40},
+      {&StatusFlags::head_voltage, 3, 0x20},         {&StatusFlags::hardware, 2, 0x08},
   };
   const std::uint8_t replies[5] = {0, 0, reply2, reply3, reply4};
   StatusFlags flags;
   for (const Row& row : kRows) {
     const bool set = (replies[row.reply] & row.mask) != 0;
-    flags.*row.box = set ? 1 : 0;
+    flags.*row.box = set;
     if (set) flags.no_error = false;
   }
   // Paper running low is a warning only, and an open head or missing paper hides it.
-  flags.ChkPNEnd = (flags.ChkHead == 0 && (reply4 & 0x0C) != 0) ? 1 : 0;
+  flags.paper_near_end = !flags.paper_out_or_head_up && (reply4 & 0x0C) != 0;
   return flags;
 }
 
@@ -31,18 +31,18 @@ StatusFlags DecodeParallelStatus(std::uint8_t status) {
   // in their combination, so most rows compare all four bits.
   const std::uint8_t sample = status & 0x78;
   StatusFlags flags;
-  auto decide = [&](int StatusFlags::*box, bool set) {
-    flags.*box = set ? 1 : 0;
+  auto decide = [&](bool StatusFlags::*box, bool set) {
+    flags.*box = set;
     if (set) flags.no_error = false;
   };
-  decide(&StatusFlags::ChkHead, (sample & 0x28) == 0x28);
+  decide(&StatusFlags::paper_out_or_head_up, (sample & 0x28) == 0x28);
   const bool voltage = sample == 0x10;
-  decide(&StatusFlags::ChkVp, voltage);
-  decide(&StatusFlags::ChkHard, voltage);
-  decide(&StatusFlags::ChkCutter, sample == 0x50);
-  decide(&StatusFlags::ChkTemp, sample == 0x40);
-  decide(&StatusFlags::ChkBM, sample == 0x00);
-  flags.ChkPNEnd = (flags.ChkHead == 0 && sample == 0x18) ? 1 : 0;
+  decide(&StatusFlags::head_voltage, voltage);
+  decide(&StatusFlags::hardware, voltage);
+  decide(&StatusFlags::cutter, sample == 0x50);
+  decide(&StatusFlags::temperature, sample == 0x40);
+  decide(&StatusFlags::black_mark, sample == 0x00);
+  flags.paper_near_end = !flags.paper_out_or_head_up && sample == 0x18;
   return flags;
 }
 

@@ -1,5 +1,5 @@
-// The printer's error flags, one per status check box, and the two decoders that turn a
-// serial or a parallel status into them.
+// The printer's conditions, as the status replies report them, and the two decoders that
+// turn a serial or a parallel status into them.
 #pragma once
 
 #include <cstdint>
@@ -7,13 +7,13 @@
 namespace qw77 {
 
 struct StatusFlags {
-  int ChkHead = 0;
-  int ChkVp = 0;
-  int ChkCutter = 0;
-  int ChkBM = 0;
-  int ChkTemp = 0;
-  int ChkHard = 0;
-  int ChkPNEnd = 0;
+  bool paper_out_or_head_up = false;
+  bool head_voltage = false;
+  bool cutter = false;
+  bool black_mark = false;
+  bool temperature = false;
+  bool hardware = false;
+  bool paper_near_end = false;  // a warning only: the printer still prints
   // False when any condition but paper-near-end is reported: the printer can't print.
   bool no_error = true;
 

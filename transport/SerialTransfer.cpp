@@ -11,42 +11,34 @@ namespace qw77 {
 namespace {
 
 // A byte waiting at the limit still counts: the data test comes before the time test.
-WaitEnd AwaitAnyByte(SerialControl& comm, Clock& clock) {
+WaitEnd AwaitAnyByte(SerialLink& link, Clock& clock) {
   return PollUntil(
       clock, kReplyLimit, kPollStep,
-      [&] { return comm.InBufferCount() != 0 ? Poll::kReady : Poll::kNotYet; }, NothingToPoll);
+      [&] { return link.Available() != 0 ? Poll::kReady : Poll::kNotYet; }, NothingToPoll);
 }
 
 }  // namespace
 
-ProbeResult ProbeSerial(SerialControl& comm, Clock& clock, std::string_view settings) {
+ProbeResult ProbeSerial(SerialLink& link, Clock& clock, const SerialConfig& config) {
   auto failed = [](Status why) { return ProbeResult{ProbeEnd::kLayerFailure, std::move(why)}; };
-  if (Status st = comm.SetSettings(settings); !st.ok()) return failed(st);
-  if (!comm.PortOpen()) {
-    if (Status st = comm.SetPortOpen(true); !st.ok()) return failed(st);
-  }
-  if (Status st = comm.SetHandshaking(kHandshakeNone); !st.ok()) return failed(st);
+  if (Status st = link.Open(WithFlow(config, FlowControl::kNone)); !st.ok()) return failed(st);
   std::size_t sent = 0;
-  if (Status st = SendBytes(comm, kProbe, sent); !st.ok()) return failed(st);
-  comm.SetInputLen(0);
+  if (Status st = SendBytes(link, kProbe, sent); !st.ok()) return failed(st);
 
-  if (AwaitAnyByte(comm, clock) != WaitEnd::kReady) return {ProbeEnd::kSilent, {}};
-  if (Status st = comm.SetHandshaking(kHandshakeRtsCts); !st.ok()) return failed(st);
-  if (Status st = comm.SetPortOpen(false); !st.ok()) return failed(st);
+  if (AwaitAnyByte(link, clock) != WaitEnd::kReady) return {ProbeEnd::kSilent, {}};
+  if (Status st = link.Open(WithFlow(config, FlowControl::kRtsCts)); !st.ok()) return failed(st);
+  if (Status st = link.Close(); !st.ok()) return failed(st);
   return {ProbeEnd::kReply, {}};
 }
 
-Status OpenForTransfer(SerialControl& comm) {
-  if (!comm.PortOpen()) {
-    if (Status opened = comm.SetPortOpen(true); !opened.ok()) return opened;
-  }
-  return comm.SetHandshaking(kHandshakeRtsCts);
+Status OpenForTransfer(SerialLink& link, const SerialConfig& config) {
+  return link.Open(WithFlow(config, FlowControl::kRtsCts));
 }
 
-Status SendBytes(SerialControl& comm, std::span<const std::uint8_t> bytes, std::size_t& sent) {
+Status SendBytes(SerialLink& link, std::span<const std::uint8_t> bytes, std::size_t& sent) {
   sent = 0;
   if (bytes.empty()) return Status::Ok();
-  WriteResult result = comm.Output(bytes);
+  WriteResult result = link.Write(bytes);
   sent = result.written;
   if (!result.status.ok()) return result.status;
   if (sent != bytes.size()) {
@@ -56,16 +48,15 @@ Status SendBytes(SerialControl& comm, std::span<const std::uint8_t> bytes, std::
   return Status::Ok();
 }
 
-Exchange AskStatusReplies(SerialControl& comm, Clock& clock, std::array<std::uint8_t, 4>& first,
+Exchange AskStatusReplies(SerialLink& link, Clock& clock, std::array<std::uint8_t, 4>& first,
                           Status& failure) {
   for (std::size_t n = 0; n < kStatusRequests.size(); ++n) {
     std::size_t sent = 0;
-    failure = SendBytes(comm, kStatusRequests[n], sent);
+    failure = SendBytes(link, kStatusRequests[n], sent);
     if (!failure.ok()) return Exchange::kLinkFailed;
-    comm.SetInputLen(0);
-    if (AwaitAnyByte(comm, clock) != WaitEnd::kReady) return Exchange::kTimedOut;
+    if (AwaitAnyByte(link, clock) != WaitEnd::kReady) return Exchange::kTimedOut;
     // One read empties the buffer; only the first byte of a reply counts.
-    std::vector<std::uint8_t> reply = comm.Input();
+    std::vector<std::uint8_t> reply = link.Read();
     first[n] = reply.empty() ? 0 : reply.front();
   }
   return Exchange::kAnswered;

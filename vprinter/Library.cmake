@@ -31,7 +31,8 @@ function(qw77_add_vprinter_printer prefix)
 
   set(_printer CodeCommands.cpp Graphics.cpp ImageCommands.cpp MaintenanceCommands.cpp
                NvMemory.cpp PaperCommands.cpp Printer.cpp PrinterCommands.cpp StatusBits.cpp
-               StatusModel.cpp TestPrint.cpp TextCommands.cpp UserCharacters.cpp)
+               StatusModel.cpp TestPrint.cpp TextCommands.cpp UserCharacterCommands.cpp
+               UserCharacters.cpp)
   list(TRANSFORM _printer PREPEND vprinter/printer/)
   qw77_room(${prefix}_printer FOLDERS vprinter/printer SOURCES ${_printer}
             LINKS ${prefix}_framing ${prefix}_paper nlohmann_json::nlohmann_json)

@@ -112,7 +112,7 @@ std::unique_ptr<PortAccess> MakeOneLpt(const Endpoint& endpoint) {
 
 }  // namespace
 
-std::unique_ptr<SerialControl> MakeSerialControl(int port, const Endpoint& endpoint) {
+std::unique_ptr<SerialLink> MakeSerialControl(int port, const Endpoint& endpoint) {
   switch (endpoint.kind) {
     case EndpointKind::kSerialDevice: {
       TermiosOptions options;
@@ -120,9 +120,9 @@ std::unique_ptr<SerialControl> MakeSerialControl(int port, const Endpoint& endpo
       return std::make_unique<TermiosSerialControl>(port, options);
     }
     case EndpointKind::kTcp:
-      return std::make_unique<TcpSerialControl>(port, endpoint.host, endpoint.tcp_port);
+      return std::make_unique<TcpSerialControl>(endpoint.host, endpoint.tcp_port);
     case EndpointKind::kUsbLp:
-      return std::make_unique<UsbLpSerialControl>(port, MakeLpDevice(endpoint.path));
+      return std::make_unique<UsbLpSerialControl>(MakeLpDevice(endpoint.path));
     case EndpointKind::kPpdev:
     case EndpointKind::kVPrinter:
       break;
@@ -139,7 +139,7 @@ std::unique_ptr<PortAccess> MakePortAccess(const Endpoint& lpt1, const Endpoint&
   return std::make_unique<RoutedPortAccess>(MakeOneLpt(lpt1), MakeOneLpt(lpt2));
 }
 
-std::array<std::unique_ptr<SerialControl>, 3> MakeSerialControls() {
+std::array<std::unique_ptr<SerialLink>, 3> MakeSerialControls() {
   return {std::make_unique<TermiosSerialControl>(1), std::make_unique<TermiosSerialControl>(2),
           std::make_unique<TermiosSerialControl>(3)};
 }

@@ -9,7 +9,7 @@
 #include "platform/Clock.h"
 #include "platform/Endpoint.h"
 #include "platform/PortAccess.h"
-#include "platform/SerialControl.h"
+#include "platform/SerialLink.h"
 #include "platform/System.h"
 
 namespace qw77 {
@@ -27,13 +27,13 @@ std::unique_ptr<PortAccess> MakePortAccess(std::optional<std::string_view> choic
 // The control behind serial port `port` (1..3) for a COM port's endpoint (a serial device,
 // a network printer or a printer-class device); nullptr for an endpoint a COM port cannot
 // reach.
-std::unique_ptr<SerialControl> MakeSerialControl(int port, const Endpoint& endpoint);
+std::unique_ptr<SerialLink> MakeSerialControl(int port, const Endpoint& endpoint);
 // The port access for LPT1 and LPT2 bound to these endpoints (ppdev, the virtual printer or
 // a printer-class device).
 std::unique_ptr<PortAccess> MakePortAccess(const Endpoint& lpt1, const Endpoint& lpt2);
 
 // MSComm1..MSComm3, opening ports 1..3 (device per QW77_COM<n>, else /dev/ttyS<n-1>).
-std::array<std::unique_ptr<SerialControl>, 3> MakeSerialControls();
+std::array<std::unique_ptr<SerialLink>, 3> MakeSerialControls();
 std::unique_ptr<System> MakeSystem();
 std::unique_ptr<Clock> MakeClock();
 

@@ -78,16 +78,16 @@ std::unique_ptr<LpDevice> MakeLpDevice(std::string path) {
 
 // --- behind a COM port -------------------------------------------------------------------
 
-UsbLpSerialControl::UsbLpSerialControl(int port, std::unique_ptr<LpDevice> device)
-    : StreamSerialControl(port), device_(std::move(device)) {}
+UsbLpSerialControl::UsbLpSerialControl(std::unique_ptr<LpDevice> device)
+    : device_(std::move(device)) {}
 
-Status UsbLpSerialControl::SetPortOpen(bool open) {
-  if (open == PortOpen()) return Status::Ok();
-  if (!open) {
-    device_->Close();
-    rx_.clear();
-    return Status::Ok();
-  }
+Status UsbLpSerialControl::Close() {
+  device_->Close();
+  rx_.clear();
+  return Status::Ok();
+}
+
+Status UsbLpSerialControl::OpenStream() {
   if (const int err = device_->Open(); err != 0) {
     return ErrnoStatus(err, "cannot open printer device " + device_->Path());
   }
@@ -95,9 +95,9 @@ Status UsbLpSerialControl::SetPortOpen(bool open) {
   return Status::Ok();
 }
 
-WriteResult UsbLpSerialControl::Output(std::span<const std::uint8_t> bytes) {
+WriteResult UsbLpSerialControl::Write(std::span<const std::uint8_t> bytes) {
   WriteResult result;
-  if (!PortOpen()) {
+  if (!IsOpen()) {
     result.status = {ErrorCode::kNotOpen, device_->Path() + " is not open"};
     return result;
   }
@@ -126,7 +126,7 @@ WriteResult UsbLpSerialControl::Output(std::span<const std::uint8_t> bytes) {
 }
 
 void UsbLpSerialControl::Receive() {
-  if (!PortOpen() || one_way_) return;
+  if (!IsOpen() || one_way_) return;
   std::uint8_t chunk[512];
   const long n = device_->Read(chunk);
   if (n > 0) rx_.insert(rx_.end(), chunk, chunk + n);

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "platform/PortAccess.h"
-#include "platform/SerialControl.h"
+#include "platform/SerialLink.h"
 #include "platform/posix/StreamSerialControl.h"
 
 namespace qw77 {
@@ -37,22 +37,23 @@ class LpDevice {
 
 std::unique_ptr<LpDevice> MakeLpDevice(std::string path);
 
-// Output gives up when the printer takes no byte for this long.
+// Write gives up when the printer takes no byte for this long.
 inline constexpr std::chrono::milliseconds kLpWriteLimit{5000};
 
-// A printer-class device as a byte stream behind a COM port. Line settings and handshaking
-// have no meaning and are accepted as they are; replies are read back where the printer's
+// A printer-class device as a byte stream behind a COM port. A line configuration has no
+// meaning and is accepted as it is; replies are read back where the printer's
 // interface is bidirectional.
 class UsbLpSerialControl : public StreamSerialControl {
  public:
-  UsbLpSerialControl(int port, std::unique_ptr<LpDevice> device);
+  explicit UsbLpSerialControl(std::unique_ptr<LpDevice> device);
 
-  bool PortOpen() const override { return device_->IsOpen(); }
-  Status SetPortOpen(bool open) override;
-  WriteResult Output(std::span<const std::uint8_t> bytes) override;
+  bool IsOpen() const override { return device_->IsOpen(); }
+  WriteResult Write(std::span<const std::uint8_t> bytes) override;
+  Status Close() override;
   std::string NoReplyReason() const override;
 
  private:
+  Status OpenStream() override;
   void Receive() override;
 
   std::unique_ptr<LpDevice> device_;

@@ -24,9 +24,8 @@ using SteadyTime = std::chrono::steady_clock;
 
 }  // namespace
 
-TcpSerialControl::TcpSerialControl(int port, std::string host, std::uint16_t tcp_port,
-                                   TcpLimits limits)
-    : StreamSerialControl(port), host_(std::move(host)), tcp_port_(tcp_port), limits_(limits) {}
+TcpSerialControl::TcpSerialControl(std::string host, std::uint16_t tcp_port, TcpLimits limits)
+    : host_(std::move(host)), tcp_port_(tcp_port), limits_(limits) {}
 
 TcpSerialControl::~TcpSerialControl() {
   if (fd_ >= 0) ::close(fd_);
@@ -37,12 +36,7 @@ std::string TcpSerialControl::Address() const {
   return (v6 ? "[" + host_ + "]" : host_) + ":" + std::to_string(tcp_port_);
 }
 
-Status TcpSerialControl::SetPortOpen(bool open) {
-  if (open == PortOpen()) return Status::Ok();
-  return open ? Connect() : Close();
-}
-
-Status TcpSerialControl::Connect() {
+Status TcpSerialControl::OpenStream() {
   addrinfo hints{};
   hints.ai_family = AF_UNSPEC;
   hints.ai_socktype = SOCK_STREAM;
@@ -98,6 +92,7 @@ Status TcpSerialControl::Connect() {
 }
 
 Status TcpSerialControl::Close() {
+  if (fd_ < 0) return Status::Ok();
   Status result;
   // Give the printer a bounded time to take what is still queued; a printer that closed
   // its end or stopped reading has not got the rest.
@@ -165,7 +160,7 @@ void TcpSerialControl::Receive() {
   }
 }
 
-WriteResult TcpSerialControl::Output(std::span<const std::uint8_t> bytes) {
+WriteResult TcpSerialControl::Write(std::span<const std::uint8_t> bytes) {
   WriteResult result;
   if (fd_ < 0) {
     result.status = {ErrorCode::kNotOpen, "the connection to " + Address() + " is not open"};

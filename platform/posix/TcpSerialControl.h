@@ -1,7 +1,7 @@
 // A network printer's raw byte stream (usually port 9100) behind a COM port. Each opening is
 // one TCP connection: the probe, the status exchange and the ticket each connect anew, as a
-// serial job opens and closes its port. Line settings have no meaning on a socket and are
-// accepted as they are; handshaking is the socket's own flow control.
+// serial job opens and closes its port. A line configuration has no meaning on a socket and
+// is accepted as it is; flow control is the socket's own.
 #pragma once
 
 #include <chrono>
@@ -15,7 +15,7 @@ namespace qw77 {
 
 // Connecting gives up after this long (a host that does not answer at all).
 inline constexpr std::chrono::milliseconds kTcpConnectLimit{3000};
-// Output gives up when the printer takes no byte for this long.
+// Write gives up when the printer takes no byte for this long.
 inline constexpr std::chrono::milliseconds kTcpWriteLimit{5000};
 // Closing waits at most this long for the printer to take what is still queued.
 inline constexpr std::chrono::milliseconds kTcpDrainLimit{5000};
@@ -33,21 +33,21 @@ struct TcpLimits {
 
 class TcpSerialControl : public StreamSerialControl {
  public:
-  TcpSerialControl(int port, std::string host, std::uint16_t tcp_port, TcpLimits limits = {});
+  TcpSerialControl(std::string host, std::uint16_t tcp_port, TcpLimits limits = {});
   ~TcpSerialControl() override;
   TcpSerialControl(const TcpSerialControl&) = delete;
   TcpSerialControl& operator=(const TcpSerialControl&) = delete;
 
-  bool PortOpen() const override { return fd_ >= 0; }
-  Status SetPortOpen(bool open) override;
-  WriteResult Output(std::span<const std::uint8_t> bytes) override;
+  bool IsOpen() const override { return fd_ >= 0; }
+  WriteResult Write(std::span<const std::uint8_t> bytes) override;
+  Status Close() override;
 
   // "host:port", as messages name the printer.
   std::string Address() const;
 
  private:
-  Status Connect();
-  Status Close();
+  // Connects, within the connect limit.
+  Status OpenStream() override;
   // Moves what has arrived into rx_; notes a peer that closed its end.
   void Receive() override;
 

@@ -114,26 +114,11 @@ std::string TermiosSerialControl::DevicePath() const {
   return SerialDevicePathFromEnv(comm_port_);
 }
 
-Status TermiosSerialControl::SetSettings(std::string_view settings) {
-  Result<SerialSettings> parsed = ParseSerialSettings(settings);
-  if (!parsed) return parsed.status();
-  if (fd_ >= 0) {
-    Status applied = Apply(fd_, *parsed, handshaking_);
-    if (!applied.ok()) return applied;
-  }
-  settings_ = *parsed;
-  return Status::Ok();
-}
-
-Status TermiosSerialControl::SetHandshaking(int mode) {
-  if (mode != kHandshakeNone && mode != kHandshakeRtsCts) {
-    return {ErrorCode::kInvalidArgument, "unknown handshaking mode " + std::to_string(mode)};
-  }
-  if (fd_ >= 0) {
-    Status applied = Apply(fd_, settings_, mode);
-    if (!applied.ok()) return applied;
-  }
-  handshaking_ = mode;
+Status TermiosSerialControl::Open(const SerialConfig& config) {
+  if (Status checked = CheckSerialConfig(config); !checked.ok()) return checked;
+  if (fd_ < 0) return OpenDevice(config);
+  if (Status applied = Apply(fd_, config); !applied.ok()) return applied;
+  config_ = config;
   return Status::Ok();
 }
 
@@ -149,7 +134,7 @@ bool IsPseudoTerminal(int fd) {
 
 }  // namespace
 
-Status TermiosSerialControl::Apply(int fd, const SerialSettings& s, int handshaking) const {
+Status TermiosSerialControl::Apply(int fd, const SerialConfig& s) const {
   termios tio{};
   if (tcgetattr(fd, &tio) != 0) {
     return {ErrorCode::kIo, DevicePath() + " is not a serial line: " + ErrnoText(errno)};
@@ -167,25 +152,25 @@ Status TermiosSerialControl::Apply(int fd, const SerialSettings& s, int handshak
   tio.c_cflag |= CLOCAL | CREAD | DataBitsFlag(s.data_bits);
   if (s.stop_bits == 2) tio.c_cflag |= CSTOPB;
   switch (s.parity) {
-    case 'E':
+    case Parity::kEven:
       tio.c_cflag |= PARENB;
       break;
-    case 'O':
+    case Parity::kOdd:
       tio.c_cflag |= PARENB | PARODD;
       break;
-    case 'M':
-    case 'S':
+    case Parity::kMark:
+    case Parity::kSpace:
       if (kStickParity == 0) {
         return {ErrorCode::kInvalidArgument, "mark and space parity are not available"};
       }
-      tio.c_cflag |= PARENB | kStickParity | (s.parity == 'M' ? PARODD : 0);
+      tio.c_cflag |= PARENB | kStickParity | (s.parity == Parity::kMark ? PARODD : 0);
       break;
-    default:
+    case Parity::kNone:
       break;
   }
   // XON/XOFF always off: the printer's data contains 11h and 13h as plain bytes.
   tio.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
-  if (handshaking == kHandshakeRtsCts) tio.c_cflag |= CRTSCTS;
+  if (s.flow == FlowControl::kRtsCts) tio.c_cflag |= CRTSCTS;
   // The descriptor is non-blocking; reads return what is there.
   tio.c_cc[VMIN] = 0;
   tio.c_cc[VTIME] = 0;
@@ -205,19 +190,14 @@ Status TermiosSerialControl::Apply(int fd, const SerialSettings& s, int handshak
   return Status::Ok();
 }
 
-Status TermiosSerialControl::SetPortOpen(bool open) {
-  if (open == (fd_ >= 0)) return Status::Ok();
-  return open ? Open() : Close();
-}
-
-std::chrono::milliseconds SerialStallLimit(const SerialSettings& settings, std::size_t buffer_bytes,
+std::chrono::milliseconds SerialStallLimit(const SerialConfig& config, std::size_t buffer_bytes,
                                            std::chrono::milliseconds floor) {
   const auto drain = std::chrono::duration_cast<std::chrono::milliseconds>(
-      WireTime(buffer_bytes, settings.BitsPerCharacter(), settings.baud));
+      WireTime(buffer_bytes, config.BitsPerCharacter(), config.baud));
   return std::max(floor, 2 * drain);
 }
 
-Status TermiosSerialControl::Open() {
+Status TermiosSerialControl::OpenDevice(const SerialConfig& config) {
   const std::string path = DevicePath();
   if (path.empty()) {
     return {ErrorCode::kNotFound, "no serial device for port " + std::to_string(comm_port_)};
@@ -243,12 +223,13 @@ Status TermiosSerialControl::Open() {
   }
   (void)ioctl(fd, TIOCEXCL);  // refused by some drivers; the lock above still holds
 
-  Status applied = Apply(fd, settings_, handshaking_);
+  Status applied = Apply(fd, config);
   if (!applied.ok()) return fail(applied);
   // Whatever arrived before this opening belongs to nobody.
   (void)tcflush(fd, TCIFLUSH);
 
   fd_ = fd;
+  config_ = config;
   open_path_ = path;
   wire_free_at_ = {};
   rx_.clear();
@@ -256,6 +237,7 @@ Status TermiosSerialControl::Open() {
 }
 
 Status TermiosSerialControl::Close() {
+  if (fd_ < 0) return Status::Ok();
   const int fd = fd_;
   Status result;
 
@@ -295,7 +277,7 @@ Status TermiosSerialControl::Close() {
 }
 
 std::chrono::microseconds TermiosSerialControl::WireTime(std::size_t bytes) const {
-  return qw77::WireTime(bytes, settings_.BitsPerCharacter(), settings_.baud);
+  return qw77::WireTime(bytes, config_.BitsPerCharacter(), config_.baud);
 }
 
 bool TermiosSerialControl::AwaitWire(int fd) {
@@ -311,7 +293,7 @@ bool TermiosSerialControl::AwaitWire(int fd) {
   }
 }
 
-WriteResult TermiosSerialControl::Output(std::span<const std::uint8_t> bytes) {
+WriteResult TermiosSerialControl::Write(std::span<const std::uint8_t> bytes) {
   WriteResult result;
   if (fd_ < 0) {
     result.status = {ErrorCode::kNotOpen,
@@ -319,7 +301,7 @@ WriteResult TermiosSerialControl::Output(std::span<const std::uint8_t> bytes) {
     return result;
   }
   const std::chrono::milliseconds stall_limit =
-      SerialStallLimit(settings_, options_.line_buffer_bytes, options_.write_limit);
+      SerialStallLimit(config_, options_.line_buffer_bytes, options_.write_limit);
   auto deadline = SteadyTime::now() + stall_limit;
   while (result.written < bytes.size()) {
     const std::size_t left = bytes.size() - result.written;
@@ -397,21 +379,19 @@ bool TermiosSerialControl::FillReceiveBuffer() {
   }
 }
 
-std::size_t TermiosSerialControl::InBufferCount() {
+std::size_t TermiosSerialControl::Available() {
   if (fd_ < 0) return 0;
   int pending = 0;
   if (ioctl(fd_, FIONREAD, &pending) != 0 || pending < 0) pending = 0;
   return rx_.size() + static_cast<std::size_t>(pending);
 }
 
-std::vector<std::uint8_t> TermiosSerialControl::Input() {
+std::vector<std::uint8_t> TermiosSerialControl::Read() {
   std::vector<std::uint8_t> out;
   if (fd_ < 0) return out;
   (void)FillReceiveBuffer();
-  std::size_t n = rx_.size();
-  if (input_len_ > 0) n = std::min(n, static_cast<std::size_t>(input_len_));
-  out.assign(rx_.begin(), rx_.begin() + static_cast<std::ptrdiff_t>(n));
-  rx_.erase(rx_.begin(), rx_.begin() + static_cast<std::ptrdiff_t>(n));
+  out.assign(rx_.begin(), rx_.end());
+  rx_.clear();
   return out;
 }
 

@@ -9,12 +9,11 @@
 #include <string>
 #include <string_view>
 
-#include "platform/SerialControl.h"
-#include "platform/SerialSettings.h"
+#include "platform/SerialLink.h"
 
 namespace qw77 {
 
-// How long Output waits at least for the line to take one more byte. A printer holding
+// How long Write waits at least for the line to take one more byte. A printer holding
 // CTS low while it feeds paper or prints a logo pauses for well under a second; five
 // seconds without a single byte taken means the line is held for good.
 inline constexpr std::chrono::milliseconds kSerialWriteLimit{5000};
@@ -27,11 +26,11 @@ inline constexpr std::size_t kSerialLineBufferBytes = 4096;
 // time the line needs for this much, at the baud in force, for the bytes to be on the wire.
 inline constexpr std::size_t kSerialHiddenBufferBytes = 16384;
 
-// How long Output waits for the line to take one more byte: the larger of `floor` and twice
+// How long Write waits for the line to take one more byte: the larger of `floor` and twice
 // the time the line needs to send `buffer_bytes` at the settings in force (start bit, data
 // bits, parity bit and stop bits per character). A line that moves at its baud never runs
 // out of it; a line held for good ends within it (18.8 s at 4800 baud 8E1 for 4 KiB).
-std::chrono::milliseconds SerialStallLimit(const SerialSettings& settings, std::size_t buffer_bytes,
+std::chrono::milliseconds SerialStallLimit(const SerialConfig& config, std::size_t buffer_bytes,
                                            std::chrono::milliseconds floor);
 // How long closing waits for the driver's queue to shrink before the rest is dropped.
 // tcdrain() has no limit at all, so closing polls the queue instead.
@@ -55,46 +54,40 @@ struct TermiosOptions {
   std::chrono::milliseconds close_limit = kSerialCloseLimit;
 };
 
-class TermiosSerialControl : public SerialControl {
+class TermiosSerialControl : public SerialLink {
  public:
   explicit TermiosSerialControl(int port, TermiosOptions options = {});
   ~TermiosSerialControl() override;
   TermiosSerialControl(const TermiosSerialControl&) = delete;
   TermiosSerialControl& operator=(const TermiosSerialControl&) = delete;
 
-  void SetCommPort(int port) override { comm_port_ = port; }
-  int CommPort() const override { return comm_port_; }
-  Status SetSettings(std::string_view settings) override;
-  std::string Settings() const override { return settings_.ToString(); }
-  bool PortOpen() const override { return fd_ >= 0; }
-  Status SetPortOpen(bool open) override;
-  Status SetHandshaking(int mode) override;
-  int Handshaking() const override { return handshaking_; }
-  WriteResult Output(std::span<const std::uint8_t> bytes) override;
-  void SetInputLen(int length) override { input_len_ = length; }
-  std::size_t InBufferCount() override;
-  std::vector<std::uint8_t> Input() override;
+  Status Open(const SerialConfig& config) override;
+  bool IsOpen() const override { return fd_ >= 0; }
+  WriteResult Write(std::span<const std::uint8_t> bytes) override;
+  std::size_t Available() override;
+  std::vector<std::uint8_t> Read() override;
+  Status Close() override;
+
+  // The configuration in force (or the last one asked for, on a closed link).
+  const SerialConfig& Config() const { return config_; }
 
   // The device the next opening uses (or the open one).
   std::string DevicePath() const;
 
  private:
-  Status Open();
-  Status Close();
-  Status Apply(int fd, const SerialSettings& settings, int handshaking) const;
+  Status OpenDevice(const SerialConfig& config);
+  Status Apply(int fd, const SerialConfig& config) const;
   // Waits until the bytes written should have left on the wire (at most what a driver can
   // hold unseen), watching for a hang-up. False when the line hung up meanwhile.
   bool AwaitWire(int fd);
-  // The line's time for `bytes` characters at the settings in force.
+  // The line's time for `bytes` characters at the configuration in force.
   std::chrono::microseconds WireTime(std::size_t bytes) const;
   // Moves whatever the driver holds into rx_; false when the read failed.
   bool FillReceiveBuffer();
 
   TermiosOptions options_;
   int comm_port_;
-  SerialSettings settings_;
-  int handshaking_ = kHandshakeNone;
-  int input_len_ = 0;
+  SerialConfig config_;
   int fd_ = -1;
   std::string open_path_;
   std::deque<std::uint8_t> rx_;

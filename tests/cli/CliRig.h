@@ -16,7 +16,7 @@ namespace qw77::testing {
 
 class CliRig : public cli::CliPlatform {
  public:
-  SerialControl& Serial(int number) override { return com(number); }
+  SerialLink& Serial(int number) override { return com(number); }
   PortAccess& ParallelAccess() override {
     ++parallel_asks;
     return ports;

@@ -167,7 +167,7 @@ TEST_F(CliEndToEnd, ASilentPrinterExitsTwoAtTheProbesLimit) {
   struct Platform : testing::CliRig {
     TermiosSerialControl line;
     explicit Platform(const std::string& device) : line(1, TermiosOptions{.device = device}) {}
-    SerialControl& Serial(int number) override {
+    SerialLink& Serial(int number) override {
       return number == 1 ? line : testing::CliRig::Serial(number);
     }
   } platform(com1_.string());
@@ -176,7 +176,7 @@ TEST_F(CliEndToEnd, ASilentPrinterExitsTwoAtTheProbesLimit) {
   EXPECT_EQ(json::parse(platform.out)["outcome"], "no_answer");
   EXPECT_GE(platform.clock.Elapsed(), kReplyLimit);
   EXPECT_LT(platform.clock.Elapsed(), kReplyLimit + std::chrono::milliseconds(100));
-  EXPECT_FALSE(platform.line.PortOpen());
+  EXPECT_FALSE(platform.line.IsOpen());
 }
 
 }  // namespace

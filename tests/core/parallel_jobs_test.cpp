@@ -378,7 +378,7 @@ class ParallelCommand : public ParallelJob, public ::testing::WithParamInterface
 
 TEST_P(ParallelCommand, LeavesExactlyItsBytesInTheSpoolFileAndSendsThem) {
   const CommandCase& c = GetParam();
-  rig.state().Select(c.lpt == 1 ? "OptLPT1" : "OptLPT2");
+  rig.state().Select(c.lpt == 1 ? Ctl("OptLPT1") : Ctl("OptLPT2"));
   if (c.port_present) printer.Attach(rig, c.lpt);
   WriteSpool(Bytes(300, 0x55));  // an earlier ticket
   const char* names[] = {"CmdRestore", "CmdSettings", "CmdPrint", "CmdAutotest", "CmdCheck"};

@@ -6,6 +6,7 @@
 
 #include "platform/factory/PlatformFactory.h"
 #include "platform/linux/PpdevPortAccess.h"
+#include "platform/posix/TermiosSerialControl.h"
 #include "tests/fakes/TestRig.h"
 
 namespace qw77 {
@@ -122,7 +123,12 @@ TEST(PlatformFactory, PortAccessByName) {
   EXPECT_FALSE(unknown->GetPhysLong(0x408, value));
 
   auto serial = MakeSerialControls();
-  for (int n = 1; n <= 3; ++n) EXPECT_EQ(serial[static_cast<std::size_t>(n - 1)]->CommPort(), n);
+  for (int n = 1; n <= 3; ++n) {
+    auto* link = dynamic_cast<TermiosSerialControl*>(serial[static_cast<std::size_t>(n - 1)].get());
+    ASSERT_NE(link, nullptr) << n;
+    EXPECT_EQ(link->DevicePath(), SerialDevicePathFromEnv(n));
+    EXPECT_FALSE(link->IsOpen());
+  }
 }
 
 }  // namespace

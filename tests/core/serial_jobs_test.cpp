@@ -76,7 +76,7 @@ class SerialJob : public ::testing::Test {
       if (n != port) {
         EXPECT_TRUE(rig.com(n).log.empty()) << "MSComm" << n << " was touched";
       }
-      EXPECT_FALSE(rig.com(n).PortOpen()) << "MSComm" << n << " left open";
+      EXPECT_FALSE(rig.com(n).IsOpen()) << "MSComm" << n << " left open";
     }
   }
 
@@ -314,7 +314,7 @@ TEST_F(SerialJob, ASpoolFileThatCannotBeReadSendsNothing) {
   EXPECT_EQ(Wire(rig.com2), Expected({"probe"}, {}));
   ExpectMessages({"Cannot read the spool file tempo.txt"});
   EXPECT_EQ(Buttons(rig), "R-PAC");
-  EXPECT_FALSE(rig.com2.PortOpen());
+  EXPECT_FALSE(rig.com2.IsOpen());
 }
 
 TEST_F(SerialJob, AShellThatCannotStartStillGivesTheButtonsBack) {
@@ -346,7 +346,7 @@ TEST_F(SerialJob, ProbeWaitsTheReplyLimitWithoutYieldingAndClosesThePort) {
   EXPECT_GT(rig.clock.Elapsed(), kReplyLimit);
   EXPECT_LT(rig.clock.Elapsed(), kReplyLimit + 2 * kPollStep);
   EXPECT_EQ(rig.window.do_events, 0);
-  EXPECT_FALSE(rig.com2.PortOpen());
+  EXPECT_FALSE(rig.com2.IsOpen());
   EXPECT_EQ(rig.com2.Handshaking(), kHandshakeNone);
 }
 
@@ -356,12 +356,12 @@ TEST_F(SerialJob, APortLeftOpenByAnEarlierFailureIsReusedAndClosed) {
   rig.com2.fail_after = 0;  // the probe's first write fails with the port open
   EXPECT_EQ(OpenSerialPort(*rig.frm), JobEnd::kPortUnusable);
   ExpectMessages({"Error on serial PORT selection"});
-  EXPECT_TRUE(rig.com2.PortOpen());
+  EXPECT_TRUE(rig.com2.IsOpen());
 
   rig.com2.fail_after.reset();
   EXPECT_EQ(OpenSerialPort(*rig.frm), JobEnd::kDone);
   EXPECT_EQ(rig.com2.opens, 1);  // not reopened
-  EXPECT_FALSE(rig.com2.PortOpen());
+  EXPECT_FALSE(rig.com2.IsOpen());
 }
 
 // --- the status exchange ---------------------------------------------------------------
@@ -435,9 +435,9 @@ TEST_F(SerialJob, EachRequestWaitsForTheReplyToTheOneBefore) {
       return;
     }
     FakeSerialControl capture;  // collects the answer instead of delivering it
-    (void)capture.SetPortOpen(true);
+    (void)capture.Open({});
     printer(capture, b);
-    if (capture.InBufferCount() > 0) answer = capture.Input();
+    if (capture.Available() > 0) answer = capture.Read();
   };
   rig.clock.on_sleep = [&] {
     if (awaited && --polls_left == 0) {
@@ -461,7 +461,7 @@ TEST_F(SerialJob, ATimedOutExchangeKeepsTheCheckBoxesAndShowsNothing) {
   EXPECT_EQ(CheckBoxes(rig), "0010000");
   EXPECT_EQ(Buttons(rig), "R---C");
   EXPECT_TRUE(rig.window.messages.empty());
-  EXPECT_FALSE(rig.com1.PortOpen());
+  EXPECT_FALSE(rig.com1.IsOpen());
 }
 
 TEST_F(SerialJob, APortThatFailsDuringTheExchangeIsReported) {
@@ -471,7 +471,7 @@ TEST_F(SerialJob, APortThatFailsDuringTheExchangeIsReported) {
   CheckStatusSerial(*rig.frm, 2);
   ExpectMessages({kSerialError});
   EXPECT_EQ(Buttons(rig), "R---C");
-  EXPECT_FALSE(rig.com2.PortOpen());
+  EXPECT_FALSE(rig.com2.IsOpen());
 }
 
 // --- Check Status, Save Settings and Autotest over a serial port ----------------------
@@ -556,7 +556,7 @@ TEST_F(SerialJob, ASelfTestThatCannotBeWrittenIsReported) {
   CmdAutotest_Click(*rig.frm);
   ExpectMessages({kSerialError});
   EXPECT_EQ(Buttons(rig), "R-PAC");
-  EXPECT_FALSE(rig.com2.PortOpen());
+  EXPECT_FALSE(rig.com2.IsOpen());
 }
 
 TEST_F(SerialJob, ClicksWhileAJobRunsAreDeclined) {

@@ -147,7 +147,7 @@ TEST_F(SerialOverPty, CheckStatusOverCom2ReadsTheAnsweringPrinter) {
   EXPECT_EQ(frm->State().Value("ChkBM"), 1);
   EXPECT_EQ(frm->State().Value("ChkHead"), 0);
   EXPECT_EQ(Buttons(), "R---C");
-  EXPECT_FALSE(com2->PortOpen());
+  EXPECT_FALSE(com2->IsOpen());
   EXPECT_TRUE(com1.log.empty());
   EXPECT_TRUE(com3.log.empty());
 }

@@ -25,13 +25,13 @@ TEST(FormLoad, DefinesTheSerialAliasesOfTheFamilyThatNeedsThem) {
 
 TEST(FormLoad, ClosesOpenPortsAndSetsTheDefaults) {
   TestRig rig;
-  ASSERT_TRUE(rig.com2.SetPortOpen(true).ok());
+  ASSERT_TRUE(rig.com2.Open({}).ok());
   EXPECT_EQ(rig.state().MaxLength("TxtBarCode"), 20);
   rig.state().SetListIndex("Combo1", 2);
 
   ASSERT_TRUE(Form_Load(*rig.frm));
   EXPECT_EQ(rig.state().Picture("ImgLogo"), kLogoResource);
-  for (int n = 1; n <= 3; ++n) EXPECT_FALSE(rig.com(n).PortOpen()) << n;
+  for (int n = 1; n <= 3; ++n) EXPECT_FALSE(rig.com(n).IsOpen()) << n;
   EXPECT_EQ(rig.com2.closes, 1);
   EXPECT_EQ(rig.ports.initializations, 1);
   EXPECT_EQ(rig.state().ListIndex("Combo1"), 0);

@@ -72,8 +72,8 @@ TermiosSerialControl MakeControl(const Pty& pty,
 
 // Waits (on the device, not on a limit) until the control has seen `count` bytes.
 bool WaitForInput(TermiosSerialControl& port, std::size_t count) {
-  for (int i = 0; i < 400 && port.InBufferCount() < count; ++i) usleep(5000);
-  return port.InBufferCount() >= count;
+  for (int i = 0; i < 400 && port.Available() < count; ++i) usleep(5000);
+  return port.Available() >= count;
 }
 
 #define REQUIRE_PTY(pty) \
@@ -103,9 +103,9 @@ TEST(TermiosSerial, EnvironmentVariableChoosesTheDevice) {
   setenv("QW77_COM3", pty.slave().c_str(), 1);
   TermiosSerialControl port(3);
   EXPECT_EQ(port.DevicePath(), pty.slave());
-  ASSERT_TRUE(port.SetPortOpen(true).ok());
-  EXPECT_TRUE(port.PortOpen());
-  EXPECT_TRUE(port.SetPortOpen(false).ok());
+  ASSERT_TRUE(port.Open({}).ok());
+  EXPECT_TRUE(port.IsOpen());
+  EXPECT_TRUE(port.Close().ok());
   unsetenv("QW77_COM3");
   EXPECT_EQ(port.DevicePath(), "/dev/ttyS2");
 }
@@ -114,48 +114,51 @@ TEST(TermiosSerial, MissingDeviceIsNotFound) {
   TermiosOptions options;
   options.device = "/dev/qw77-no-such-tty";
   TermiosSerialControl port(1, options);
-  Status s = port.SetPortOpen(true);
+  Status s = port.Open({});
   EXPECT_EQ(s.code(), ErrorCode::kNotFound);
   EXPECT_NE(s.message().find("/dev/qw77-no-such-tty"), std::string::npos);
-  EXPECT_FALSE(port.PortOpen());
+  EXPECT_FALSE(port.IsOpen());
 }
 
 TEST(TermiosSerial, ANonTerminalIsRefusedAndLeftClosed) {
   TermiosOptions options;
   options.device = "/dev/null";
   TermiosSerialControl port(1, options);
-  EXPECT_FALSE(port.SetPortOpen(true).ok());
-  EXPECT_FALSE(port.PortOpen());
-  EXPECT_EQ(port.InBufferCount(), 0u);
+  EXPECT_FALSE(port.Open({}).ok());
+  EXPECT_FALSE(port.IsOpen());
+  EXPECT_EQ(port.Available(), 0u);
 }
 
 TEST(TermiosSerial, SettingsAcceptedAppliedAndRefused) {
   Pty pty;
   REQUIRE_PTY(pty);
   TermiosSerialControl port = MakeControl(pty);
-  ASSERT_TRUE(port.SetPortOpen(true).ok());
+  ASSERT_TRUE(port.Open({}).ok());
 
   struct Accepted {
-    const char* text;
+    SerialConfig config;
     speed_t speed;
     tcflag_t parity;
   };
-  for (const Accepted& a :
-       {Accepted{"4800,O,8,1", B4800, PARENB | PARODD}, Accepted{"38400,E,8,1", B38400, PARENB},
-        Accepted{"9600,N,8,1", B9600, 0}}) {
-    ASSERT_TRUE(port.SetSettings(a.text).ok()) << a.text;
-    EXPECT_EQ(port.Settings(), a.text);
+  for (const Accepted& a : {Accepted{{4800, Parity::kOdd}, B4800, PARENB | PARODD},
+                            Accepted{{38400, Parity::kEven}, B38400, PARENB},
+                            Accepted{{9600, Parity::kNone}, B9600, 0}}) {
+    ASSERT_TRUE(port.Open(a.config).ok()) << a.config.baud;
+    EXPECT_EQ(port.Config(), a.config);
     termios tio{};
     ASSERT_EQ(tcgetattr(pty.master(), &tio), 0);  // the master reports the line's setup
-    EXPECT_EQ(cfgetospeed(&tio), a.speed) << a.text;
+    EXPECT_EQ(cfgetospeed(&tio), a.speed) << a.config.baud;
     // A pseudo-terminal clears PARENB and forces CS8 on its own; PARODD survives.
-    EXPECT_EQ(tio.c_cflag & PARODD, a.parity & PARODD) << a.text;
+    EXPECT_EQ(tio.c_cflag & PARODD, a.parity & PARODD) << a.config.baud;
     EXPECT_EQ(tio.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
     EXPECT_EQ(tio.c_cflag & CSTOPB, 0u);
   }
-  for (const char* bad : {"", "9600,,8,1", ",N,8,1", "9601,N,8,1", "9600,X,8,1", "9600,N,8"}) {
-    EXPECT_EQ(port.SetSettings(bad).code(), ErrorCode::kInvalidArgument) << bad;
-    EXPECT_EQ(port.Settings(), "9600,N,8,1") << bad;
+  for (const SerialConfig& bad :
+       {SerialConfig{9601}, SerialConfig{0}, SerialConfig{9600, Parity::kNone, 9},
+        SerialConfig{9600, Parity::kNone, 4}, SerialConfig{9600, Parity::kNone, 8, 3}}) {
+    EXPECT_EQ(port.Open(bad).code(), ErrorCode::kInvalidArgument) << bad.baud;
+    EXPECT_EQ(port.Config(), SerialConfig{}) << bad.baud;
+    EXPECT_TRUE(port.IsOpen());
   }
 }
 
@@ -164,7 +167,7 @@ TEST(TermiosSerial, EveryByteArrivesInOrderWithEitherHandshaking) {
   REQUIRE_PTY(pty);
   std::vector<std::uint8_t> all(256);
   std::iota(all.begin(), all.end(), std::uint8_t{0});
-  for (int mode : {kHandshakeNone, kHandshakeRtsCts}) {
+  for (FlowControl flow : {FlowControl::kNone, FlowControl::kRtsCts}) {
     // Software flow control left on by someone else must not swallow 11h and 13h.
     termios tio{};
     ASSERT_EQ(tcgetattr(pty.master(), &tio), 0);
@@ -172,37 +175,32 @@ TEST(TermiosSerial, EveryByteArrivesInOrderWithEitherHandshaking) {
     ASSERT_EQ(tcsetattr(pty.master(), TCSANOW, &tio), 0);
 
     TermiosSerialControl port = MakeControl(pty);
-    ASSERT_TRUE(port.SetHandshaking(mode).ok());
-    ASSERT_TRUE(port.SetPortOpen(true).ok());
+    ASSERT_TRUE(port.Open(SerialConfig{.flow = flow}).ok());
     ASSERT_EQ(tcgetattr(pty.master(), &tio), 0);
     EXPECT_EQ(tio.c_iflag & (IXON | IXOFF | IXANY), 0u);
 
-    WriteResult sent = port.Output(all);
+    WriteResult sent = port.Write(all);
     ASSERT_TRUE(sent.status.ok()) << sent.status.message();
     EXPECT_EQ(sent.written, 256u);
-    EXPECT_EQ(pty.Read(256), all) << "handshaking " << mode;
-    ASSERT_TRUE(port.SetPortOpen(false).ok());
+    EXPECT_EQ(pty.Read(256), all) << "flow control " << static_cast<int>(flow);
+    ASSERT_TRUE(port.Close().ok());
   }
 }
 
-TEST(TermiosSerial, InBufferCountAndInputLen) {
+TEST(TermiosSerial, AvailableCountsAndReadTakesEverything) {
   Pty pty;
   REQUIRE_PTY(pty);
   TermiosSerialControl port = MakeControl(pty);
-  EXPECT_EQ(port.InBufferCount(), 0u);  // closed
-  ASSERT_TRUE(port.SetPortOpen(true).ok());
-  EXPECT_EQ(port.InBufferCount(), 0u);
+  EXPECT_EQ(port.Available(), 0u);  // closed
+  ASSERT_TRUE(port.Open({}).ok());
+  EXPECT_EQ(port.Available(), 0u);
   pty.Write({0x12, 0x00, 0x16, 0x11, 0x13});
   ASSERT_TRUE(WaitForInput(port, 5));
-  EXPECT_EQ(port.InBufferCount(), 5u);
+  EXPECT_EQ(port.Available(), 5u);
 
-  port.SetInputLen(2);
-  EXPECT_EQ(port.Input(), (std::vector<std::uint8_t>{0x12, 0x00}));
-  EXPECT_EQ(port.InBufferCount(), 3u);  // the rest now sits in our own buffer
-  port.SetInputLen(0);
-  EXPECT_EQ(port.Input(), (std::vector<std::uint8_t>{0x16, 0x11, 0x13}));
-  EXPECT_EQ(port.InBufferCount(), 0u);
-  EXPECT_TRUE(port.Input().empty());
+  EXPECT_EQ(port.Read(), (std::vector<std::uint8_t>{0x12, 0x00, 0x16, 0x11, 0x13}));
+  EXPECT_EQ(port.Available(), 0u);
+  EXPECT_TRUE(port.Read().empty());
 }
 
 TEST(TermiosSerial, ASecondOpenIsRefusedWhileTheFirstHoldsThePort) {
@@ -210,29 +208,28 @@ TEST(TermiosSerial, ASecondOpenIsRefusedWhileTheFirstHoldsThePort) {
   REQUIRE_PTY(pty);
   TermiosSerialControl first = MakeControl(pty);
   TermiosSerialControl second = MakeControl(pty);
-  ASSERT_TRUE(first.SetPortOpen(true).ok());
-  Status refused = second.SetPortOpen(true);
+  ASSERT_TRUE(first.Open({}).ok());
+  Status refused = second.Open({});
   EXPECT_EQ(refused.code(), ErrorCode::kBusy) << refused.message();
-  EXPECT_FALSE(second.PortOpen());
-  EXPECT_EQ(second.Output(std::vector<std::uint8_t>{1}).status.code(), ErrorCode::kNotOpen);
+  EXPECT_FALSE(second.IsOpen());
+  EXPECT_EQ(second.Write(std::vector<std::uint8_t>{1}).status.code(), ErrorCode::kNotOpen);
 
-  ASSERT_TRUE(first.SetPortOpen(false).ok());
-  EXPECT_TRUE(second.SetPortOpen(true).ok());
+  ASSERT_TRUE(first.Close().ok());
+  EXPECT_TRUE(second.Open({}).ok());
 }
 
 TEST(TermiosSerial, ClosingDiscardsUnreadInput) {
   Pty pty;
   REQUIRE_PTY(pty);
   TermiosSerialControl port = MakeControl(pty);
-  ASSERT_TRUE(port.SetPortOpen(true).ok());
+  ASSERT_TRUE(port.Open({}).ok());
   pty.Write({1, 2, 3, 4});
   ASSERT_TRUE(WaitForInput(port, 4));
-  port.SetInputLen(1);
-  ASSERT_EQ(port.Input().size(), 1u);  // some held by us, some by the driver
+  ASSERT_EQ(port.Read().size(), 4u);
   pty.Write({5, 6});
-  ASSERT_TRUE(WaitForInput(port, 5));
-  ASSERT_TRUE(port.SetPortOpen(false).ok());
-  EXPECT_EQ(port.InBufferCount(), 0u);
+  ASSERT_TRUE(WaitForInput(port, 2));
+  ASSERT_TRUE(port.Close().ok());
+  EXPECT_EQ(port.Available(), 0u);
 
   // Look at the driver directly: nothing is left for the next opener.
   int fd = open(pty.slave().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
@@ -249,10 +246,10 @@ TEST(TermiosSerial, AWriteNobodyReadsEndsAtTheLimit) {
   // The pseudo-terminal stalls for real once its buffer is full; the limit is short here.
   constexpr auto kLimit = 200ms;
   TermiosSerialControl port = MakeControl(pty, kLimit);
-  ASSERT_TRUE(port.SetPortOpen(true).ok());
+  ASSERT_TRUE(port.Open({}).ok());
   std::vector<std::uint8_t> big(4 << 20, 0x55);
   const auto start = std::chrono::steady_clock::now();
-  WriteResult result = port.Output(big);
+  WriteResult result = port.Write(big);
   const auto took = std::chrono::steady_clock::now() - start;
   EXPECT_EQ(result.status.code(), ErrorCode::kTimedOut);
   EXPECT_GT(result.written, 0u);
@@ -261,9 +258,9 @@ TEST(TermiosSerial, AWriteNobodyReadsEndsAtTheLimit) {
   EXPECT_LT(took, kLimit + 3s);
   // Closing with the line still held must not hang either.
   const auto close_start = std::chrono::steady_clock::now();
-  (void)port.SetPortOpen(false);
+  (void)port.Close();
   EXPECT_LT(std::chrono::steady_clock::now() - close_start, kSerialCloseCap);
-  EXPECT_FALSE(port.PortOpen());
+  EXPECT_FALSE(port.IsOpen());
 }
 
 // The line's buffer is counted at the settings in force: a line moving at its baud never
@@ -271,22 +268,20 @@ TEST(TermiosSerial, AWriteNobodyReadsEndsAtTheLimit) {
 TEST(SerialStallLimit, CoversTwiceTheBufferAtTheBaudInForce) {
   struct Case {
     int baud;
-    char parity;
+    Parity parity;
     std::size_t buffer;
     long long expected_ms;
   } cases[] = {
-      {4800, 'N', 4096, 17066},  // 10 bits a character
-      {4800, 'E', 4096, 18772},  // 11 with the parity bit
-      {38400, 'N', 4096, 5000},  // drains in 1 s: the floor holds
-      {9600, 'N', 0, 5000},      // no buffer counted
-      {0, 'N', 4096, 5000},      // no rate known
+      {4800, Parity::kNone, 4096, 17066},  // 10 bits a character
+      {4800, Parity::kEven, 4096, 18772},  // 11 with the parity bit
+      {38400, Parity::kNone, 4096, 5000},  // drains in 1 s: the floor holds
+      {9600, Parity::kNone, 0, 5000},      // no buffer counted
+      {0, Parity::kNone, 4096, 5000},      // no rate known
   };
   for (const Case& c : cases) {
-    SerialSettings settings;
-    settings.baud = c.baud;
-    settings.parity = c.parity;
-    EXPECT_EQ(SerialStallLimit(settings, c.buffer, kSerialWriteLimit).count(), c.expected_ms)
-        << c.baud << c.parity << " " << c.buffer;
+    const SerialConfig config{c.baud, c.parity};
+    EXPECT_EQ(SerialStallLimit(config, c.buffer, kSerialWriteLimit).count(), c.expected_ms)
+        << c.baud << " " << c.buffer;
   }
 }
 
@@ -296,14 +291,14 @@ TEST(TermiosSerial, ClosingALineThatHungUpIsAFailure) {
   auto pty = std::make_unique<Pty>();
   REQUIRE_PTY(*pty);
   TermiosSerialControl port = MakeControl(*pty);
-  ASSERT_TRUE(port.SetPortOpen(true).ok());
+  ASSERT_TRUE(port.Open({}).ok());
   const std::vector<std::uint8_t> bytes(64, 0x41);
-  ASSERT_TRUE(port.Output(bytes).status.ok());
+  ASSERT_TRUE(port.Write(bytes).status.ok());
   pty.reset();  // the other end goes away with the bytes unread
-  const Status closed = port.SetPortOpen(false);
+  const Status closed = port.Close();
   EXPECT_EQ(closed.code(), ErrorCode::kIo);
   EXPECT_NE(closed.message().find("hung up"), std::string::npos) << closed.message();
-  EXPECT_FALSE(port.PortOpen());
+  EXPECT_FALSE(port.IsOpen());
 }
 
 }  // namespace

@@ -76,7 +76,7 @@ TEST(UsbLpStatus, DecodesAsOnAParallelPort) {
   for (const Case& c : cases) {
     Lpt1OnDevice lpt(c.path);
     lpt.fake->status = c.lp_status;
-    EXPECT_NE(CheckStatusParallel(*lpt.rig.frm), JobEnd::kPortUnusable);
+    EXPECT_NE(CheckStatusParallel(*lpt.rig.frm).end, JobEnd::kPortUnusable);
     EXPECT_EQ(CheckBoxes(lpt.rig), c.boxes) << c.path << " " << int{c.lp_status};
   }
 }

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -90,9 +94,17 @@ TEST(WindowState, TextBoxesNeverHoldMoreThanTheirMaximum) {
   EXPECT_EQ(s.Text("TxtBarCode"), "123");
 }
 
+// A name the window does not have does not compile; its text is not found at run time, nor
+// is an element beyond a control array's.
 TEST(WindowState, UnknownControlIsAnError) {
   TestRig rig;
-  EXPECT_THROW((void)rig.state().Enabled("CmdNothing"), std::out_of_range);
+  EXPECT_EQ(FindControlId("CmdNothing"), std::nullopt);
+  EXPECT_EQ(FindControlId("CmdPrint"), ControlId::kCmdPrint);
+  EXPECT_EQ(rig.state().Find("CmdNothing"), nullptr);
+  EXPECT_EQ(rig.state().Find("Option1(2)")->caption, "Squares");
+  EXPECT_THROW((void)rig.state().Enabled("Option1", 3), std::out_of_range);
+  EXPECT_THROW((void)rig.state().Enabled("CmdPrint", 0), std::out_of_range);
+  for (const Control& c : rig.state().Controls()) EXPECT_EQ(ControlName(c.id), c.name);
   EXPECT_THROW(rig.state().Select("CmdPrint"), std::logic_error);
 }
 
@@ -144,6 +156,42 @@ TEST(ScrollBars, LoweringTheMaximumPullsTheValueIntoRange) {
   s.SetScrollMaximum("HscrLeftMgn", 448);
   EXPECT_EQ(s.ScrollValue("HscrLeftMgn"), 448);
   EXPECT_EQ(s.Text("TxtLeftMgn"), "448");
+}
+
+}  // namespace
+}  // namespace qw77
+
+namespace qw77 {
+namespace {
+
+// Code names controls by id: a control's name as text ("CmdPrint", "Option1(2)") appears
+// only in the inventory of names and in the front end's widget table (and in tests).
+TEST(ControlNames, AreSpeltAsTextOnlyInTheInventoryAndTheWidgetTable) {
+  namespace fs = std::filesystem;
+  const fs::path root = QW77_SOURCE_DIR;
+  const fs::path allowed[] = {root / "form/ControlId.h", root / "frontend/MainWindowLayout.cpp"};
+  int files = 0;
+  for (const char* room : {"app", "base", "bench", "cli", "form", "frontend", "jobs", "platform",
+                           "protocol", "transport"}) {
+    for (const auto& entry : fs::recursive_directory_iterator(root / room)) {
+      const fs::path& path = entry.path();
+      if (path.extension() != ".cpp" && path.extension() != ".h") continue;
+      if (std::find(std::begin(allowed), std::end(allowed), path) != std::end(allowed)) continue;
+      ++files;
+      std::ifstream in(path);
+      const std::string text((std::istreambuf_iterator<char>(in)),
+                             std::istreambuf_iterator<char>());
+      for (std::string_view name : kControlNames) {
+        const std::string quoted = "\"" + std::string(name);
+        for (std::size_t at = text.find(quoted); at != std::string::npos;
+             at = text.find(quoted, at + 1)) {
+          const char next = text[at + quoted.size()];
+          EXPECT_TRUE(next != '"' && next != '(') << path << ": " << name;
+        }
+      }
+    }
+  }
+  EXPECT_GT(files, 50);
 }
 
 }  // namespace

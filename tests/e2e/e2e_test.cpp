@@ -78,7 +78,7 @@ class EndToEnd : public ::testing::Test {
     if (write_limit != kSerialWriteLimit) options.line_buffer_bytes = 0;
     if (link == Link::kTcp) {
       com1_ = std::make_unique<TcpSerialControl>(
-          1, "127.0.0.1", tcp_port_.value_or(static_cast<std::uint16_t>(server_->tcp()->port())));
+          "127.0.0.1", tcp_port_.value_or(static_cast<std::uint16_t>(server_->tcp()->port())));
     } else {
       com1_ = std::make_unique<TermiosSerialControl>(1, options);
     }
@@ -102,7 +102,7 @@ class EndToEnd : public ::testing::Test {
     frm_ = std::make_unique<FrmMenu>(s);
     frm_->SerialBaud = "38400";
     frm_->SerialParity = "E";  // the pseudo-terminal cannot keep parity; the job goes on
-    frm_->State().Select(link == Link::kLpt1 ? "OptLPT1" : "OptCOM0");
+    frm_->State().Select(link == Link::kLpt1 ? Ctl("OptLPT1") : Ctl("OptCOM0"));
   }
 
   // Lets the printer take what is still on its way, then stops it; its log is ours after.
@@ -173,7 +173,7 @@ class EndToEnd : public ::testing::Test {
   std::unique_ptr<vprinter::Printer> printer_;
   std::unique_ptr<vprinter::Server> server_;
   std::thread thread_;
-  std::unique_ptr<SerialControl> com1_;
+  std::unique_ptr<SerialLink> com1_;
   std::optional<std::uint16_t> tcp_port_;  // COM1 over TCP connects here instead
   FakeSerialControl com2_{2}, com3_{3};
   std::unique_ptr<PortAccess> ports_;
@@ -306,7 +306,7 @@ TEST_F(EndToEnd, ASilentPrinterFailsTheProbeWithinItsLimit) {
   EXPECT_EQ(Buttons(), "R-PAC");
   EXPECT_GE(clock_.Elapsed(), kReplyLimit);
   EXPECT_LT(clock_.Elapsed(), kReplyLimit + std::chrono::milliseconds(100));
-  EXPECT_FALSE(com1_->PortOpen());
+  EXPECT_FALSE(com1_->IsOpen());
 }
 
 // Answers the probe and status request 1, then nothing: the exchange times out quietly and
@@ -434,7 +434,7 @@ TEST_F(EndToEnd, ARefusedConnectionIsAPortThatCannotBeUsedWithItsCause) {
 
 TEST_F(EndToEnd, ASilentNetworkPrinterIsNotConfiguredWithinTheReplyLimit) {
   Start(Link::kTcp, {}, Faults{.silent = true});
-  EXPECT_EQ(RunCheckStatus(*frm_), JobEnd::kNoAnswer);
+  EXPECT_EQ(RunCheckStatus(*frm_).end, JobEnd::kNoAnswer);
   EXPECT_EQ(Messages(), std::vector<std::string>{"ERROR on serial PORT configuration"});
   EXPECT_LT(clock_.Elapsed(), kReplyLimit + std::chrono::milliseconds(100));
 }

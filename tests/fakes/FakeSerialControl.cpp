@@ -1,45 +1,35 @@
 #include "tests/fakes/FakeSerialControl.h"
 
-#include "platform/SerialSettings.h"
-
 namespace qw77::testing {
 
-Status FakeSerialControl::SetSettings(std::string_view settings) {
-  if (!settings_error.ok()) return settings_error;
-  Result<SerialSettings> parsed = ParseSerialSettings(settings);
-  if (!parsed) return parsed.status();
-  settings_ = std::string(settings);
-  log.push_back({LineEvent::kSettings, 0, handshaking_, settings_});
-  return Status::Ok();
-}
-
-Status FakeSerialControl::SetPortOpen(bool open) {
-  if (open == open_) return Status::Ok();
-  if (open) {
-    if (!open_error.ok()) return open_error;
+Status FakeSerialControl::Open(const SerialConfig& config) {
+  // A link that stays open and only changes its flow control is not given new settings.
+  const bool new_settings = !open_ || LineSettingsText(config) != Settings();
+  if (new_settings && !settings_error.ok()) return settings_error;
+  if (Status checked = CheckSerialConfig(config); !checked.ok()) return checked;
+  if (!open_ && !open_error.ok()) return open_error;
+  config_ = config;
+  const int handshaking = HandshakingNumber(config.flow);
+  log.push_back({LineEvent::kSettings, 0, handshaking, Settings()});
+  if (!open_) {
     open_ = true;
     ++opens;
-    log.push_back({LineEvent::kOpen, 0, handshaking_, settings_});
-  } else {
-    open_ = false;
-    ++closes;
-    rx_.clear();
-    log.push_back({LineEvent::kClose, 0, handshaking_, settings_});
-    return close_error;
+    log.push_back({LineEvent::kOpen, 0, handshaking, Settings()});
   }
+  log.push_back({LineEvent::kHandshaking, handshaking, handshaking, Settings()});
   return Status::Ok();
 }
 
-Status FakeSerialControl::SetHandshaking(int mode) {
-  if (mode != kHandshakeNone && mode != kHandshakeRtsCts) {
-    return {ErrorCode::kInvalidArgument, "unknown handshaking mode"};
-  }
-  handshaking_ = mode;
-  log.push_back({LineEvent::kHandshaking, mode, handshaking_, settings_});
-  return Status::Ok();
+Status FakeSerialControl::Close() {
+  if (!open_) return Status::Ok();
+  open_ = false;
+  ++closes;
+  rx_.clear();
+  log.push_back({LineEvent::kClose, 0, Handshaking(), Settings()});
+  return close_error;
 }
 
-WriteResult FakeSerialControl::Output(std::span<const std::uint8_t> bytes) {
+WriteResult FakeSerialControl::Write(std::span<const std::uint8_t> bytes) {
   WriteResult result;
   if (!open_) {
     result.status = {ErrorCode::kNotOpen, "port not open"};
@@ -51,20 +41,16 @@ WriteResult FakeSerialControl::Output(std::span<const std::uint8_t> bytes) {
       result.status = write_error;
       return result;
     }
-    log.push_back({LineEvent::kByte, b, handshaking_, settings_});
+    log.push_back({LineEvent::kByte, b, Handshaking(), Settings()});
     ++result.written;
     if (peer) peer(*this, b);
   }
   return result;
 }
 
-std::vector<std::uint8_t> FakeSerialControl::Input() {
-  std::vector<std::uint8_t> out;
-  std::size_t n = input_len_ > 0 ? static_cast<std::size_t>(input_len_) : rx_.size();
-  while (n-- > 0 && !rx_.empty()) {
-    out.push_back(rx_.front());
-    rx_.pop_front();
-  }
+std::vector<std::uint8_t> FakeSerialControl::Read() {
+  std::vector<std::uint8_t> out(rx_.begin(), rx_.end());
+  rx_.clear();
   return out;
 }
 

@@ -1,5 +1,6 @@
-// A serial port in memory: records every step on the line with the flow control in force,
-// and lets a scripted peer answer the bytes it receives.
+// A serial link in memory: records every step on the line with the configuration in force
+// (in the window's terms: the settings text and the handshaking number), and lets a
+// scripted peer answer the bytes it receives.
 #pragma once
 
 #include <deque>
@@ -8,33 +9,33 @@
 #include <string>
 #include <vector>
 
-#include "platform/SerialControl.h"
+#include "platform/SerialLink.h"
+#include "transport/LineSettings.h"
 
 namespace qw77::testing {
 
 struct LineEvent {
   enum Kind { kSettings, kOpen, kClose, kHandshaking, kByte } kind;
-  int value = 0;         // byte value, handshaking mode
+  int value = 0;         // byte value, handshaking number
   int handshaking = 0;   // in force when a byte went out
   std::string settings;  // in force when a byte went out, or the text set
 };
 
-class FakeSerialControl : public SerialControl {
+class FakeSerialControl : public SerialLink {
  public:
-  explicit FakeSerialControl(int port = 1) : comm_port_(port) {}
+  // `mscomm`: which of MSComm1..MSComm3 this stands for, as a test names it.
+  explicit FakeSerialControl(int mscomm = 1) : number(mscomm) {}
 
-  void SetCommPort(int port) override { comm_port_ = port; }
-  int CommPort() const override { return comm_port_; }
-  Status SetSettings(std::string_view settings) override;
-  std::string Settings() const override { return settings_; }
-  bool PortOpen() const override { return open_; }
-  Status SetPortOpen(bool open) override;
-  Status SetHandshaking(int mode) override;
-  int Handshaking() const override { return handshaking_; }
-  WriteResult Output(std::span<const std::uint8_t> bytes) override;
-  void SetInputLen(int length) override { input_len_ = length; }
-  std::size_t InBufferCount() override { return open_ ? rx_.size() : 0; }
-  std::vector<std::uint8_t> Input() override;
+  Status Open(const SerialConfig& config) override;
+  bool IsOpen() const override { return open_; }
+  WriteResult Write(std::span<const std::uint8_t> bytes) override;
+  std::size_t Available() override { return open_ ? rx_.size() : 0; }
+  std::vector<std::uint8_t> Read() override;
+  Status Close() override;
+
+  // The configuration last applied, as the window writes it.
+  std::string Settings() const { return LineSettingsText(config_); }
+  int Handshaking() const { return HandshakingNumber(config_.flow); }
 
   // The peer's side: bytes that arrive in the receive buffer.
   void Receive(const std::vector<std::uint8_t>& bytes);
@@ -48,19 +49,17 @@ class FakeSerialControl : public SerialControl {
   std::function<void(FakeSerialControl&, std::uint8_t)> peer;
   // Failures to inject.
   Status open_error;                      // returned by the next opening
-  Status settings_error;                  // returned by the next settings, if set
-  Status close_error;                     // returned by a closing (the port closes anyway)
+  Status settings_error;                  // returned by the next opening or change of settings
+  Status close_error;                     // returned by a closing (the link closes anyway)
   std::optional<std::size_t> fail_after;  // bytes accepted before writes fail
   Status write_error{ErrorCode::kIo, "write failed"};
   int opens = 0;
   int closes = 0;
+  int number;
 
  private:
-  int comm_port_;
-  std::string settings_ = "9600,N,8,1";
+  SerialConfig config_;
   bool open_ = false;
-  int handshaking_ = 0;
-  int input_len_ = 0;
   std::deque<std::uint8_t> rx_;
 };
 

@@ -40,6 +40,12 @@ std::vector<std::uint8_t> Bytes(const char (&s)[N]) {
   return std::vector<std::uint8_t>(s, s + N - 1);
 }
 
+inline std::vector<std::uint8_t> Join(std::initializer_list<std::vector<std::uint8_t>> parts) {
+  std::vector<std::uint8_t> all;
+  for (const auto& p : parts) all.insert(all.end(), p.begin(), p.end());
+  return all;
+}
+
 // A non-blocking client of the TCP endpoint, over loopback only; small buffers, so that a
 // client that does not read is soon held back.
 inline int ConnectTcp(int port) {

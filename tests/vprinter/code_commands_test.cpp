@@ -11,13 +11,8 @@ namespace {
 
 using testing::Bytes;
 using testing::ExpectOneLogLine;
+using testing::Join;
 using testing::PrinterRig;
-
-std::vector<std::uint8_t> Join(std::initializer_list<std::vector<std::uint8_t>> parts) {
-  std::vector<std::uint8_t> all;
-  for (const auto& p : parts) all.insert(all.end(), p.begin(), p.end());
-  return all;
-}
 
 // GS k in the counted form.
 std::vector<std::uint8_t> Barcode(int m, const std::string& data) {

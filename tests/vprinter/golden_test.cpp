@@ -12,6 +12,7 @@
 #include <string>
 
 #include "tests/vprinter/VPrinterTestUtil.h"
+#include "vprinter/paper/CodePages.h"
 
 namespace qw77::vprinter {
 namespace {
@@ -217,6 +218,34 @@ std::vector<std::uint8_t> GoldenReceipt() {
   return t;
 }
 
+// Every code page, one after the other in font B: its number, then its characters 80h..BFh
+// and C0h..FFh on two lines (128 characters do not fit one line of 72). The user-defined
+// page shows two characters defined for it.
+std::vector<std::uint8_t> CodePagesReceipt() {
+  std::vector<std::uint8_t> t = Bytes({0x1B, '@', 0x1B, 'M', 1});
+  for (int page : CodePageNumbers()) {
+    if (page == kCodePageUserDefined) {
+      // A diagonal and a frame, 8x16 for font B.
+      Append(t, Bytes({0x1B, '&', 2, 0x80, 0x81, 8}));
+      for (int x = 0; x < 8; ++x) Append(t, Bytes({0x80 >> x, 0}));
+      Append(t, Bytes({8, 0xFF, 0xFF, 0x80, 0x01, 0x80, 0x01, 0x80, 0x01, 0x80, 0x01, 0x80, 0x01,
+                       0x80, 0x01, 0xFF, 0xFF}));
+      Append(t, Bytes({0x1B, '%', 1}));
+    }
+    Append(t, Bytes({0x1B, 't', page}));
+    const std::string label = (page < 10 ? " " : "") + std::to_string(page) + " ";
+    Append(t, std::vector<std::uint8_t>(label.begin(), label.end()));
+    for (int b = 0x80; b < 0x100; ++b) {
+      if (b == 0xC0) Append(t, Bytes({'\n', ' ', ' ', ' '}));
+      t.push_back(static_cast<std::uint8_t>(b));
+    }
+    t.push_back('\n');
+  }
+  Append(t, Bytes({0x1B, '%', 0, 0x1B, 't', 16}));
+  Append(t, Bytes({0x1D, 'V', 66, 40}));
+  return t;
+}
+
 struct GoldenCase {
   const char* name;
   std::vector<std::uint8_t> (*bytes)();
@@ -274,7 +303,8 @@ INSTANTIATE_TEST_SUITE_P(
                    {"EAN-13:0012345678905", "EAN-13:0012345000065", "EAN-13:5901234123457",
                     "EAN-8:96385074", "CODE-39:QW77-39", "I2/5:12345678", "Codabar:A40156B",
                     "CODE-93:CODE93", "CODE-128:Qw7712",
-                    "QR-Code:https://example.com/qw77/receipt?id=42"}}),
+                    "QR-Code:https://example.com/qw77/receipt?id=42"}},
+        GoldenCase{"code_pages", CodePagesReceipt, 576, {}}),
     [](const auto& test) { return std::string(test.param.name); });
 
 TEST_P(GoldenTest, MatchesTheReferenceImage) {

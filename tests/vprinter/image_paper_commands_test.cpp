@@ -8,15 +8,10 @@ namespace {
 
 using testing::Bytes;
 using testing::ExpectOneLogLine;
+using testing::Join;
 using testing::PrinterRig;
 
 constexpr int kSide = 16;  // 60 mm paper: 480 dots, 448 printable
-
-std::vector<std::uint8_t> Join(std::initializer_list<std::vector<std::uint8_t>> parts) {
-  std::vector<std::uint8_t> all;
-  for (const auto& p : parts) all.insert(all.end(), p.begin(), p.end());
-  return all;
-}
 
 // Burnt, or marked by the cutter: anything but blank paper.
 bool Black(const Canvas& c, int x, int y) {

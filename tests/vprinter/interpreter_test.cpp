@@ -90,7 +90,24 @@ INSTANTIATE_TEST_SUITE_P(
                     "status 2 answered 0x12"},
         CommandCase{Bytes({0x10, 0x04, 0x09}), LogEntry::kMalformed, "DLE EOT", "n=9",
                     "no such status request"},
-        CommandCase{Bytes({0x07}), LogEntry::kUnknown, "byte", "07", "nothing printed"},
+        CommandCase{Bytes({0x07}), LogEntry::kCommand, "BEL", "", "passed over"},
+        CommandCase{Bytes({0x00}), LogEntry::kCommand, "NUL", "", "passed over"},
+        CommandCase{Bytes({0x1F}), LogEntry::kCommand, "US", "", "passed over"},
+        CommandCase{Bytes({0x7F}), LogEntry::kUnknown, "byte", "7F", "nothing printed"},
+        CommandCase{Bytes({0x1B, '4'}), LogEntry::kCommand, "ESC 4", "", "italic on"},
+        CommandCase{Bytes({0x1B, '4', 0}), LogEntry::kCommand, "ESC 4", "n=0", "italic off"},
+        CommandCase{Bytes({0x1B, '4', 1}), LogEntry::kCommand, "ESC 4", "n=1", "italic on"},
+        CommandCase{Bytes({0x1B, '5'}), LogEntry::kCommand, "ESC 5", "", "italic off"},
+        CommandCase{Bytes({0x1B, '=', 1}), LogEntry::kCommand, "ESC =", "n=1", "selected"},
+        CommandCase{Bytes({0x1B, '%', 1}), LogEntry::kCommand, "ESC %", "n=1",
+                    "user-defined characters selected"},
+        CommandCase{Bytes({0x1B, '?', 0x1F}), LogEntry::kMalformed, "ESC ?", "n=31",
+                    "cannot be user-defined"},
+        CommandCase{Bytes({0x1B, '&', 3, 'A', 'A', 1, 0xFF, 0xFF, 0xFF}), LogEntry::kCommand,
+                    "ESC &", "y=3 c1=65 c2=65", "1 characters of font A defined"},
+        CommandCase{Bytes({0x1B, '&', 3, 'B', 'A'}), LogEntry::kMalformed, "ESC &",
+                    "y=3 c1=66 c2=65", "not a range"},
+        CommandCase{Bytes({0x1B, 'B', 2, 3}), LogEntry::kCommand, "ESC B", "02 03", "no effect"},
         CommandCase{Bytes({0x1B, 0x7A}), LogEntry::kUnknown, "command", "1B 7A",
                     "nothing printed"}));
 
@@ -216,8 +233,63 @@ TEST(InterpreterTest, ControlBytesAreNeverPrinted) {
   EXPECT_TRUE(rig.printer.tickets().empty());
   std::vector<std::string> lines;
   for (const LogEntry& e : rig.Commands()) lines.push_back(e.command + " " + e.params);
-  // FS is an introducer: it takes the byte after it into the unknown command.
-  EXPECT_EQ(lines, (std::vector<std::string>{"byte 00", "byte 01", "byte 7F", "command 1C 41"}));
+  // Control bytes are passed over as printers do; DEL is no command. FS is an introducer:
+  // it takes the byte after it into the unknown command.
+  EXPECT_EQ(lines, (std::vector<std::string>{"NUL ", "SOH ", "byte 7F", "command 1C 41"}));
+}
+
+// Commands whose length depends on what follows: read the same whole and byte by byte.
+struct FramingCase {
+  const char* name;
+  std::vector<std::uint8_t> bytes;
+  std::vector<std::string> lines;  // command and parameters, as logged
+};
+
+class FramingTest : public ::testing::TestWithParam<FramingCase> {};
+
+INSTANTIATE_TEST_SUITE_P(
+    Shapes, FramingTest,
+    ::testing::Values(FramingCase{"ItalicAlone", Bytes({0x1B, '4', 'A'}), {"ESC 4 ", "TEXT \"A\""}},
+                      FramingCase{
+                          "ItalicWithN", Bytes({0x1B, '4', 1, 'A'}), {"ESC 4 n=1", "TEXT \"A\""}},
+                      FramingCase{"ItalicAtTheEnd", Bytes({0x1B, '4'}), {"ESC 4 "}},
+                      FramingCase{"UserCharacters",
+                                  Bytes({0x1B, '&', 2, 'A', 'B', 1, 0xFF, 0xFF, 0, 'Z'}),
+                                  {"ESC & y=2 c1=65 c2=66", "TEXT \"Z\""}},
+                      FramingCase{"UserCharactersRefusedHeader",
+                                  Bytes({0x1B, '&', 3, 'B', 'A', 'Z'}),
+                                  {"ESC & y=3 c1=66 c2=65", "TEXT \"Z\""}},
+                      FramingCase{"UserCharactersCutShort",
+                                  Bytes({0x1B, '&', 3, 'A', 'B', 1, 0xFF}),
+                                  {"ESC & 1B 26 03 41 42 01 FF"}}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+TEST_P(FramingTest, TheSameWholeAndByteByByte) {
+  for (bool bytewise : {false, true}) {
+    PrinterRig rig;
+    if (bytewise) {
+      for (std::uint8_t b : GetParam().bytes) rig.Feed({b});
+    } else {
+      rig.Feed(GetParam().bytes);
+    }
+    rig.printer.EndOfStream(Source::kSerial);
+    std::vector<std::string> lines;
+    for (const LogEntry& e : rig.Commands()) lines.push_back(e.command + " " + e.params);
+    EXPECT_EQ(lines, GetParam().lines) << (bytewise ? "byte by byte" : "whole");
+  }
+}
+
+// Deselected, the printer still answers real-time status requests.
+TEST(InterpreterTest, DeselectedPrinterAnswersStatusAndLogsWhatItPassesOver) {
+  PrinterRig rig;
+  rig.Feed(Bytes({0x1B, '=', 0, 0x10, 0x04, 0x01, 'X', 0x1B, '=', 1, 'Y'}));
+  rig.printer.Shutdown();
+  EXPECT_EQ(rig.replies, Bytes({0x12}));
+  std::vector<std::string> lines;
+  for (const LogEntry& e : rig.Commands()) lines.push_back(e.command + " " + e.params);
+  EXPECT_EQ(lines, (std::vector<std::string>{"ESC = n=0", "DLE EOT n=1",
+                                             "TEXT (deselected, not printed) \"X\"", "ESC = n=1",
+                                             "TEXT \"Y\""}));
 }
 
 // CR BEL CR and CR are told apart however the bytes arrive, also right after a probe.

@@ -30,11 +30,11 @@ struct LinkRig {
   }
   // Waits for the first reply byte as the status exchange does, without its time limit:
   // the printer is expected to answer, so only a broken one makes this run long.
-  std::uint8_t Reply(SerialControl& port) {
-    for (int i = 0; i < 5000 && port.InBufferCount() == 0; ++i) {
+  std::uint8_t Reply(qw77::SerialLink& port) {
+    for (int i = 0; i < 5000 && port.Available() == 0; ++i) {
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    const std::vector<std::uint8_t> in = port.Input();
+    const std::vector<std::uint8_t> in = port.Read();
     return in.empty() ? 0 : in[0];
   }
   testing::PrinterRig rig;
@@ -50,16 +50,16 @@ TEST(TermiosLinkTest, StatusExchangeGetsTheConditionBits) {
   TermiosSerialControl port(1, TermiosOptions{.device = r.link});
   // Even parity: a pseudo-terminal drops the parity flag, and applying the settings again
   // on the open port must still succeed.
-  ASSERT_TRUE(port.SetSettings("38400,E,8,1").ok());
-  ASSERT_TRUE(port.SetPortOpen(true).ok());
-  const Status hs = port.SetHandshaking(kHandshakeNone);
-  ASSERT_TRUE(hs.ok()) << hs.message();
+  const SerialConfig even{38400, Parity::kEven};
+  ASSERT_TRUE(port.Open(even).ok());
+  const Status again = port.Open(even);
+  ASSERT_TRUE(again.ok()) << again.message();
   std::vector<std::uint8_t> replies;
   for (int n = 1; n <= 4; ++n) {
-    ASSERT_EQ(port.Output(Bytes({0x10, 0x04, n, 0x0D})).written, 4u);
+    ASSERT_EQ(port.Write(Bytes({0x10, 0x04, n, 0x0D})).written, 4u);
     replies.push_back(r.Reply(port));
   }
-  ASSERT_TRUE(port.SetPortOpen(false).ok());
+  ASSERT_TRUE(port.Close().ok());
   EXPECT_EQ(replies[2] & 0x08, 0x08) << "cutter";
   EXPECT_EQ(replies[3] & 0x0C, 0x0C) << "paper near end";
   EXPECT_EQ(replies[1] & 0x0C, 0x00) << "no head or hardware fault";
@@ -68,21 +68,20 @@ TEST(TermiosLinkTest, StatusExchangeGetsTheConditionBits) {
 TEST(TermiosLinkTest, SampleTicketArrivesWithEveryCommand) {
   LinkRig r;
   TermiosSerialControl port(1, TermiosOptions{.device = r.link});
-  ASSERT_TRUE(port.SetSettings("38400,N,8,1").ok());
+  const SerialConfig config{38400, Parity::kNone};
   // The probe, in a job of its own.
-  ASSERT_TRUE(port.SetPortOpen(true).ok());
-  for (std::uint8_t b : Bytes({0x0D, 0x10, 0x04, 0x01, 0x0D})) port.Output({&b, 1});
+  ASSERT_TRUE(port.Open(config).ok());
+  for (std::uint8_t b : Bytes({0x0D, 0x10, 0x04, 0x01, 0x0D})) port.Write({&b, 1});
   EXPECT_EQ(r.Reply(port), 0x12);
-  ASSERT_TRUE(port.SetPortOpen(false).ok());
+  ASSERT_TRUE(port.Close().ok());
   // Then the ticket, with hardware flow control, and a close right after the last byte.
-  ASSERT_TRUE(port.SetHandshaking(kHandshakeRtsCts).ok());
-  ASSERT_TRUE(port.SetPortOpen(true).ok());
+  ASSERT_TRUE(port.Open(WithFlow(config, FlowControl::kRtsCts)).ok());
   const auto ticket = Bytes(
       "\x1B!\x00\x1D!\x10\x1B\x33\x01\x1B \x01\x1BM\x00\x1DL\x00\x00\x1D(K\x02\x00\x01\x00"
       "\x1D\x45\x00"
       "AB\nAB\n\x1B\x4A\xE1");
-  EXPECT_EQ(port.Output(ticket).written, ticket.size());
-  ASSERT_TRUE(port.SetPortOpen(false).ok());
+  EXPECT_EQ(port.Write(ticket).written, ticket.size());
+  ASSERT_TRUE(port.Close().ok());
   const long expected = 5 + static_cast<long>(ticket.size());
   for (int i = 0; i < 5000 && r.server.serial()->bytes_received() < expected; ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(1));

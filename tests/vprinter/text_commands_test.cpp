@@ -12,6 +12,7 @@ namespace qw77::vprinter {
 namespace {
 
 using testing::Bytes;
+using testing::Join;
 using testing::PrinterRig;
 
 constexpr int ESC = 0x1B, GS = 0x1D, FS = 0x1C;
@@ -193,6 +194,19 @@ struct SameCase {
   bool same;
 };
 
+// ESC & defining `code` of font A as a full 12x24 block, and the same block as a 24-dot
+// bit image, which stands on the line as a character does.
+std::vector<std::uint8_t> UserBlock(int code) {
+  std::vector<std::uint8_t> b = Bytes({ESC, '&', 3, code, code, 12});
+  b.insert(b.end(), 36, 0xFF);
+  return b;
+}
+std::vector<std::uint8_t> BlockImage() {
+  std::vector<std::uint8_t> b = Bytes({ESC, '*', 33, 12, 0});
+  b.insert(b.end(), 36, 0xFF);
+  return b;
+}
+
 void PrintTo(const SameCase& c, std::ostream* os) {
   *os << c.name;
 }
@@ -225,7 +239,29 @@ INSTANTIATE_TEST_SUITE_P(
                  Bytes({ESC, ' ', 4, ESC, 'D', 2, 0, ESC, ' ', 0, '\t', 'X', '\n'}),
                  Bytes({ESC, '$', 32, 0, 'X', '\n'}), true},
         SameCase{"PrintWidthWraps", Bytes({GS, 'W', 24, 0, 'A', 'B', 'C', '\n'}),
-                 Bytes({'A', 'B', '\n', 'C', '\n'}), true}),
+                 Bytes({'A', 'B', '\n', 'C', '\n'}), true},
+        SameCase{"ItalicLeans", Bytes({ESC, '4', 'I', '\n'}), Bytes({'I', '\n'}), false},
+        SameCase{"ItalicOff", Bytes({ESC, '4', ESC, '5', 'I', '\n'}), Bytes({'I', '\n'}), true},
+        SameCase{"ItalicByN", Bytes({ESC, '4', 1, 'I', '\n'}), Bytes({ESC, '4', 'I', '\n'}), true},
+        SameCase{"ItalicN0", Bytes({ESC, '4', 0, 'I', '\n'}), Bytes({'I', '\n'}), true},
+        SameCase{"ControlBytesPrintNothing", Bytes({'A', 0x00, 0x12, 0x07, 0x1F, 'B', '\n'}),
+                 Bytes({'A', 'B', '\n'}), true},
+        // Deselected, the text and ESC E are passed over; selected again, printing goes on.
+        SameCase{"DeselectedPassesOver",
+                 Bytes({'A', ESC, '=', 0, 'X', ESC, 'E', 1, ESC, '=', 1, 'B', '\n'}),
+                 Bytes({'A', 'B', '\n'}), true},
+        SameCase{"UserCharacterInPlace", Join({UserBlock('A'), Bytes({ESC, '%', 1, 'A', '\n'})}),
+                 Join({BlockImage(), Bytes({'\n'})}), true},
+        SameCase{"UserCharacterNotSelected", Join({UserBlock('A'), Bytes({'A', '\n'})}),
+                 Bytes({'A', '\n'}), true},
+        SameCase{"InitializeClearsUserCharacters",
+                 Join({UserBlock('A'), Bytes({ESC, '%', 1, ESC, '@', 'A', '\n'})}),
+                 Bytes({'A', '\n'}), true},
+        SameCase{"UserPage",
+                 Join({Bytes({ESC, 't', 255}), UserBlock(0x80), Bytes({ESC, '%', 1, 0x80, '\n'})}),
+                 Join({BlockImage(), Bytes({'\n'})}), true},
+        SameCase{"UserPageBlankUntilDefined", Bytes({ESC, 't', 255, 'A', 0x80, 'B', '\n'}),
+                 Bytes({'A', ' ', 'B', '\n'}), true}),
     [](const auto& param_info) { return std::string(param_info.param.name); });
 
 TEST_P(TextSameTest, DrawsAsTheOther) {

@@ -20,6 +20,33 @@ constexpr CommandDef kTable[] = {
     {kInitialize, {ESC, '@'}, 2, 0, S::kFixed, "ESC @"},
     {kExtended, {GS, '(', 'K'}, 3, 0, S::kLengthPair, "GS ( K"},
     {kSpeed, {GS, 'E'}, 2, 1, S::kFixed, "GS E"},
+    {kSelectPrinter, {ESC, '='}, 2, 1, S::kFixed, "ESC ="},
+    // Control bytes printers pass over between commands (a NUL after a barcode, DC2 that
+    // ends a dot-matrix mode, BEL): taken, never printed.
+    {kControlByte, {0x00}, 1, 0, S::kFixed, "NUL"},
+    {kControlByte, {0x01}, 1, 0, S::kFixed, "SOH"},
+    {kControlByte, {0x02}, 1, 0, S::kFixed, "STX"},
+    {kControlByte, {0x03}, 1, 0, S::kFixed, "ETX"},
+    {kControlByte, {0x04}, 1, 0, S::kFixed, "EOT"},
+    {kControlByte, {0x05}, 1, 0, S::kFixed, "ENQ"},
+    {kControlByte, {0x06}, 1, 0, S::kFixed, "ACK"},
+    {kControlByte, {0x07}, 1, 0, S::kFixed, "BEL"},
+    {kControlByte, {0x0B}, 1, 0, S::kFixed, "VT"},
+    {kControlByte, {0x0C}, 1, 0, S::kFixed, "FF"},
+    {kControlByte, {0x0E}, 1, 0, S::kFixed, "SO"},
+    {kControlByte, {0x0F}, 1, 0, S::kFixed, "SI"},
+    {kControlByte, {0x11}, 1, 0, S::kFixed, "DC1"},
+    {kControlByte, {0x12}, 1, 0, S::kFixed, "DC2"},
+    {kControlByte, {0x13}, 1, 0, S::kFixed, "DC3"},
+    {kControlByte, {0x14}, 1, 0, S::kFixed, "DC4"},
+    {kControlByte, {0x15}, 1, 0, S::kFixed, "NAK"},
+    {kControlByte, {0x16}, 1, 0, S::kFixed, "SYN"},
+    {kControlByte, {0x17}, 1, 0, S::kFixed, "ETB"},
+    {kControlByte, {0x18}, 1, 0, S::kFixed, "CAN"},
+    {kControlByte, {0x19}, 1, 0, S::kFixed, "EM"},
+    {kControlByte, {0x1A}, 1, 0, S::kFixed, "SUB"},
+    {kControlByte, {0x1E}, 1, 0, S::kFixed, "RS"},
+    {kControlByte, {0x1F}, 1, 0, S::kFixed, "US"},
     // Characters and the line
     {kLineFeed, {0x0A}, 1, 0, S::kFixed, "LF"},
     {kCarriageReturn, {0x0D}, 1, 0, S::kFixed, "CR"},
@@ -47,6 +74,11 @@ constexpr CommandDef kTable[] = {
     {kPrintWidth, {GS, 'W'}, 2, 2, S::kFixed, "GS W"},
     {kFeed, {ESC, 'J'}, 2, 1, S::kFixed, "ESC J"},
     {kFeedLines, {ESC, 'd'}, 2, 1, S::kFixed, "ESC d"},
+    {kItalic, {ESC, '4'}, 2, 0, S::kOptionalSwitch, "ESC 4"},
+    {kItalicOff, {ESC, '5'}, 2, 0, S::kFixed, "ESC 5"},
+    {kUserCharacters, {ESC, '&'}, 2, 0, S::kUserChars, "ESC &"},
+    {kUserCharacterSet, {ESC, '%'}, 2, 1, S::kFixed, "ESC %"},
+    {kCancelUserCharacter, {ESC, '?'}, 2, 1, S::kFixed, "ESC ?"},
     // Barcodes and two-dimensional codes
     {kBarcode, {GS, 'k'}, 2, 0, S::kBarcode, "GS k"},
     {kBarcodeHeight, {GS, 'h'}, 2, 1, S::kFixed, "GS h"},
@@ -81,9 +113,9 @@ constexpr CommandDef kTable[] = {
     {kNoEffect, {DLE, 0x14, 0x08}, 3, 7, S::kFixed, "DLE DC4 8"},
     // Known commands with no effect on this printer (peripherals, page mode, panel keys,
     // macros, user-defined characters, maintenance): understood, logged, passed over.
-    {kNoEffect, {ESC, '='}, 2, 1, S::kFixed, "ESC ="},
-    {kNoEffect, {ESC, '%'}, 2, 1, S::kFixed, "ESC %"},
-    {kNoEffect, {ESC, '?'}, 2, 1, S::kFixed, "ESC ?"},
+    {kNoEffect, {ESC, 'B'}, 2, 2, S::kFixed, "ESC B"},    // beeper
+    {kNoEffect, {ESC, 0x0F}, 2, 0, S::kFixed, "ESC SI"},  // condensed (dot-matrix)
+    {kNoEffect, {GS, '|'}, 2, 1, S::kFixed, "GS |"},      // print density, older form
     {kNoEffect, {ESC, 'U'}, 2, 1, S::kFixed, "ESC U"},
     {kNoEffect, {ESC, 'r'}, 2, 1, S::kFixed, "ESC r"},
     {kNoEffect, {ESC, 'c', '3'}, 3, 1, S::kFixed, "ESC c 3"},
@@ -129,7 +161,23 @@ constexpr std::size_t kMaxNulBarcode = 255;
 
 // Total length of a command whose prefix matched, or 0 while the bytes seen cannot tell.
 // `complete` says whether the bytes seen are enough to know the length.
-std::size_t CommandLength(const CommandDef& def, std::span<const std::uint8_t> b, bool& known) {
+// ESC &: y c1 c2, then for each code an x and x columns of y bytes; 0 while the bytes seen
+// end before that does. A header no printer takes (no codes, or y beyond any font) stands
+// alone, so that its handler can refuse it without swallowing what follows.
+std::size_t UserCharsLength(std::span<const std::uint8_t> b, std::size_t p) {
+  if (b.size() < p + 3) return 0;
+  const std::size_t y = b[p], c1 = b[p + 1], c2 = b[p + 2];
+  if (y == 0 || y > 3 || c1 > c2 || c1 < 0x20) return p + 3;
+  std::size_t at = p + 3;
+  for (std::size_t code = c1; code <= c2; ++code) {
+    if (at >= b.size()) return 0;
+    at += 1 + y * b[at];
+  }
+  return at;
+}
+
+std::size_t CommandLength(const CommandDef& def, std::span<const std::uint8_t> b, bool at_end,
+                          bool& known) {
   const std::size_t p = def.prefix_length;
   known = true;
   switch (def.shape) {
@@ -185,6 +233,16 @@ std::size_t CommandLength(const CommandDef& def, std::span<const std::uint8_t> b
       }
       return at;
     }
+    case Shape::kOptionalSwitch:
+      // Whether n follows can only be told by the next byte; at the stream's end none does.
+      if (b.size() < p + 1) {
+        if (at_end) return p;
+        break;
+      }
+      return p + (b[p] <= 1 ? 1 : 0);
+    case Shape::kUserChars:
+      if (const std::size_t length = UserCharsLength(b, p)) return length;
+      break;
     case Shape::kRaster:
       if (b.size() < p + 5) break;
       return p + 5 + std::size_t{b[p + 1] + 256u * b[p + 2]} * (b[p + 3] + 256u * b[p + 4]);
@@ -240,7 +298,7 @@ Match MatchCommand(std::span<const std::uint8_t> bytes, bool at_end) {
   }
   if (best) {
     bool known = false;
-    const std::size_t length = CommandLength(*best, bytes, known);
+    const std::size_t length = CommandLength(*best, bytes, at_end, known);
     if (known && bytes.size() >= length) return {Match::kCommand, length, best};
     if (!at_end) return {Match::kNeedMore, 0, best, known ? length : 0};
     return {Match::kTruncated, bytes.size(), best, known ? length : 0};

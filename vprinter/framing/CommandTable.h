@@ -20,33 +20,40 @@ enum class CommandId {
   kInitialize,     // ESC @
   kExtended,       // GS ( K pL pH fn ... (print density)
   kSpeed,          // GS E n
+  kControlByte,    // NUL and the other control bytes below 20h no command begins with
+  kSelectPrinter,  // ESC = n
   // Characters and the line
-  kLineFeed,            // LF
-  kCarriageReturn,      // CR
-  kTab,                 // HT
-  kPrintMode,           // ESC ! n
-  kLineSpacing,         // ESC 3 n
-  kDefaultLineSpacing,  // ESC 2
-  kCharacterSpacing,    // ESC SP n
-  kFont,                // ESC M n
-  kEmphasis,            // ESC E n
-  kDoubleStrike,        // ESC G n
-  kUnderline,           // ESC - n
-  kKanjiUnderline,      // FS - n
-  kReverse,             // GS B n
-  kUpsideDown,          // ESC { n
-  kRotation,            // ESC V n
-  kJustification,       // ESC a n
-  kAbsolutePosition,    // ESC $ nL nH
-  kRelativePosition,    // ESC \ nL nH
-  kTabStops,            // ESC D n1 .. nk NUL
-  kCodePage,            // ESC t n
-  kInternational,       // ESC R n
-  kCharacterSize,       // GS ! n
-  kLeftMargin,          // GS L nL nH
-  kPrintWidth,          // GS W nL nH
-  kFeed,                // ESC J n
-  kFeedLines,           // ESC d n
+  kLineFeed,             // LF
+  kCarriageReturn,       // CR
+  kTab,                  // HT
+  kPrintMode,            // ESC ! n
+  kLineSpacing,          // ESC 3 n
+  kDefaultLineSpacing,   // ESC 2
+  kCharacterSpacing,     // ESC SP n
+  kFont,                 // ESC M n
+  kEmphasis,             // ESC E n
+  kDoubleStrike,         // ESC G n
+  kUnderline,            // ESC - n
+  kKanjiUnderline,       // FS - n
+  kReverse,              // GS B n
+  kUpsideDown,           // ESC { n
+  kRotation,             // ESC V n
+  kJustification,        // ESC a n
+  kAbsolutePosition,     // ESC $ nL nH
+  kRelativePosition,     // ESC \ nL nH
+  kTabStops,             // ESC D n1 .. nk NUL
+  kCodePage,             // ESC t n
+  kInternational,        // ESC R n
+  kCharacterSize,        // GS ! n
+  kLeftMargin,           // GS L nL nH
+  kPrintWidth,           // GS W nL nH
+  kFeed,                 // ESC J n
+  kFeedLines,            // ESC d n
+  kItalic,               // ESC 4 [n]
+  kItalicOff,            // ESC 5
+  kUserCharacters,       // ESC & y c1 c2 [x d1 .. d(y x)] ...
+  kUserCharacterSet,     // ESC % n
+  kCancelUserCharacter,  // ESC ? n
   // Barcodes and two-dimensional codes
   kBarcode,        // GS k m ...
   kBarcodeHeight,  // GS h n
@@ -83,15 +90,17 @@ inline constexpr std::size_t kCommandIds = static_cast<std::size_t>(CommandId::k
 
 // How the length of a command past its fixed parameters is found.
 enum class Shape {
-  kFixed,       // prefix + `params` bytes
-  kLengthPair,  // prefix + pL pH + (pL + 256 pH) bytes
-  kLengthQuad,  // prefix + p1..p4 + (p1 + 256 p2 + 65536 p3 + 16777216 p4) bytes
-  kRaster,      // prefix + m xL xH yL yH + (x * y) bytes
-  kBarcode,     // prefix + m; m <= 6: data up to a NUL; m >= 65: n + n bytes
-  kNulList,     // prefix + bytes up to and including a NUL, at most `params` before it
-  kBitImage,    // prefix + m nL nH + n bytes (8-dot m) or 3n bytes (24-dot m)
-  kCut,         // prefix + m, and n after the m that feed before cutting
-  kNvImages,    // prefix + n, then n images of xL xH yL yH + (x * y * 8) bytes
+  kFixed,           // prefix + `params` bytes
+  kLengthPair,      // prefix + pL pH + (pL + 256 pH) bytes
+  kLengthQuad,      // prefix + p1..p4 + (p1 + 256 p2 + 65536 p3 + 16777216 p4) bytes
+  kRaster,          // prefix + m xL xH yL yH + (x * y) bytes
+  kBarcode,         // prefix + m; m <= 6: data up to a NUL; m >= 65: n + n bytes
+  kNulList,         // prefix + bytes up to and including a NUL, at most `params` before it
+  kBitImage,        // prefix + m nL nH + n bytes (8-dot m) or 3n bytes (24-dot m)
+  kCut,             // prefix + m, and n after the m that feed before cutting
+  kOptionalSwitch,  // prefix, and n when the next byte is 0 or 1 (an older form has none)
+  kUserChars,       // prefix + y c1 c2, then for each code c1..c2: x and y * x bytes
+  kNvImages,        // prefix + n, then n images of xL xH yL yH + (x * y * 8) bytes
 };
 
 struct CommandDef {

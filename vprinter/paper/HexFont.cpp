@@ -107,6 +107,12 @@ std::vector<char32_t> AddMissingGlyphs(PsfFont& font, const HexFont& fallback) {
   std::vector<char32_t> lacking;
   for (char32_t cp : CodePageCharacters()) {
     if (font.Has(cp)) continue;
+    // The marks that only steer text (zero width, left-to-right, right-to-left) print
+    // nothing; the fallback font draws them as labelled boxes.
+    if (cp >= U'\u200B' && cp <= U'\u200F') {
+      font.AddGlyph(cp, [](int, int) { return false; });
+      continue;
+    }
     if (const std::optional<HexGlyph> g = fallback.Find(cp)) {
       AddScaledGlyph(font, cp, *g);
     } else {

@@ -154,7 +154,7 @@ void Printer::OnStatusOrId(Command& c) {
     if (n == 1 || n == 49) {
       id("paper sensor status", status_.PaperSensorStatus());
     } else if (n == 2 || n == 50) {
-      id("drawer connector status", 0x00);  // no drawer: pin 3 low
+      id("drawer connector status", DrawerStatus(status_.State()));
     }
   } else if (n == 1 || n == 49) {
     id("model ID", kModelId);

@@ -151,7 +151,7 @@ void Printer::FlushText() {
   LogEntry e{LogEntry::kText,
              text_source_,
              text_offset_,
-             "TEXT",
+             text_ignored_ ? "TEXT (deselected, not printed)" : "TEXT",
              "\"" + DecodeForLog(text_page_, bytes) + "\"",
              HexBytes(bytes, kTextRunBytes)};
   text_run_.clear();
@@ -289,20 +289,25 @@ void Printer::OnText(Source src, std::size_t offset, std::uint8_t byte) {
     HexDumpTakes({&byte, 1});
     return;
   }
-  nv_.counters.Add(Counter::kCharacters, 1);
-  counters_dirty_ = true;
   const int page = renderer_.modes().code_page;
-  if (!text_run_.empty() &&
-      (text_source_ != src || text_page_ != page || text_run_.size() >= kTextRunBytes)) {
+  if (!text_run_.empty() && (text_source_ != src || text_page_ != page ||
+                             text_ignored_ != deselected_ || text_run_.size() >= kTextRunBytes)) {
     FlushText();
   }
   if (text_run_.empty()) {
     text_source_ = src;
     text_offset_ = offset;
     text_page_ = page;
+    text_ignored_ = deselected_;
   }
   text_run_ += static_cast<char>(byte);
-  renderer_.PutChar(CodePageToUnicode(renderer_.modes().code_page, byte));
+  if (deselected_) return;
+  nv_.counters.Add(Counter::kCharacters, 1);
+  counters_dirty_ = true;
+  // A user-defined character, when the set is selected and the code has one in this font.
+  std::shared_ptr<const Bitmap> pattern;
+  if (user_chars_.selected()) pattern = user_chars_.Find(renderer_.text().font, byte);
+  renderer_.PutChar(CodePageToUnicode(page, byte), std::move(pattern));
 }
 
 void Printer::OnUnknown(Source src, std::size_t offset, std::span<const std::uint8_t> b) {

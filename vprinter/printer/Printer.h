@@ -20,6 +20,7 @@
 #include "vprinter/printer/NvMemory.h"
 #include "vprinter/printer/ReplySink.h"
 #include "vprinter/printer/StatusModel.h"
+#include "vprinter/printer/UserCharacters.h"
 
 namespace qw77::vprinter {
 
@@ -156,6 +157,10 @@ class Printer {
   void OnInitialize(Command& c);
   void OnExtended(Command& c);
   void OnSpeed(Command& c);
+  void OnControlByte(Command& c);
+  void OnSelectPrinter(Command& c);  // ESC =
+  // Whether the printer, deselected, passes over this command (UserCharacterCommands.cpp).
+  bool IgnoredWhileDeselected(const CommandDef& def) const;
   void OnNoEffect(Command& c);
   // Characters and the line (TextCommands.cpp)
   void OnLineFeed(Command& c);
@@ -182,6 +187,11 @@ class Printer {
   void OnPrintWidth(Command& c);
   void OnFeed(Command& c);
   void OnFeedLines(Command& c);
+  void OnItalic(Command& c);  // ESC 4 and ESC 5
+  // User-defined characters (UserCharacterCommands.cpp)
+  void OnUserCharacters(Command& c);
+  void OnUserCharacterSet(Command& c);
+  void OnCancelUserCharacter(Command& c);
   // Barcodes and two-dimensional codes (CodeCommands.cpp)
   void OnBarcode(Command& c);
   void OnBarcodeHeight(Command& c);
@@ -300,6 +310,9 @@ class Printer {
   std::vector<std::uint8_t> key_block_sent_;
   Source key_blocks_to_ = Source::kSerial;
   int key_block_resends_ = 0;  // NAKs taken for the block last sent
+  UserCharacters user_chars_;
+  // Deselected by ESC = 0: everything but ESC = and the real-time commands is passed over.
+  bool deselected_ = false;
   // Automatic status back: the items enabled (0: off), where it goes, what was last sent.
   int auto_status_items_ = 0;
   Source auto_status_to_ = Source::kSerial;
@@ -311,6 +324,7 @@ class Printer {
   Source text_source_ = Source::kFile;
   std::size_t text_offset_ = 0;
   int text_page_ = kDefaultCodePage;  // the code page the run was printed in
+  bool text_ignored_ = false;         // the run came while the printer was deselected
   std::string text_run_;
 };
 

@@ -95,6 +95,13 @@ Printer::Handler Printer::HandlerFor(CommandId id) {
       {kCounterRead, &Printer::OnCounter},
       {kTestPrint, &Printer::OnTestPrint},
       {kNvImageDefine, &Printer::OnNvImageDefine},
+      {kControlByte, &Printer::OnControlByte},
+      {kSelectPrinter, &Printer::OnSelectPrinter},
+      {kItalic, &Printer::OnItalic},
+      {kItalicOff, &Printer::OnItalic},
+      {kUserCharacters, &Printer::OnUserCharacters},
+      {kUserCharacterSet, &Printer::OnUserCharacterSet},
+      {kCancelUserCharacter, &Printer::OnCancelUserCharacter},
       {kNoEffect, &Printer::OnNoEffect},
       {kNoEffectLong, &Printer::OnNoEffect},
   };
@@ -123,14 +130,16 @@ void Printer::OnOverlong(Source src, const CommandDef& def, std::size_t offset,
 void Printer::OnCommand(Source src, const CommandDef& def, std::size_t offset,
                         std::span<const std::uint8_t> b) {
   if (hex_dump_.on && HexDumpTakes(b)) return;
-  CountCommand(def, b.subspan(def.prefix_length));
   Command c{src,
             def,
             b,
             b.subspan(def.prefix_length),
             {LogEntry::kCommand, src, offset, def.name, "", ""},
             {}};
-  if (const Handler handler = HandlerFor(def.id)) {
+  if (deselected_ && IgnoredWhileDeselected(def)) {
+    c.entry.note = "printer deselected (ESC = 0): passed over";
+  } else if (const Handler handler = HandlerFor(def.id)) {
+    CountCommand(def, c.params);
     (this->*handler)(c);
   } else {
     c.Malformed("no handler for this command");
@@ -149,14 +158,28 @@ void Printer::OnNoEffect(Command& c) {
   c.entry.note = "no effect on this printer";
 }
 
+void Printer::OnControlByte(Command& c) {
+  c.entry.note = "control byte, passed over";
+}
+
+void Printer::OnSelectPrinter(Command& c) {
+  const std::uint8_t n = c.n();
+  c.entry.params = "n=" + Dec(n);
+  deselected_ = (n & 1) == 0;
+  c.entry.note =
+      deselected_ ? "printer deselected: input passed over until ESC = 1" : "printer selected";
+}
+
 void Printer::OnInitialize(Command& c) {
   TextSettings& t = renderer_.text();
   t = stored_;
   renderer_.ResetModes(options_.code_page);
   renderer_.barcode() = BarcodeSettings{};
   symbols_ = SymbolSettings{};
-  // The print buffer is emptied; graphics defined in NV memory stay.
+  // The print buffer is emptied; graphics defined in NV memory stay. User-defined
+  // characters go, and the font's own are selected.
   graphics_.buffer = Bitmap{};
+  user_chars_.Clear();
   c.entry.note = "settings back to the stored ones";
 }
 

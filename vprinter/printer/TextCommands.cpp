@@ -113,6 +113,14 @@ void Printer::OnDoubleStrike(Command& c) {
       m.double_strike ? "double strike on (drawn bold, as emphasis is)" : "double strike off";
 }
 
+void Printer::OnItalic(Command& c) {
+  CharacterModes& m = renderer_.modes();
+  // ESC 4 alone turns italic on, ESC 4 n by n's lowest bit; ESC 5 turns it off.
+  if (!c.params.empty()) c.entry.params = "n=" + Dec(c.params[0]);
+  m.italic = c.def.id == CommandId::kItalic && (c.params.empty() || (c.params[0] & 1) != 0);
+  c.entry.note = OnOff("italic", m.italic);
+}
+
 void Printer::OnUnderline(Command& c) {
   const std::uint8_t n = c.n();
   TextSettings& t = renderer_.text();
