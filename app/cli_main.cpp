@@ -8,7 +8,7 @@
 
 #include "cli/CommandLine.h"
 #include "platform/factory/PlatformFactory.h"
-#include "transport/Discovery.h"
+#include "platform/linux/Discovery.h"
 #include "transport/PortListing.h"
 #include "transport/PortMap.h"
 

@@ -26,7 +26,7 @@
 #include "platform/factory/PlatformFactory.h"
 #include "qw77/Project.h"
 #include "transport/AppOptions.h"
-#include "transport/Discovery.h"
+#include "platform/linux/Discovery.h"
 #include "transport/PortListing.h"
 #include "transport/PortMap.h"
 

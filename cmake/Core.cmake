@@ -4,9 +4,9 @@ qw77_room(qw77_base FOLDERS base
 
 # The seams only; their implementations are a room of their own further down.
 qw77_room(qw77_platform
-  HEADERS platform/Clock.h platform/Endpoint.h platform/PortAccess.h platform/SerialLink.h
+  HEADERS platform/Clock.h platform/Devices.h platform/Endpoint.h platform/PortAccess.h platform/SerialLink.h
           platform/Services.h platform/System.h platform/WindowServices.h
-  SOURCES platform/Endpoint.cpp platform/SerialLink.cpp
+  SOURCES platform/Devices.cpp platform/Endpoint.cpp platform/SerialLink.cpp
   LINKS qw77_base)
 
 qw77_room(qw77_protocol FOLDERS protocol
@@ -20,7 +20,7 @@ qw77_room(qw77_form FOLDERS form
   LINKS qw77_protocol qw77_platform)
 
 qw77_room(qw77_transport FOLDERS transport
-  SOURCES transport/AppOptions.cpp transport/Discovery.cpp transport/LineSettings.cpp
+  SOURCES transport/AppOptions.cpp transport/EndpointSpec.cpp transport/LineSettings.cpp
           transport/LogoFile.cpp
           transport/ParallelPort.cpp transport/PortListing.cpp transport/PortMap.cpp
           transport/PortsFile.cpp transport/SerialTransfer.cpp transport/ShellRunner.cpp
@@ -47,7 +47,8 @@ set(_os_sources platform/factory/PlatformFactory.cpp platform/factory/RoutedPort
                 platform/posix/VPrinterPortAccess.cpp)
 set(_os_folders platform/factory platform/posix)
 if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
-  list(APPEND _os_sources platform/linux/PpdevPortAccess.cpp platform/linux/UsbLp.cpp)
+  list(APPEND _os_sources platform/linux/Discovery.cpp platform/linux/PpdevPortAccess.cpp
+                          platform/linux/UsbLp.cpp)
   list(APPEND _os_folders platform/linux)
 endif()
 qw77_room(qw77_platform_os FOLDERS ${_os_folders} SOURCES ${_os_sources} LINKS qw77_platform)

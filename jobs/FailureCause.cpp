@@ -2,8 +2,6 @@
 
 #include <cctype>
 
-#include "transport/Discovery.h"
-
 namespace qw77 {
 
 std::string DescribeCause(const Status& why, const std::vector<std::string>& existing_devices) {
@@ -45,10 +43,10 @@ std::string DescribeCause(const Status& why, const std::vector<std::string>& exi
   return text;
 }
 
-std::string DescribeCause(const Status& why) {
+std::string DescribeCause(const Status& why, System& system) {
   std::vector<std::string> out;
   if (why.code() != ErrorCode::kNotFound) return DescribeCause(why, out);
-  for (const DeviceInfo& d : DiscoverDevices("/"))
+  for (const DeviceInfo& d : system.Devices())
     out.push_back(d.dev_path + " (" + DeviceSummary(d) + ")");
   return DescribeCause(why, out);
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/Status.h"
+#include "platform/System.h"
 
 namespace qw77 {
 
@@ -17,6 +18,6 @@ namespace qw77 {
 std::string DescribeCause(const Status& why, const std::vector<std::string>& existing_devices);
 
 // The same, naming the serial and printer devices this machine has when the device is missing.
-std::string DescribeCause(const Status& why);
+std::string DescribeCause(const Status& why, System& system);
 
 }  // namespace qw77

@@ -43,7 +43,8 @@ JobEnd OpenSerialPort(FrmMenu& frm) {
     case ProbeEnd::kLayerFailure:
       break;
   }
-  frm.Svc().window->MsgBoxDetailed("Error on serial PORT selection", DescribeCause(probe.failure));
+  frm.Svc().window->MsgBoxDetailed("Error on serial PORT selection",
+                                   DescribeCause(probe.failure, *frm.Svc().system));
   return JobEnd::kPortUnusable;
 }
 
@@ -112,7 +113,7 @@ void ReportSerialFailure(FrmMenu& frm, std::string_view what, const Status& why)
   text += what;
   if (!why.message().empty()) text += " (" + why.message() + ")";
   text += ".";
-  frm.Svc().window->MsgBoxDetailed(text, DescribeCause(why));
+  frm.Svc().window->MsgBoxDetailed(text, DescribeCause(why, *frm.Svc().system));
 }
 
 namespace {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/Status.h"
+#include "platform/Devices.h"
 
 namespace qw77 {
 
@@ -44,6 +45,9 @@ class System {
   // Defines a device alias; kNotFound where the system has no such names.
   virtual Status DefineDeviceAlias(const DeviceAlias& alias) = 0;
   virtual std::optional<std::string> GetEnv(std::string_view name) = 0;
+  // The serial, printer-class and parallel devices the machine has, for a message that
+  // tells the operator what is there; none where the system cannot say.
+  virtual std::vector<DeviceInfo> Devices() { return {}; }
 
   // Starts argv[0] with its arguments in the current directory.
   virtual Result<ProcessId> StartProcess(const std::vector<std::string>& argv) = 0;

@@ -11,9 +11,10 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   qt6-base-dev libgl-dev libzint-dev libpng-dev zlib1g-dev
-  libinih-dev libcli11-dev nlohmann-json3-dev
+  libinih-dev libcli11-dev nlohmann-json3-dev libcivetweb-dev
   console-setup-linux fonts-dejavu-core unifont
   zbar-tools xvfb xauth xdotool x11-apps imagemagick
+  chromium chromium-driver python3-selenium
 )
 # The virtual printer's receipts test prints what npm's receipt libraries make.
 command -v npm >/dev/null || packages+=(nodejs npm)

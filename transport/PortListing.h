@@ -5,7 +5,7 @@
 #include <ostream>
 #include <vector>
 
-#include "transport/Discovery.h"
+#include "platform/Devices.h"
 #include "transport/PortMap.h"
 
 namespace qw77 {

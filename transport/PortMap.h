@@ -17,6 +17,7 @@
 
 #include "base/Status.h"
 #include "platform/Endpoint.h"
+#include "transport/EndpointSpec.h"
 
 namespace qw77 {
 
@@ -28,38 +29,14 @@ using EnvLookup = std::function<std::optional<std::string>(std::string_view name
 // The lookup over this process's environment.
 EnvLookup ProcessEnvironment();
 
-struct Binding {
-  Endpoint endpoint;
-  // Where it came from, in words: "--com1", "QW77_COM1", "/home/u/.config/qw77/ports.ini
-  // line 3", "QW77_PORT_ACCESS" or "default".
-  std::string origin;
-};
-
-// The origin of a binding that no source named.
-inline constexpr std::string_view kDefaultOrigin = "default";
-
 // Indexed by PortName (PortIndex).
 using PortMap = std::array<Binding, 5>;
-constexpr std::size_t PortIndex(PortName port) {
-  return static_cast<std::size_t>(port);
-}
 
 struct PortMapSources {
   std::map<PortName, std::string> options;  // the command line's SPEC per port
   EnvLookup env;                            // empty: no environment at all
   std::filesystem::path settings_file;      // empty: none; a file that does not exist is fine
 };
-
-// One endpoint SPEC as the port map takes it for `port`:
-//   COM1..COM3: an absolute serial device path, tcp:HOST[:PORT] (HOST a name, an IPv4
-//               address or [IPv6]; PORT 1..65535, 9100 when left out), usblp:/dev/usb/lpN
-//   LPT1, LPT2: ppdev:/dev/parportN, vprinter:SOCKET, usblp:/dev/usb/lpN
-// A refused SPEC gives kInvalidArgument with a sentence of what the port takes. An IPv6 host
-// is kept without its brackets (as a resolver takes it).
-Result<Endpoint> ParseEndpoint(PortName port, std::string_view spec);
-
-// What a port reaches when nothing names it.
-Endpoint DefaultEndpoint(PortName port);
 
 // $XDG_CONFIG_HOME/qw77/ports.ini, or ~/.config/qw77/ports.ini when XDG_CONFIG_HOME is unset,
 // empty or relative (which the XDG rules say to ignore). Empty when HOME is not set either.

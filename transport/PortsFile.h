@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "base/Status.h"
-#include "transport/PortMap.h"
+#include "transport/EndpointSpec.h"
 
 namespace qw77 {
 

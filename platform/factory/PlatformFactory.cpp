@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/factory/RoutedPortAccess.h"
+#include "platform/linux/Discovery.h"
 #include "platform/linux/PpdevPortAccess.h"
 #include "platform/linux/UsbLp.h"
 #include "platform/posix/PosixSystem.h"
@@ -145,7 +146,7 @@ std::array<std::unique_ptr<SerialLink>, 3> MakeSerialControls() {
 }
 
 std::unique_ptr<System> MakeSystem() {
-  return std::make_unique<PosixSystem>();
+  return std::make_unique<LinuxSystem>();
 }
 
 std::unique_ptr<Clock> MakeClock() {

@@ -8,7 +8,7 @@
 #include <tuple>
 
 #include "tests/fakes/TestRig.h"
-#include "transport/Discovery.h"
+#include "platform/linux/Discovery.h"
 #include "transport/PortListing.h"
 
 namespace qw77 {

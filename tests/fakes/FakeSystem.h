@@ -32,6 +32,7 @@ class FakeSystem : public System {
     if (it == env.end()) return std::nullopt;
     return it->second;
   }
+  std::vector<DeviceInfo> Devices() override { return devices; }
   Result<ProcessId> StartProcess(const std::vector<std::string>& argv) override {
     if (!start_error.ok()) return start_error;
     Process p = next_process;
@@ -56,6 +57,7 @@ class FakeSystem : public System {
   OsFamily family = OsFamily::kPosix;
   std::map<std::string, std::string> env;
   std::vector<DeviceAlias> aliases;
+  std::vector<DeviceInfo> devices;  // what the machine has, as a test stages it
   Status start_error;
   Process next_process;  // template for the next started process
   std::vector<Process> processes;

@@ -42,20 +42,27 @@ TEST_P(TcpOptionTest, TakesHostAndPort) {
   EXPECT_EQ(cl->tcp_port, GetParam().port);
 }
 
+// The web view's address is read as the TCP port's is, and is an interface of its own.
+TEST_P(TcpOptionTest, TheWebViewTakesHostAndPortToo) {
+  Result<CommandLine> cl = ParseCommandLine({"--no-serial", "--http", GetParam().value});
+  ASSERT_TRUE(cl) << cl.status().message();
+  EXPECT_EQ(cl->http_host, GetParam().host);
+  EXPECT_EQ(cl->http_port, GetParam().port);
+  EXPECT_EQ(cl->tcp_port, -1);
+}
+
 class BadOptionTest : public ::testing::TestWithParam<std::vector<std::string>> {};
 
-INSTANTIATE_TEST_SUITE_P(Refused, BadOptionTest,
-                         ::testing::Values(std::vector<std::string>{"--frobnicate"},
-                                           std::vector<std::string>{"--paper", "70"},
-                                           std::vector<std::string>{"--answer", "-1"},
-                                           std::vector<std::string>{"--answer", "3x"},
-                                           std::vector<std::string>{"--busy-ms"},
-                                           std::vector<std::string>{"--out", ""},
-                                           std::vector<std::string>{"--no-serial"},
-                                           std::vector<std::string>{"--tcp", "65536"},
-                                           std::vector<std::string>{"--tcp", ":9100"},
-                                           std::vector<std::string>{"--tcp", "::1:9100"},
-                                           std::vector<std::string>{"--tcp", "host:"}));
+INSTANTIATE_TEST_SUITE_P(
+    Refused, BadOptionTest,
+    ::testing::Values(
+        std::vector<std::string>{"--frobnicate"}, std::vector<std::string>{"--paper", "70"},
+        std::vector<std::string>{"--answer", "-1"}, std::vector<std::string>{"--answer", "3x"},
+        std::vector<std::string>{"--busy-ms"}, std::vector<std::string>{"--out", ""},
+        std::vector<std::string>{"--no-serial"}, std::vector<std::string>{"--tcp", "65536"},
+        std::vector<std::string>{"--tcp", ":9100"}, std::vector<std::string>{"--tcp", "::1:9100"},
+        std::vector<std::string>{"--tcp", "host:"}, std::vector<std::string>{"--http", "65536"},
+        std::vector<std::string>{"--http", ":8080"}, std::vector<std::string>{"--http", ""}));
 
 TEST_P(BadOptionTest, ComesBackWithAReason) {
   Result<CommandLine> cl = ParseCommandLine(GetParam());

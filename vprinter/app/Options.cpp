@@ -35,25 +35,25 @@ Result<long> Number(const std::string& option, const std::string& text, long lo,
   return v;
 }
 
-// HOST:PORT, [IPV6]:PORT or PORT alone.
-Status TakeTcp(const std::string& v, CommandLine& cl) {
-  if (v.empty()) return Bad("--tcp needs a non-empty value");
-  std::string port = v;
+// HOST:PORT, [IPV6]:PORT or PORT alone (the host then stays as it is): --tcp, --http.
+Status TakeHostPort(const std::string& option, const std::string& v, std::string& host, int& port) {
+  if (v.empty()) return Bad(option + " needs a non-empty value");
+  std::string port_text = v;
   const std::size_t bracket = v.find("]:");
   const std::size_t colon = v.rfind(':');
   if (v.front() == '[' && bracket != std::string::npos) {
-    cl.tcp_host = v.substr(1, bracket - 1);
-    port = v.substr(bracket + 2);
+    host = v.substr(1, bracket - 1);
+    port_text = v.substr(bracket + 2);
   } else if (colon != std::string::npos) {
-    cl.tcp_host = v.substr(0, colon);
-    port = v.substr(colon + 1);
+    host = v.substr(0, colon);
+    port_text = v.substr(colon + 1);
   }
-  if (cl.tcp_host.empty() || (v.front() != '[' && cl.tcp_host.find(':') != std::string::npos)) {
-    return Bad("--tcp takes [HOST:]PORT (an IPv6 address in brackets), not \"" + v + "\"");
+  if (host.empty() || (v.front() != '[' && host.find(':') != std::string::npos)) {
+    return Bad(option + " takes [HOST:]PORT (an IPv6 address in brackets), not \"" + v + "\"");
   }
-  Result<long> n = Number("--tcp port", port, 0, 65535);
+  Result<long> n = Number(option + " port", port_text, 0, 65535);
   if (!n) return n.status();
-  cl.tcp_port = static_cast<int>(*n);
+  port = static_cast<int>(*n);
   return Status::Ok();
 }
 
@@ -161,11 +161,19 @@ void Parser::AddInterfaces() {
        "listen for parallel-port register access on PATH\n(the application reaches it with "
        "QW77_PORT_ACCESS=vprinter:PATH)")
       ->group(g);
-  Value("--tcp", "[HOST:]PORT",
-        "serve the serial line's byte stream on a TCP port,\none connection at a time "
-        "(HOST default 127.0.0.1,\n[::1] for IPv6; PORT 0 takes a free port, printed as\n"
-        "\"tcp: HOST:PORT\")",
-        [this](const std::string& v) { return TakeTcp(v, cl_); })
+  Value(
+      "--tcp", "[HOST:]PORT",
+      "serve the serial line's byte stream on a TCP port,\none connection at a time "
+      "(HOST default 127.0.0.1,\n[::1] for IPv6; PORT 0 takes a free port, printed as\n"
+      "\"tcp: HOST:PORT\")",
+      [this](const std::string& v) { return TakeHostPort("--tcp", v, cl_.tcp_host, cl_.tcp_port); })
+      ->group(g);
+  Value("--http", "[HOST:]PORT",
+        "serve a web page of the tickets and the printer's\nswitches, and its JSON API (HOST "
+        "default 127.0.0.1;\nPORT 0 takes a free port, printed as \"http: HOST:PORT\")",
+        [this](const std::string& v) {
+          return TakeHostPort("--http", v, cl_.http_host, cl_.http_port);
+        })
       ->group(g);
   Whole("--baud", 300, 921600, cl_.serial_options.baud,
         "pace serial input at N baud (default: the rate the\napplication set on the line; 10 "
@@ -263,8 +271,8 @@ Result<CommandLine> ParseCommandLine(const std::vector<std::string>& args) {
     return Bad(std::string(e.what()) + " (see --help)");
   }
   if (!parser.error()) return parser.error();
-  if (!cl.serial && cl.parallel_socket.empty() && cl.tcp_port < 0 && cl.render_file.empty() &&
-      !cl.help) {
+  if (!cl.serial && cl.parallel_socket.empty() && cl.tcp_port < 0 && cl.http_port < 0 &&
+      cl.render_file.empty() && !cl.help) {
     return Bad("--no-serial leaves no interface: add --parallel-socket, --tcp or --render");
   }
   return cl;

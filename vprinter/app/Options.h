@@ -17,7 +17,9 @@ struct CommandLine {
   SerialOptions serial_options;
   std::string parallel_socket;  // empty: no parallel interface
   std::string tcp_host = "127.0.0.1";
-  int tcp_port = -1;        // -1: no TCP interface; 0: a free port
+  int tcp_port = -1;  // -1: no TCP interface; 0: a free port
+  std::string http_host = "127.0.0.1";
+  int http_port = -1;       // -1: no web view; 0: a free port
   std::string render_file;  // print this file's bytes and exit
   std::string out_dir = "vprinter-tickets";
   std::string log_path;

@@ -13,6 +13,7 @@
 #include "vprinter/app/Options.h"
 #include "vprinter/endpoints/CrashCleanup.h"
 #include "vprinter/endpoints/Server.h"
+#include "vprinter/endpoints/web/WebEndpoint.h"
 
 namespace {
 
@@ -110,6 +111,15 @@ int Render(qw77::vprinter::Printer& printer, const std::string& path) {
   return 0;
 }
 
+// The interfaces as the web view's panel shows them.
+std::vector<qw77::vprinter::web::InterfaceInfo> Interfaces(qw77::vprinter::Server& server) {
+  std::vector<qw77::vprinter::web::InterfaceInfo> list;
+  if (auto* s = server.serial()) list.push_back({"serial", s->device_path(), std::nullopt});
+  if (auto* p = server.parallel()) list.push_back({"parallel", p->path(), p->connected()});
+  if (auto* t = server.tcp()) list.push_back({"tcp", t->address(), t->connected()});
+  return list;
+}
+
 // Serves the interfaces until a stopping signal.
 int Serve(qw77::vprinter::Printer& printer, qw77::vprinter::CommandLine& cl) {
   using namespace qw77;
@@ -144,6 +154,20 @@ int Serve(qw77::vprinter::Printer& printer, qw77::vprinter::CommandLine& cl) {
     const Status s = server.OpenTcp(cl.tcp_host, cl.tcp_port);
     if (!s) return Fail(s.message());
     std::cout << "tcp: " << server.tcp()->address() << "\n";
+  }
+  std::unique_ptr<web::WebEndpoint> web_view;
+  if (cl.http_port >= 0) {
+    Result<std::unique_ptr<web::WebEndpoint>> ep =
+        web::WebEndpoint::Open(printer, {cl.http_host, cl.http_port, cl.out_dir, cl.paper_dots});
+    if (!ep) return Fail(ep.status().message());
+    web_view = std::move(*ep);
+    web_view->SetInterfaces([&server] { return Interfaces(server); });
+    server.AddEndpoint(web_view.get());
+    std::cout << "http: " << web_view->address() << "\n";
+    if (!web_view->loopback()) {
+      std::cout << "http: warning: anyone who can reach " << web_view->address()
+                << " can see the tickets and change the printer's conditions\n";
+    }
   }
   std::cout << "status: " << printer.status().conditions().Describe() << "\n"
             << "tickets: " << cl.out_dir << "\n"

@@ -59,6 +59,7 @@ class ParallelEndpoint : public Endpoint {
   ParallelEndpoint& operator=(const ParallelEndpoint&) = delete;
 
   const std::string& path() const { return path_; }
+  bool connected() const { return client_.has_value(); }
   ParallelRegisters& registers() { return registers_; }
   std::size_t unsent_bytes() const;
 

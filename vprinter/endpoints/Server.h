@@ -29,6 +29,10 @@ class Server {
   ParallelEndpoint* parallel() { return parallel_.get(); }
   TcpEndpoint* tcp() { return tcp_.get(); }
 
+  // An endpoint opened elsewhere (the web view), served after those above; it must outlive
+  // the server's serving.
+  void AddEndpoint(Endpoint* endpoint) { endpoints_.push_back(endpoint); }
+
   // Serves until Stop(); then ends the ticket in progress.
   void Run();
   // Serves one round, waiting at most `max_wait_us`. True when it took any input.

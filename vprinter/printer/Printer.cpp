@@ -135,6 +135,7 @@ void Printer::Log(LogEntry entry) {
   const std::string line = entry.Format();
   if (log_file_.is_open()) log_file_ << line << '\n' << std::flush;
   if (options_.echo_log) std::cout << line << '\n' << std::flush;
+  if (on_log) on_log(entry);
   if (log_.size() == kLogEntriesKept) log_.pop_front();
   log_.push_back(std::move(entry));
 }
@@ -168,6 +169,7 @@ void Printer::Feed(Source source, std::span<const std::uint8_t> bytes, Millis no
   port.last_byte = now;
   last_activity_ = now;
   last_source_ = source;
+  if (on_bytes) on_bytes(source, bytes);
   port.interp().Feed(bytes);
 }
 

@@ -98,6 +98,11 @@ class Printer {
   // it is stored.
   std::function<void(const Canvas&)> on_picture;
 
+  // Called with the bytes of every Feed, before they are carried out, and with every log
+  // entry as it is made (for a view that keeps each ticket's bytes and log).
+  std::function<void(Source, std::span<const std::uint8_t>)> on_bytes;
+  std::function<void(const LogEntry&)> on_log;
+
   // Where the replies to requests that come in on `source` go from now on (nullptr: none
   // go out). The sink must outlive its attachment.
   void AttachReplies(Source source, ReplySink* sink);
@@ -113,6 +118,8 @@ class Printer {
   // Bytes the interfaces' interpreters hold for commands not yet complete.
   std::size_t BufferedBytes() const;
   int replies_sent() const { return replies_sent_; }
+  // Something is printed of a ticket that has not ended yet.
+  bool ticket_in_progress() const { return TicketInProgress(); }
   int self_tests() const { return self_tests_; }
   StatusModel& status() { return status_; }
 

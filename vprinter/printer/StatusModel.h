@@ -29,6 +29,7 @@ class StatusModel {
 
   Conditions& conditions() { return conditions_; }
   const Conditions& conditions() const { return conditions_; }
+  Faults& faults() { return faults_; }
   const Faults& faults() const { return faults_; }
 
   // The state every reply is read from (StatusBits.h).

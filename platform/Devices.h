@@ -1,8 +1,7 @@
-// The serial devices, USB printers and parallel ports this machine has, read straight from
-// sysfs (no udev daemon needed), so the operator can see what a port could be bound to.
+// The serial devices, USB printers and parallel ports a machine has, as its discovery
+// (platform/linux) finds them, so the operator can see what a port could be bound to.
 #pragma once
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -23,12 +22,6 @@ inline constexpr std::string_view kKindCdcAcm = "USB modem (CDC-ACM)";
 inline constexpr std::string_view kKindSerialPort = "serial port";
 inline constexpr std::string_view kKindUsbPrinter = "USB printer";
 inline constexpr std::string_view kKindParallelPort = "parallel port";
-
-// Every device found under `root` (the machine's "/" normally; a fake tree in tests): serial
-// ports first, then USB printers, then parallel ports, each by number. Paths in the result are
-// as the machine names them ("/dev/..."), without `root`. A folder that cannot be read adds
-// nothing: discovery only informs, it never refuses.
-std::vector<DeviceInfo> DiscoverDevices(const std::filesystem::path& root = "/");
 
 // "USB-serial 0403:6001 FTDI FT232R USB UART": the kind, then whatever of the USB id, maker
 // and model is known.
