@@ -13,6 +13,7 @@ find_package(ZLIB REQUIRED)
 find_library(QW77_ZINT_LIBRARY NAMES zint REQUIRED)
 find_path(QW77_ZINT_INCLUDE_DIR NAMES zint.h REQUIRED)
 find_package(CLI11 CONFIG REQUIRED)
+find_package(nlohmann_json 3 CONFIG REQUIRED)
 
 # The paper (pictures, fonts, code pages, barcodes and 2-D codes, PNG files), the framing
 # of bytes into commands, and the printer that carries them out: what the preview needs.
@@ -28,12 +29,13 @@ function(qw77_add_vprinter_printer prefix)
   qw77_room(${prefix}_framing FOLDERS vprinter/framing
             SOURCES vprinter/framing/CommandTable.cpp vprinter/framing/Interpreter.cpp)
 
-  set(_printer CodeCommands.cpp Graphics.cpp ImageCommands.cpp PaperCommands.cpp Printer.cpp
-               PrinterCommands.cpp StatusBits.cpp StatusModel.cpp TextCommands.cpp
-               UserCharacterCommands.cpp UserCharacters.cpp)
+  set(_printer CodeCommands.cpp Graphics.cpp ImageCommands.cpp MaintenanceCommands.cpp
+               NvMemory.cpp PaperCommands.cpp Printer.cpp PrinterCommands.cpp StatusBits.cpp
+               StatusModel.cpp TestPrint.cpp TextCommands.cpp UserCharacterCommands.cpp
+               UserCharacters.cpp)
   list(TRANSFORM _printer PREPEND vprinter/printer/)
   qw77_room(${prefix}_printer FOLDERS vprinter/printer SOURCES ${_printer}
-            LINKS ${prefix}_framing ${prefix}_paper)
+            LINKS ${prefix}_framing ${prefix}_paper nlohmann_json::nlohmann_json)
 endfunction()
 
 # The interfaces (pseudo-terminal, serial link, parallel socket, TCP, the server loop and

@@ -86,14 +86,15 @@ Status TakeCodePage(const std::string& v, CommandLine& cl) {
   return Status::Ok();
 }
 
-Status TakeModel(const std::string& v, CommandLine& cl) {
+// A name the printer-ID command reports (--model, --firmware, --serial-number).
+Status TakeName(const std::string& option, const std::string& v, std::string& to) {
   const bool printable =
       std::all_of(v.begin(), v.end(), [](char ch) { return ch >= 0x20 && ch <= 0x7E; });
   if (v.empty() || v.size() > kMaxModelName || !printable) {
-    return Bad("--model takes 1 to " + std::to_string(kMaxModelName) +
+    return Bad(option + " takes 1 to " + std::to_string(kMaxModelName) +
                " printable ASCII characters, not \"" + v + "\"");
   }
-  cl.model_name = v;
+  to = v;
   return Status::Ok();
 }
 
@@ -214,7 +215,16 @@ void Parser::AddPaperAndOutput() {
   Value("--model", "NAME",
         "the model name the printer reports when asked\n(GS I 67); printable ASCII, at most 40 "
         "characters",
-        [this](const std::string& v) { return TakeModel(v, cl_); })
+        [this](const std::string& v) { return TakeName("--model", v, cl_.model_name); })
+      ->group(g);
+  Value("--firmware", "TEXT", "the firmware version it reports (GS I 65); as --model",
+        [this](const std::string& v) { return TakeName("--firmware", v, cl_.firmware); })
+      ->group(g);
+  Value("--serial-number", "TEXT", "the serial number it reports (GS I 68); as --model",
+        [this](const std::string& v) { return TakeName("--serial-number", v, cl_.serial_number); })
+      ->group(g);
+  Path("--state", "FILE", cl_.state_path,
+       "keep the NV memory (graphics, bit images, user\nsetup, counters) in FILE from run to run")
       ->group(g);
 }
 

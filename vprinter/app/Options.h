@@ -28,7 +28,10 @@ struct CommandLine {
   bool quiet = false;
   int paper_dots = 448;
   int code_page = kDefaultCodePage;
-  std::string model_name;  // empty: the printer's own
+  std::string model_name;     // empty: the printer's own
+  std::string firmware;       // empty: the printer's own
+  std::string serial_number;  // empty: the printer's own
+  std::string state_path;     // empty: NV memory lasts for the run
   Millis idle_ms = 2000;
   Conditions conditions;
   Faults faults;

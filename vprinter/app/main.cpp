@@ -210,7 +210,12 @@ int main(int argc, char** argv) {
   po.echo_log = !cl.quiet;
   po.idle_ms = cl.idle_ms;
   if (!cl.model_name.empty()) po.model_name = cl.model_name;
+  if (!cl.firmware.empty()) po.firmware = cl.firmware;
+  if (!cl.serial_number.empty()) po.serial_number = cl.serial_number;
+  po.state_path = cl.state_path;
   Printer printer(*fonts, status, po);
+  const Status restored = printer.RestoreState();
+  if (!restored) return Fail(restored.message());
 
   if (!cl.render_file.empty()) return Render(printer, cl.render_file);
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "vprinter/framing/Interpreter.h"
+
 namespace qw77::vprinter {
 namespace {
 
@@ -101,6 +103,12 @@ constexpr CommandDef kTable[] = {
     {kAutoStatus, {GS, 'a'}, 2, 1, S::kFixed, "GS a"},
     {kRealTimeRequest, {DLE, 0x05}, 2, 1, S::kFixed, "DLE ENQ"},
     {kRealTimePulse, {DLE, 0x14}, 2, 3, S::kFixed, "DLE DC4"},
+    // Maintenance
+    {kUserSetup, {GS, '(', 'E'}, 3, 0, S::kLengthPair, "GS ( E"},
+    {kCounterReset, {GS, 'g', '0'}, 3, 3, S::kFixed, "GS g 0"},
+    {kCounterRead, {GS, 'g', '2'}, 3, 3, S::kFixed, "GS g 2"},
+    {kTestPrint, {GS, '(', 'A'}, 3, 0, S::kLengthPair, "GS ( A"},
+    {kNvImageDefine, {FS, 'q'}, 2, 0, S::kNvImages, "FS q"},
     // Clear buffers: fn 8 followed by seven fixed bytes ("\x02\x03\x14\x01\x06\x02\x08").
     {kNoEffect, {DLE, 0x14, 0x08}, 3, 7, S::kFixed, "DLE DC4 8"},
     // Known commands with no effect on this printer (peripherals, page mode, panel keys,
@@ -131,11 +139,8 @@ constexpr CommandDef kTable[] = {
     {kNoEffect, {GS, '\\'}, 2, 2, S::kFixed, "GS \\"},
     {kNoEffect, {GS, '^'}, 2, 3, S::kFixed, "GS ^"},
     {kNoEffect, {GS, ':'}, 2, 0, S::kFixed, "GS :"},
-    {kNoEffect, {GS, 'g', '0'}, 3, 3, S::kFixed, "GS g 0"},
-    {kNoEffectLong, {GS, '(', 'A'}, 3, 0, S::kLengthPair, "GS ( A"},
     {kNoEffectLong, {GS, '(', 'C'}, 3, 0, S::kLengthPair, "GS ( C"},
     {kNoEffectLong, {GS, '(', 'D'}, 3, 0, S::kLengthPair, "GS ( D"},
-    {kNoEffectLong, {GS, '(', 'E'}, 3, 0, S::kLengthPair, "GS ( E"},
     {kNoEffectLong, {GS, '(', 'H'}, 3, 0, S::kLengthPair, "GS ( H"},
     {kNoEffectLong, {GS, '(', 'M'}, 3, 0, S::kLengthPair, "GS ( M"},
     {kNoEffectLong, {GS, '(', 'N'}, 3, 0, S::kLengthPair, "GS ( N"},
@@ -212,6 +217,21 @@ std::size_t CommandLength(const CommandDef& def, std::span<const std::uint8_t> b
       // feed amount after m.
       const bool with_feed = m == 65 || m == 66 || m == 97 || m == 98 || m == 103 || m == 104;
       return p + 1 + (with_feed ? 1 : 0);
+    }
+    case Shape::kNvImages: {
+      // n images, each as long as its own header says. A header far beyond the longest
+      // command is enough to know the command is overlong.
+      if (b.size() < p + 1) break;
+      std::size_t at = p + 1;
+      for (int i = 0; i < b[p]; ++i) {
+        if (b.size() < at + 4) {
+          if (at > kMaxCommandBytes) return at;
+          known = false;
+          return 0;
+        }
+        at += 4 + std::size_t{b[at] + 256u * b[at + 1]} * (b[at + 2] + 256u * b[at + 3]) * 8;
+      }
+      return at;
     }
     case Shape::kOptionalSwitch:
       // Whether n follows can only be told by the next byte; at the stream's end none does.

@@ -76,6 +76,12 @@ enum class CommandId {
   kAutoStatus,       // GS a n
   kRealTimeRequest,  // DLE ENQ n
   kRealTimePulse,    // DLE DC4 fn m t
+  // Maintenance: what a technician's setting utility sends
+  kUserSetup,      // GS ( E pL pH fn ...
+  kCounterReset,   // GS g 0 m nL nH
+  kCounterRead,    // GS g 2 m nL nH
+  kTestPrint,      // GS ( A pL pH n m
+  kNvImageDefine,  // FS q n [xL xH yL yH d1..dk]1..n
   // Known, with no effect on this printer; their parameters are passed over.
   kNoEffect,
   kNoEffectLong,  // prefix pL pH ...
@@ -94,6 +100,7 @@ enum class Shape {
   kCut,             // prefix + m, and n after the m that feed before cutting
   kOptionalSwitch,  // prefix, and n when the next byte is 0 or 1 (an older form has none)
   kUserChars,       // prefix + y c1 c2, then for each code c1..c2: x and y * x bytes
+  kNvImages,        // prefix + n, then n images of xL xH yL yH + (x * y * 8) bytes
 };
 
 struct CommandDef {

@@ -157,6 +157,14 @@ Renderer::Renderer(std::shared_ptr<const Fonts> fonts, Paper paper, int part_row
       part_rows_(std::clamp(part_rows, kMinPartRows, kMaxPartRows)),
       page_(paper.Width()) {}
 
+void Renderer::SetPaper(Paper paper) {
+  paper_ = paper;
+  page_ = Canvas(paper_.Width());
+  y_ = 0;
+  line_.clear();
+  line_x_ = 0;
+}
+
 void Renderer::MakeRoom(int rows) {
   if (y_ == 0 || y_ + rows <= part_rows_) return;
   Canvas part = std::move(page_);

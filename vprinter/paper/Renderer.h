@@ -125,6 +125,9 @@ class Renderer {
   void ResetModes(int code_page);
   BarcodeSettings& barcode() { return barcode_; }
   const Paper& paper() const { return paper_; }
+  // A roll of another width (a user setup change); the strip in progress starts afresh at
+  // the new width, so only call it between tickets.
+  void SetPaper(Paper paper);
 
   // Adds one character to the line buffer; a full line is printed first. A `pattern` (a
   // user-defined character, as tall as the font) is drawn in place of the font's glyph.

@@ -25,6 +25,11 @@ class NvGraphics {
   void Clear();
   std::size_t used_bytes() const { return used_bytes_; }
   std::size_t count() const { return graphics_.size(); }
+  // Calls f(key, dots, data_bytes) for each graphic, in the order of their keys.
+  template <class F>
+  void ForEach(F f) const {
+    for (const auto& [key, stored] : graphics_) f(key, stored.dots, stored.data_bytes);
+  }
 
  private:
   struct Stored {

@@ -109,8 +109,7 @@ void Printer::OnGraphics(Command& c) {
 }
 
 void Printer::OnNvImage(Command& c) {
-  c.entry.params = "n=" + Dec(c.params[0]) + " m=" + Dec(c.params[1]);
-  c.Malformed("no NV bit image stored");
+  PrintNvBitImage(c);
 }
 
 void Printer::GraphicsFunction(Command& c, std::span<const std::uint8_t> body) {
@@ -126,11 +125,16 @@ void Printer::GraphicsFunction(Command& c, std::span<const std::uint8_t> body) {
     return;
   }
   switch (fn) {
+    case 0:
+    case 3:
     case 48:
     case 51:
-    case 52:
     case 64:
-      c.entry.note = "graphics memory query: not answered by this printer";
+      NvGraphicsQuery(c, fn, args);
+      return;
+    case 4:
+    case 52:
+      c.entry.note = "download graphics memory query: not answered, no download graphics";
       return;
     case 49:
       c.entry.note = "reference dot density: no effect, this head has one density";
@@ -234,6 +238,7 @@ void Printer::DefineNvGraphic(Command& c, int fn, std::span<const std::uint8_t> 
   c.entry.note = "NV graphic " + Key(kc1, kc2) + " defined, " + Size(x, y) + "; " +
                  Dec(static_cast<int>(nv.used_bytes())) + " of " +
                  Dec(static_cast<int>(kNvGraphicsBytes)) + " bytes used";
+  NvWritten(c);
 }
 
 void Printer::PrintNvGraphic(Command& c, std::span<const std::uint8_t> args) {
@@ -261,14 +266,18 @@ void Printer::DeleteAllNvGraphics(Command& c, std::span<const std::uint8_t> args
   }
   c.entry.note = "all NV graphics deleted (" + Dec(static_cast<int>(graphics_.nv.count())) + ")";
   graphics_.nv.Clear();
+  NvWritten(c);
 }
 
 void Printer::DeleteNvGraphic(Command& c, std::span<const std::uint8_t> args) {
   if (!ArgsPresent(c, args, 2)) return;
   c.entry.params += " kc1=" + Dec(args[0]) + " kc2=" + Dec(args[1]);
-  c.entry.note = graphics_.nv.Erase(args[0] * 256 + args[1])
-                     ? "NV graphic " + Key(args[0], args[1]) + " deleted"
-                     : "no NV graphic with " + Key(args[0], args[1]) + ", nothing deleted";
+  if (graphics_.nv.Erase(args[0] * 256 + args[1])) {
+    c.entry.note = "NV graphic " + Key(args[0], args[1]) + " deleted";
+    NvWritten(c);
+  } else {
+    c.entry.note = "no NV graphic with " + Key(args[0], args[1]) + ", nothing deleted";
+  }
 }
 
 }  // namespace qw77::vprinter

@@ -13,9 +13,7 @@ namespace {
 constexpr std::uint8_t kModelId = 0x47;
 constexpr std::uint8_t kTypeId = 0x02;  // autocutter installed, one-byte characters only
 constexpr std::uint8_t kVersionId = 0x01;
-constexpr const char* kFirmwareVersion = "1.00";
 constexpr const char* kMakerName = "qw77";
-constexpr const char* kSerialNumber = "QW77-00000001";
 constexpr const char* kFontOfLanguage = "ANK";
 // Printer information (n 65 and up) goes out between this header and a NUL.
 constexpr std::uint8_t kInfoHeader = 0x5F;
@@ -166,13 +164,13 @@ void Printer::OnStatusOrId(Command& c) {
   } else if (n == 3 || n == 51) {
     id("version ID", kVersionId);
   } else if (n == 65) {
-    info("firmware version", kFirmwareVersion);
+    info("firmware version", options_.firmware);
   } else if (n == 66) {
     info("maker", kMakerName);
   } else if (n == 67) {
     info("model", options_.model_name);
   } else if (n == 68) {
-    info("serial number", kSerialNumber);
+    info("serial number", options_.serial_number);
   } else if (n == 69) {
     info("font of language", kFontOfLanguage);
   }

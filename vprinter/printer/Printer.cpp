@@ -214,6 +214,10 @@ void Printer::FlushText() {
 
 void Printer::Feed(Source source, std::span<const std::uint8_t> bytes, Millis now) {
   CheckAutoStatus();
+  CountTime(now);
+  if (!key_blocks_.empty() || !key_block_sent_.empty()) {
+    if (KeyListAnswer(source, bytes) && bytes.empty()) return;
+  }
   Port& port = PortFor(source);
   port.last_byte = now;
   last_activity_ = now;
@@ -234,6 +238,13 @@ void Printer::Claim(Source source) {
 
 void Printer::Tick(Millis now) {
   CheckAutoStatus();
+  CountTime(now);
+  // The counters change with every line; the state file gets them once a minute and at
+  // the end of the run.
+  if (counters_dirty_ && now - counters_saved_ >= 60000) {
+    counters_saved_ = now;
+    SaveState(last_source_);
+  }
   for (auto& port : ports_) {
     if (port->interp().HasPending() && now - port->last_byte >= options_.idle_ms) {
       port->interp().Finish();
@@ -241,6 +252,7 @@ void Printer::Tick(Millis now) {
   }
   if (now - last_activity_ < options_.idle_ms) return;
   FlushText();
+  if (hex_dump_.on && !hex_dump_.line.empty()) HexDumpLine(true);
   if (TicketInProgress()) {
     EndTicket(last_source_, "idle for " + std::to_string(options_.idle_ms) + " ms");
   }
@@ -262,6 +274,8 @@ Millis Printer::NextDeadline() const {
 void Printer::Shutdown() {
   for (auto& port : ports_) port->interp().Finish();
   FlushText();
+  if (hex_dump_.on && !hex_dump_.line.empty()) HexDumpLine(true);
+  if (counters_dirty_) SaveState(last_source_);
   if (TicketInProgress()) EndTicket(last_source_, "end of session");
 }
 
@@ -333,6 +347,10 @@ void Printer::EndTicket(Source src, const std::string& why, const std::string& s
 }
 
 void Printer::OnText(Source src, std::size_t offset, std::uint8_t byte) {
+  if (hex_dump_.on) {
+    HexDumpTakes({&byte, 1});
+    return;
+  }
   const int page = renderer_.modes().code_page;
   if (!text_run_.empty() && (text_source_ != src || text_page_ != page ||
                              text_ignored_ != deselected_ || text_run_.size() >= kTextRunBytes)) {
@@ -346,6 +364,8 @@ void Printer::OnText(Source src, std::size_t offset, std::uint8_t byte) {
   }
   text_run_ += static_cast<char>(byte);
   if (deselected_) return;
+  nv_.counters.Add(Counter::kCharacters, 1);
+  counters_dirty_ = true;
   // A user-defined character, when the set is selected and the code has one in this font.
   std::shared_ptr<const Bitmap> pattern;
   if (user_chars_.selected()) pattern = user_chars_.Find(renderer_.text().font, byte);
@@ -353,12 +373,14 @@ void Printer::OnText(Source src, std::size_t offset, std::uint8_t byte) {
 }
 
 void Printer::OnUnknown(Source src, std::size_t offset, std::span<const std::uint8_t> b) {
+  if (hex_dump_.on && HexDumpTakes(b)) return;
   Log({LogEntry::kUnknown, src, offset, b.size() == 1 ? "byte" : "command", HexBytes(b),
        "ignored, nothing printed"});
 }
 
 void Printer::OnTruncated(Source src, const CommandDef* def, std::size_t offset,
                           std::span<const std::uint8_t> b, std::size_t seen, std::size_t needed) {
+  if (hex_dump_.on && HexDumpTakes(b)) return;
   std::string note = "stream ended after " + std::to_string(seen) + " bytes";
   if (needed) note += " of " + std::to_string(needed);
   Log({LogEntry::kTruncated, src, offset, def ? def->name : "command", HexBytes(b),

@@ -18,6 +18,7 @@
 #include "vprinter/paper/Renderer.h"
 #include "vprinter/paper/Symbol.h"
 #include "vprinter/printer/Graphics.h"
+#include "vprinter/printer/NvMemory.h"
 #include "vprinter/printer/ReplySink.h"
 #include "vprinter/printer/StatusModel.h"
 #include "vprinter/printer/UserCharacters.h"
@@ -50,7 +51,16 @@ struct PrinterOptions {
   // The ESC t number of the character table in force at the start and after ESC @.
   int code_page = kDefaultCodePage;
   std::string model_name = "qw77 virtual printer";  // as the printer-ID command tells it
+  std::string firmware = "1.00";                    // GS I 65
+  std::string serial_number = "QW77-00000001";      // GS I 68
+  std::string state_path;  // the NV memory's file; empty: memory lasts for the run
+  // Today's date ("2026-12-08"), for counting writes to NV memory a day; empty: the
+  // system's date in UTC.
+  std::function<std::string()> today;
 };
+
+// More writes to NV memory than this in a day are noted in the log: the memory wears out.
+inline constexpr int kNvWritesPerDay = 10;
 
 // The log entries kept in memory (the log file and the echo get every one).
 inline constexpr std::size_t kLogEntriesKept = 10000;
@@ -119,6 +129,13 @@ class Printer {
   bool ticket_in_progress() const { return TicketInProgress(); }
   int self_tests() const { return self_tests_; }
   StatusModel& status() { return status_; }
+
+  // Reads the NV memory from the state file, if there is one, and applies the user setup
+  // it holds. A state file that cannot be read or is damaged is an error, and stays as it is.
+  Status RestoreState();
+  const NvMemory& nv_memory() const { return nv_; }
+  const NvGraphics& nv_graphics() const { return graphics_.nv; }
+  bool hex_dump() const { return hex_dump_.on; }
 
  private:
   class Port;  // one interface's interpreter
@@ -223,6 +240,33 @@ class Printer {
   void OnAutoStatus(Command& c);
   void OnRealTimeRequest(Command& c);
   void OnRealTimePulse(Command& c);
+  // Maintenance (MaintenanceCommands.cpp) and test prints (TestPrint.cpp)
+  void OnUserSetup(Command& c);      // GS ( E
+  void OnCounter(Command& c);        // GS g 0 and GS g 2
+  void OnTestPrint(Command& c);      // GS ( A
+  void OnNvImageDefine(Command& c);  // FS q
+  void UserSetupStore(Command& c, int fn, std::span<const std::uint8_t> args);
+  void LeaveSetup(Command& c);
+  void ApplySetup();
+  void PrintNvBitImage(Command& c);  // FS p
+  void NvGraphicsQuery(Command& c, int fn, std::span<const std::uint8_t> args);
+  void PrintStatusPage();
+  void PrintRollingPattern();
+  void PrintLines(const std::vector<std::string>& lines);
+  // Sends `reply` after the entry is logged, when the interface can carry it.
+  void Answer(Command& c, const std::string& what, std::vector<std::uint8_t> reply);
+  // Counts a write to NV memory a host asked for, notes a day's writes past the limit, and
+  // saves the state.
+  void NvWritten(Command& c);
+  void SaveState(Source src);
+  // Counts what the head and cutter do, and the time the printer runs.
+  void CountCommand(const CommandDef& def, std::span<const std::uint8_t> params);
+  void CountTime(Millis now);
+  // Hex dump mode: every byte received printed in hex beside its character.
+  bool HexDumpTakes(std::span<const std::uint8_t> bytes);
+  void HexDumpLine(bool partial);
+  // A reply of key codes in blocks: the host's ACK, NAK or CAN to the block just sent.
+  bool KeyListAnswer(Source src, std::span<const std::uint8_t>& bytes);
   void OnText(Source src, std::size_t offset, std::uint8_t byte);
   void OnUnknown(Source src, std::size_t offset, std::span<const std::uint8_t> b);
   void OnTruncated(Source src, const CommandDef* def, std::size_t offset,
@@ -270,6 +314,20 @@ class Printer {
   int replies_sent_ = 0;
   int self_tests_ = 0;
   GraphicsMemory graphics_;
+  NvMemory nv_;
+  bool setting_mode_ = false;
+  Millis clock_ = -1;          // the last time the printer's clock was read
+  Millis counters_saved_ = 0;  // when the counters were last written to the state file
+  bool counters_dirty_ = false;
+  struct HexDumpState {
+    bool on = false;
+    std::vector<std::uint8_t> line;
+  } hex_dump_;
+  // The blocks of a key code list not yet sent, the one last sent, and where they go.
+  std::deque<std::vector<std::uint8_t>> key_blocks_;
+  std::vector<std::uint8_t> key_block_sent_;
+  Source key_blocks_to_ = Source::kSerial;
+  int key_block_resends_ = 0;  // NAKs taken for the block last sent
   UserCharacters user_chars_;
   // Deselected by ESC = 0: everything but ESC = and the real-time commands is passed over.
   bool deselected_ = false;

@@ -90,6 +90,11 @@ Printer::Handler Printer::HandlerFor(CommandId id) {
       {kAutoStatus, &Printer::OnAutoStatus},
       {kRealTimeRequest, &Printer::OnRealTimeRequest},
       {kRealTimePulse, &Printer::OnRealTimePulse},
+      {kUserSetup, &Printer::OnUserSetup},
+      {kCounterReset, &Printer::OnCounter},
+      {kCounterRead, &Printer::OnCounter},
+      {kTestPrint, &Printer::OnTestPrint},
+      {kNvImageDefine, &Printer::OnNvImageDefine},
       {kControlByte, &Printer::OnControlByte},
       {kSelectPrinter, &Printer::OnSelectPrinter},
       {kItalic, &Printer::OnItalic},
@@ -124,6 +129,7 @@ void Printer::OnOverlong(Source src, const CommandDef& def, std::size_t offset,
 
 void Printer::OnCommand(Source src, const CommandDef& def, std::size_t offset,
                         std::span<const std::uint8_t> b) {
+  if (hex_dump_.on && HexDumpTakes(b)) return;
   Command c{src,
             def,
             b,
@@ -133,6 +139,7 @@ void Printer::OnCommand(Source src, const CommandDef& def, std::size_t offset,
   if (deselected_ && IgnoredWhileDeselected(def)) {
     c.entry.note = "printer deselected (ESC = 0): passed over";
   } else if (const Handler handler = HandlerFor(def.id)) {
+    CountCommand(def, c.params);
     (this->*handler)(c);
   } else {
     c.Malformed("no handler for this command");
