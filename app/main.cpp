@@ -26,8 +26,8 @@
 #include "frontend/MainWindow.h"
 #include "frontend/QtWindowServices.h"
 #include "platform/factory/PlatformFactory.h"
-#include "qw77/Project.h"
 #include "platform/linux/Discovery.h"
+#include "qw77/Project.h"
 #include "transport/PortListing.h"
 #include "transport/PortMap.h"
 

@@ -20,7 +20,7 @@ qw77_room(qw77_form FOLDERS form
   LINKS qw77_protocol qw77_platform)
 
 qw77_room(qw77_transport FOLDERS transport
-  SOURCES transport/EndpointSpec.cpp transport/LineSettings.cpp transport/LogoFile.cpp
+  SOURCES transport/Binding.cpp transport/LineSettings.cpp transport/LogoFile.cpp
           transport/ParallelPort.cpp transport/PortListing.cpp transport/PortMap.cpp
           transport/PortsFile.cpp transport/SerialTransfer.cpp transport/ShellRunner.cpp
           transport/SpoolFile.cpp

@@ -13,8 +13,8 @@
 #include <span>
 
 #include "platform/Clock.h"
-#include "transport/Limits.h"
 #include "platform/PortAccess.h"
+#include "transport/Limits.h"
 
 namespace qw77 {
 

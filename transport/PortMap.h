@@ -17,7 +17,7 @@
 
 #include "base/Status.h"
 #include "platform/Endpoint.h"
-#include "transport/EndpointSpec.h"
+#include "transport/Binding.h"
 
 namespace qw77 {
 

@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "base/Status.h"
-#include "transport/EndpointSpec.h"
+#include "transport/Binding.h"
 
 namespace qw77 {
 

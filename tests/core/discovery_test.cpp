@@ -7,8 +7,8 @@
 #include <sstream>
 #include <tuple>
 
-#include "tests/fakes/TestRig.h"
 #include "platform/linux/Discovery.h"
+#include "tests/fakes/TestRig.h"
 #include "transport/PortListing.h"
 
 namespace qw77 {

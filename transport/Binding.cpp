@@ -1,4 +1,4 @@
-#include "transport/EndpointSpec.h"
+#include "transport/Binding.h"
 
 #include <arpa/inet.h>
 #include <sys/un.h>
