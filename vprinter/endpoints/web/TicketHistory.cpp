@@ -5,7 +5,8 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <regex>
+#include <optional>
+#include <string_view>
 
 namespace qw77::vprinter::web {
 
@@ -60,11 +61,52 @@ std::optional<TicketRecord> FromMetadata(const fs::path& folder, const std::stri
   return r;
 }
 
+// "ticket-N..." with N of 1 to 9 digits: N and what follows it.
+struct TicketName {
+  int number;
+  std::string_view rest;
+};
+std::optional<TicketName> SplitTicketName(std::string_view name) {
+  constexpr std::string_view kPrefix = "ticket-";
+  if (!name.starts_with(kPrefix)) return std::nullopt;
+  std::size_t end = kPrefix.size();
+  int number = 0;
+  while (end < name.size() && name[end] >= '0' && name[end] <= '9') {
+    number = number * 10 + (name[end] - '0');
+    if (++end - kPrefix.size() > 9) return std::nullopt;
+  }
+  if (end == kPrefix.size()) return std::nullopt;
+  return TicketName{number, name.substr(end)};
+}
+
+// Zero or more "-part" suffixes, each part one or more of the characters `allowed` takes.
+bool IsSuffixList(std::string_view s, bool (*allowed)(char)) {
+  std::size_t at = 0;
+  while (at < s.size()) {
+    if (s[at] != '-') return false;
+    const std::size_t start = ++at;
+    while (at < s.size() && s[at] != '-' && allowed(s[at])) ++at;
+    if (at == start || (at < s.size() && s[at] != '-')) return false;
+  }
+  return true;
+}
+bool IsLowerLetter(char c) {
+  return c >= 'a' && c <= 'z';
+}
+bool IsLowerLetterOrDigit(char c) {
+  return IsLowerLetter(c) || (c >= '0' && c <= '9');
+}
+
 }  // namespace
 
 bool IsTicketFileName(const std::string& name) {
-  static const std::regex kName(R"(ticket-[0-9]{1,9}(-[a-z0-9]+)*\.(png|bin|log|json))");
-  return std::regex_match(name, kName);
+  const std::optional<TicketName> ticket = SplitTicketName(name);
+  if (!ticket) return false;
+  const std::size_t dot = ticket->rest.rfind('.');
+  if (dot == std::string_view::npos) return false;
+  const std::string_view ext = ticket->rest.substr(dot + 1);
+  if (ext != "png" && ext != "bin" && ext != "log" && ext != "json") return false;
+  return IsSuffixList(ticket->rest.substr(0, dot), IsLowerLetterOrDigit);
 }
 
 nlohmann::json TicketRecord::ToJson() const {
@@ -105,7 +147,6 @@ std::optional<TicketRecord> TicketRecord::FromJson(const nlohmann::json& j) {
 }
 
 void TicketHistory::LoadFolder() {
-  static const std::regex kPicture(R"((ticket-([0-9]{1,9})(-[a-z]+)?)\.png)");
   struct Found {
     std::string stem;
     std::int64_t time_ms;
@@ -114,12 +155,18 @@ void TicketHistory::LoadFolder() {
   std::error_code ec;
   for (const fs::directory_entry& e : fs::directory_iterator(folder_, ec)) {
     const std::string name = e.path().filename().string();
-    std::smatch m;
-    if (!std::regex_match(name, m, kPicture) || !IsRegularFile(e.path())) continue;
-    const int number = std::stoi(m[2].str());
+    // A ticket's picture: ticket-N.png, or ticket-N-part.png with at most one part.
+    const std::optional<TicketName> ticket = SplitTicketName(name);
+    if (!ticket || !ticket->rest.ends_with(".png")) continue;
+    const std::string_view suffix = ticket->rest.substr(0, ticket->rest.size() - 4);
+    if (suffix.find('-', 1) != std::string_view::npos || !IsSuffixList(suffix, IsLowerLetter) ||
+        !IsRegularFile(e.path())) {
+      continue;
+    }
+    const std::string stem = name.substr(0, name.size() - 4);
     const std::int64_t t = ModifiedMs(e.path());
-    auto [it, added] = newest.try_emplace(number, Found{m[1].str(), t});
-    if (!added && it->second.time_ms < t) it->second = {m[1].str(), t};
+    auto [it, added] = newest.try_emplace(ticket->number, Found{stem, t});
+    if (!added && it->second.time_ms < t) it->second = {stem, t};
   }
   std::vector<std::pair<int, Found>> found(newest.begin(), newest.end());
   std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) {
