@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstring>
 #include <thread>
+#include <vector>
 
 namespace qw77::vprinter::web {
 
@@ -53,9 +54,11 @@ void SendFile(mg_connection* conn, const std::string& path, const std::string& t
     return;
   }
   SendHeader(conn, 200, type, st.st_size);
-  char buf[64 * 1024];
-  for (ssize_t n; !head && (n = read(fd, buf, sizeof buf)) > 0;) {
-    if (mg_write(conn, buf, static_cast<std::size_t>(n)) <= 0) break;
+  // On the heap: the server library's worker threads have small stacks, and a file buffer
+  // on one overflowed it in the sanitizer build.
+  std::vector<char> buf(64 * 1024);
+  for (ssize_t n; !head && (n = read(fd, buf.data(), buf.size())) > 0;) {
+    if (mg_write(conn, buf.data(), static_cast<std::size_t>(n)) <= 0) break;
   }
   close(fd);
 }
