@@ -22,20 +22,6 @@ bool AsksOnly(CommandId id) {
          id == kPrinterId;
 }
 
-const char* SourceName(Source s) {
-  switch (s) {
-    case Source::kSerial:
-      return "serial";
-    case Source::kParallel:
-      return "parallel";
-    case Source::kFile:
-      return "file";
-    case Source::kTcp:
-      return "tcp";
-  }
-  return "?";
-}
-
 // ticket-0007.png; a ticket too tall for one picture goes on in ticket-0007-part2.png, ...
 std::string PictureName(int ticket, const std::string& suffix, int part) {
   char name[64];
@@ -60,6 +46,20 @@ int HighestTicketIn(const std::string& dir) {
 }
 
 }  // namespace
+
+const char* SourceName(Source s) {
+  switch (s) {
+    case Source::kSerial:
+      return "serial";
+    case Source::kParallel:
+      return "parallel";
+    case Source::kFile:
+      return "file";
+    case Source::kTcp:
+      return "tcp";
+  }
+  return "?";
+}
 
 std::string LogEntry::Format() const {
   std::string s = std::string(SourceName(source)) + " @" + std::to_string(offset) + " ";

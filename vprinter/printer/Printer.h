@@ -26,6 +26,8 @@
 namespace qw77::vprinter {
 
 enum class Source { kSerial, kParallel, kFile, kTcp };
+// The interface as the log and the web view name it: "serial", "parallel", "file", "tcp".
+const char* SourceName(Source s);
 
 struct LogEntry {
   enum Kind { kCommand, kText, kUnknown, kMalformed, kTruncated, kEvent };

@@ -61,20 +61,6 @@ std::int64_t WallMs() {
 
 }  // namespace
 
-const char* SourceName(Source s) {
-  switch (s) {
-    case Source::kSerial:
-      return "serial";
-    case Source::kParallel:
-      return "parallel";
-    case Source::kFile:
-      return "file";
-    case Source::kTcp:
-      return "tcp";
-  }
-  return "?";
-}
-
 TicketRecorder::TicketRecorder(Printer& printer, TicketHistory& history, EventStream& events,
                                std::size_t max_ticket_bytes)
     : printer_(printer), history_(history), events_(events), max_ticket_bytes_(max_ticket_bytes) {

@@ -17,8 +17,6 @@
 
 namespace qw77::vprinter::web {
 
-const char* SourceName(Source s);
-
 class TicketRecorder {
  public:
   // A ticket's bytes kept for its .bin file; a longer ticket keeps its first ones.
