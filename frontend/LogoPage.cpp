@@ -66,8 +66,8 @@ class LogoPage : public QWidget {
     fit_->setObjectName(QStringLiteral("FitToPaper"));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(space_);
-    layout->addWidget(list_, 1);
-    layout->addLayout(Buttons());
+    layout->addLayout(ListAndButtons(), 1);
+    layout->addLayout(StoreRow());
   }
 
   // Stores the picture in `path` under the key typed, after showing it dithered.
@@ -80,28 +80,39 @@ class LogoPage : public QWidget {
   }
 
  private:
-  QHBoxLayout* Buttons() {
-    auto* read = ToolButton(QStringLiteral("Read list"), "ReadLogos");
-    auto* store = ToolButton(QStringLiteral("Store from file…"), "StoreLogo");
-    auto* print = ToolButton(QStringLiteral("Print"), "PrintLogo");
-    auto* remove = ToolButton(QStringLiteral("Delete…"), "DeleteLogo");
-    auto* remove_all = ToolButton(QStringLiteral("Delete all…"), "DeleteAllLogos");
+  // The list with what acts on the key picked beside it.
+  QHBoxLayout* ListAndButtons() {
+    auto* read = ToolButton(QStringLiteral("&Read list"), "ReadLogos");
+    auto* print = ToolButton(QStringLiteral("&Print"), "PrintLogo");
+    auto* remove = ToolButton(QStringLiteral("&Delete…"), "DeleteLogo");
+    auto* remove_all = ToolButton(QStringLiteral("Delete &all…"), "DeleteAllLogos");
     connect(read, &QPushButton::clicked, this, [this] { ReadList(); });
+    connect(print, &QPushButton::clicked, this, [this] { Print(); });
+    connect(remove, &QPushButton::clicked, this, [this] { Delete(); });
+    connect(remove_all, &QPushButton::clicked, this, [this] { DeleteAll(); });
+    auto* buttons = new QVBoxLayout;
+    for (QPushButton* b : {read, print, remove, remove_all}) buttons->addWidget(b);
+    buttons->addStretch(1);
+    auto* row = new QHBoxLayout;
+    row->addWidget(list_, 1);
+    row->addLayout(buttons);
+    return row;
+  }
+
+  QHBoxLayout* StoreRow() {
+    auto* store = ToolButton(QStringLiteral("&Store from file…"), "StoreLogo");
     connect(store, &QPushButton::clicked, this, [this] {
       const QString path =
           QFileDialog::getOpenFileName(this, QStringLiteral("Store a logo"), QString(),
                                        QStringLiteral("Pictures (*.png *.bmp);;All files (*)"));
       if (!path.isEmpty()) StoreFromFile(path);
     });
-    connect(print, &QPushButton::clicked, this, [this] { Print(); });
-    connect(remove, &QPushButton::clicked, this, [this] { Delete(); });
-    connect(remove_all, &QPushButton::clicked, this, [this] { DeleteAll(); });
     auto* row = new QHBoxLayout;
     row->addWidget(new QLabel(QStringLiteral("Key:")));
     row->addWidget(key_);
     row->addWidget(fit_);
     row->addStretch(1);
-    for (QPushButton* b : {read, store, print, remove, remove_all}) row->addWidget(b);
+    row->addWidget(store);
     return row;
   }
 

@@ -8,6 +8,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QTabWidget>
 #include <QTime>
@@ -78,9 +79,7 @@ PrinterToolsWindow::PrinterToolsWindow(FrmMenu& frm, MainWindow& main)
   AddToolsPages(*pages_, *this);
   progress_ = new QProgressBar;
   progress_->setObjectName(QStringLiteral("Progress"));
-  progress_->setRange(0, 1);
-  progress_->setValue(0);
-  progress_->setFormat(QString());
+  progress_->setVisible(false);
   log_ = new QPlainTextEdit;
   log_->setObjectName(QStringLiteral("ToolsLog"));
   log_->setReadOnly(true);
@@ -98,6 +97,21 @@ PrinterToolsWindow::PrinterToolsWindow(FrmMenu& frm, MainWindow& main)
 
 void PrinterToolsWindow::Open() {
   RefreshTarget();
+  if (!placed_) {
+    // The first time beside the main window where the screen has room, so that neither
+    // hides the other; afterwards where the operator left it.
+    placed_ = true;
+    const QRect owner = main_.frameGeometry();
+    const QScreen* screen = main_.screen();
+    const QSize own = frameSize().expandedTo(size());
+    for (const QPoint at :
+         {owner.topRight() + QPoint(8, 0), owner.topLeft() - QPoint(own.width() + 8, 0)}) {
+      if (screen != nullptr && screen->availableGeometry().contains(QRect(at, own))) {
+        move(at);
+        break;
+      }
+    }
+  }
   show();
   raise();
   activateWindow();
@@ -173,12 +187,10 @@ bool PrinterToolsWindow::Run(const QString& what, const ToolsJob& job) {
 }
 
 void PrinterToolsWindow::ShowProgress(std::size_t done, std::size_t total) {
-  if (total == 0) {
-    progress_->setRange(0, 1);
-    progress_->setValue(0);
-    progress_->setFormat(QString());
-    return;
-  }
+  // The bar shows only for a job that sends enough to report its progress, and keeps the
+  // last transfer's figure until the next job starts.
+  progress_->setVisible(total != 0);
+  if (total == 0) return;
   // The bar counts in thousandths: a byte count may pass what an int holds.
   progress_->setRange(0, 1000);
   progress_->setValue(static_cast<int>(done * 1000 / total));

@@ -81,6 +81,7 @@ class PrinterToolsWindow : public QWidget, public ToolsRunner {
   QPlainTextEdit* log_ = nullptr;
   bool running_ = false;
   bool close_pending_ = false;
+  bool placed_ = false;
 };
 
 }  // namespace qw77::frontend

@@ -59,8 +59,8 @@ class SetupPage : public QWidget {
         "its setting mode; it restarts when it leaves it.")));
     layout->addWidget(ReadBox());
     layout->addWidget(ChangeBox());
-    auto* read = ToolButton(QStringLiteral("Read setup"), "ReadSetup");
-    auto* set = ToolButton(QStringLiteral("Set…"), "SetSetup");
+    auto* read = ToolButton(QStringLiteral("&Read setup"), "ReadSetup");
+    auto* set = ToolButton(QStringLiteral("&Set…"), "SetSetup");
     connect(read, &QPushButton::clicked, this, [this] { Read(); });
     connect(set, &QPushButton::clicked, this, [this] { Set(); });
     auto* buttons = new QHBoxLayout;

@@ -38,7 +38,7 @@ QString Id(const std::optional<std::uint8_t>& id) {
 class InfoPage : public QWidget {
  public:
   explicit InfoPage(ToolsRunner& runner) : runner_(runner) {
-    auto* read = ToolButton(QStringLiteral("Read information"), "ReadInfo");
+    auto* read = ToolButton(QStringLiteral("&Read information"), "ReadInfo");
     connect(read, &QPushButton::clicked, this, [this] { Read(); });
     auto* form = new QFormLayout;
     for (std::size_t i = 0; i < kRows.size(); ++i) {
@@ -116,13 +116,13 @@ class CountersPage : public QWidget {
  public:
   explicit CountersPage(ToolsRunner& runner) : runner_(runner) {
     table_ = new QTreeWidget;
-    table_->setObjectName(QStringLiteral("Counters"));
+    table_->setObjectName(QStringLiteral("C&ounters"));
     table_->setHeaderLabels(
         {QStringLiteral("Counter"), QStringLiteral("Since reset"), QStringLiteral("In all")});
     table_->setRootIsDecorated(false);
     table_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
-    auto* read = ToolButton(QStringLiteral("Read counters"), "ReadCounters");
-    auto* reset = ToolButton(QStringLiteral("Reset counters…"), "ResetCounters");
+    auto* read = ToolButton(QStringLiteral("&Read counters"), "ReadCounters");
+    auto* reset = ToolButton(QStringLiteral("Re&set counters…"), "ResetCounters");
     connect(read, &QPushButton::clicked, this, [this] { Run(false); });
     connect(reset, &QPushButton::clicked, this, [this] { Run(true); });
     auto* buttons = new QHBoxLayout;
@@ -173,20 +173,27 @@ class TestPrintPage : public QWidget {
     code_page_ = new QSpinBox;
     code_page_->setObjectName(QStringLiteral("CodePage"));
     code_page_->setRange(0, 255);
+    auto* code_page_row = new QHBoxLayout;
+    code_page_row->addWidget(
+        new QLabel(QStringLiteral("A table of the 128 upper characters of code page")));
+    code_page_row->addWidget(code_page_);
+    code_page_row->addStretch(1);
     auto* grid = new QGridLayout;
-    AddRow(grid, 0, ToolButton(QStringLiteral("Hex dump"), "HexDump"), TestPrintKind::kHexDump,
-           QStringLiteral("From now on the printer prints every byte it receives in hex, until "
-                          "it is switched off and on."));
-    AddRow(grid, 1, ToolButton(QStringLiteral("Status page"), "StatusPage"),
-           TestPrintKind::kStatusPage,
-           QStringLiteral("The printer's own page of its settings and state."));
-    AddRow(grid, 2, ToolButton(QStringLiteral("Pattern"), "Pattern"),
-           TestPrintKind::kRollingPattern,
-           QStringLiteral("A rolling pattern that shows every dot of the head."));
-    AddRow(grid, 3, ToolButton(QStringLiteral("Code page"), "CodePagePrint"),
-           TestPrintKind::kCodePage,
-           QStringLiteral("A table of the 128 upper characters of the code page:"));
-    grid->addWidget(code_page_, 3, 2);
+    AddRow(grid, 0, ToolButton(QStringLiteral("&Hex dump"), "HexDump"), TestPrintKind::kHexDump);
+    grid->addWidget(ToolNote(QStringLiteral("From now on the printer prints every byte it "
+                                            "receives in hex, until it is switched off and on.")),
+                    0, 1);
+    AddRow(grid, 1, ToolButton(QStringLiteral("&Status page"), "StatusPage"),
+           TestPrintKind::kStatusPage);
+    grid->addWidget(ToolNote(QStringLiteral("The printer's own page of its settings and state.")),
+                    1, 1);
+    AddRow(grid, 2, ToolButton(QStringLiteral("&Pattern"), "Pattern"),
+           TestPrintKind::kRollingPattern);
+    grid->addWidget(ToolNote(QStringLiteral("A rolling pattern that shows every dot of the head.")),
+                    2, 1);
+    AddRow(grid, 3, ToolButton(QStringLiteral("&Code page"), "CodePagePrint"),
+           TestPrintKind::kCodePage);
+    grid->addLayout(code_page_row, 3, 1);
     grid->setColumnStretch(1, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
@@ -194,13 +201,11 @@ class TestPrintPage : public QWidget {
   }
 
  private:
-  void AddRow(QGridLayout* grid, int row, QPushButton* button, TestPrintKind kind,
-              const QString& what) {
+  void AddRow(QGridLayout* grid, int row, QPushButton* button, TestPrintKind kind) {
     grid->addWidget(button, row, 0);
-    grid->addWidget(ToolNote(what), row, 1);
     connect(button, &QPushButton::clicked, this, [this, button, kind] {
       const int page = code_page_->value();
-      QString title = QStringLiteral("Test print: ") + button->text();
+      QString title = QStringLiteral("Test print: ") + button->text().remove(QChar('&'));
       if (kind == TestPrintKind::kCodePage) title += QStringLiteral(" %1").arg(page);
       (void)runner_.Run(title, [kind, page](const ToolPort& port, const Progress&) {
         return RunTestPrint(port, kind, page);
@@ -258,11 +263,11 @@ QImage DotPicture(const DotImage& image) {
 }
 
 void AddToolsPages(QTabWidget& pages, ToolsRunner& runner) {
-  pages.addTab(new InfoPage(runner), QStringLiteral("Information"));
-  pages.addTab(MakeLogoPage(runner), QStringLiteral("Logos"));
-  pages.addTab(new CountersPage(runner), QStringLiteral("Counters"));
-  pages.addTab(MakeSetupPage(runner), QStringLiteral("Setup"));
-  pages.addTab(new TestPrintPage(runner), QStringLiteral("Test prints"));
+  pages.addTab(new InfoPage(runner), QStringLiteral("&Information"));
+  pages.addTab(MakeLogoPage(runner), QStringLiteral("&Logos"));
+  pages.addTab(new CountersPage(runner), QStringLiteral("C&ounters"));
+  pages.addTab(MakeSetupPage(runner), QStringLiteral("Set&up"));
+  pages.addTab(new TestPrintPage(runner), QStringLiteral("&Test prints"));
 }
 
 }  // namespace qw77::frontend
