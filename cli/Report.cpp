@@ -29,6 +29,8 @@ bool AnyCondition(const StatusFlags& flags) {
   return false;
 }
 
+}  // namespace
+
 std::string_view EndName(JobEnd end) {
   switch (end) {
     case JobEnd::kDone:
@@ -48,6 +50,8 @@ std::string_view EndName(JobEnd end) {
   }
   return "unknown";
 }
+
+namespace {
 
 std::string_view OutcomeName(const RunOutcome& o) {
   switch (o.stop) {

@@ -89,8 +89,8 @@ Result<DotImage> LoadLogo(const std::string& path, int fit_width = 0);
 Status WriteDotImagePng(const DotImage& image, const std::string& path);
 
 struct LogoStoreReport : ToolReport {
-  std::size_t data_bytes = 0;              // the picture's raster bytes
-  std::optional<std::size_t> remaining;    // free bytes after storing, when the printer said
+  std::size_t data_bytes = 0;            // the picture's raster bytes
+  std::optional<std::size_t> remaining;  // free bytes after storing, when the printer said
 };
 // Stores `image` under `key` (replacing a logo with the same key), then confirms that the
 // printer lists the key.
@@ -104,8 +104,8 @@ ToolReport DeleteAllLogos(const ToolPort& port);
 // --- Maintenance counters -----------------------------------------------------------------
 
 struct CounterValue {
-  int number = 0;                          // the resettable counter's number (20, 21, 50, 70)
-  std::string name;                        // "lines fed", ...
+  int number = 0;                           // the resettable counter's number (20, 21, 50, 70)
+  std::string name;                         // "lines fed", ...
   std::optional<std::int64_t> since_reset;  // GS g 2 number
   std::optional<std::int64_t> in_all;       // GS g 2 number + 128
 };
@@ -119,9 +119,9 @@ CountersReport ResetCounters(const ToolPort& port);
 // --- User setup ---------------------------------------------------------------------------
 
 struct PrinterSetup {
-  std::optional<int> paper_mm;  // 58, 60 or 80
-  std::optional<int> density;   // -6..8
-  std::optional<int> speed;     // 1..9
+  std::optional<int> paper_mm;          // 58, 60 or 80
+  std::optional<int> density;           // -6..8
+  std::optional<int> speed;             // 1..9
   std::array<std::string, 8> switches;  // memory switches 1..8, bit 8 first ("" unread)
 };
 struct SetupChange {

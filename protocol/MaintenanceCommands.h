@@ -74,7 +74,7 @@ Bytes SetupLeaveCommand();                                            // GS ( E 
 Bytes SwitchReadCommand(int switch_number);                           // GS ( E fn 4
 // GS ( E fn 3: `bits` is 8 characters, bit 8 first, each '0', '1' or '2' (left as it is).
 Bytes SwitchSetCommand(int switch_number, std::string_view bits);
-Bytes CustomValueReadCommand(int a);          // GS ( E fn 6
+Bytes CustomValueReadCommand(int a);            // GS ( E fn 6
 Bytes CustomValueSetCommand(int a, int value);  // GS ( E fn 5; value 0..65535
 Bytes TestPrintCommand(int pattern);  // GS ( A, roll paper; 1 hex dump, 2 status, 3 rolling
 
@@ -83,9 +83,9 @@ Bytes TestPrintCommand(int pattern);  // GS ( A, roll paper; 1 hex dump, 2 statu
 // One framed reply (a header byte, its body, a NUL) looked for at the start of what arrived.
 struct Frame {
   enum State : std::uint8_t { kNeedMore, kBad, kDone } state = kNeedMore;
-  Bytes body;          // between the header and the NUL (kDone)
+  Bytes body;            // between the header and the NUL (kDone)
   std::size_t used = 0;  // bytes the frame took (kDone)
-  std::string error;   // why it is no such reply (kBad)
+  std::string error;     // why it is no such reply (kBad)
 };
 inline constexpr std::uint8_t kInfoHeader = 0x5F;   // GS I 65..69, GS g 2
 inline constexpr std::uint8_t kSetupHeader = 0x37;  // GS ( E, GS ( L
