@@ -177,8 +177,14 @@ void LogoPage::ReadList() {
   list_->clear();
   if (!report.ok()) return;
   ShowSpace(report.list.capacity, report.list.remaining);
-  for (const LogoKey& key : report.list.keys) PutItem(QString::fromStdString(key.Text()));
-  if (report.list.keys.empty()) runner_.Tell(QStringLiteral("  No logo is stored."));
+  QStringList keys;
+  for (const LogoKey& key : report.list.keys) {
+    keys << QString::fromStdString(key.Text());
+    PutItem(keys.back());
+  }
+  runner_.Tell(QStringLiteral("  ") + space_->text());
+  runner_.Tell(keys.isEmpty() ? QStringLiteral("  No logo is stored.")
+                              : QStringLiteral("  Stored: ") + keys.join(QStringLiteral(", ")));
 }
 
 void LogoPage::StoreFromFile(const QString& path) {

@@ -51,7 +51,7 @@ bool AskNvWrite(QWidget* parent, const QString& what, const QImage* picture) {
     layout->addWidget(scroll, 1);
   }
   auto* buttons = new QDialogButtonBox;
-  QPushButton* write = buttons->addButton(QStringLiteral("Write"), QDialogButtonBox::AcceptRole);
+  QPushButton* write = buttons->addButton(QStringLiteral("&Write"), QDialogButtonBox::AcceptRole);
   QPushButton* cancel = buttons->addButton(QDialogButtonBox::Cancel);
   write->setAutoDefault(false);
   cancel->setDefault(true);

@@ -154,10 +154,15 @@ class SetupPage : public QWidget {
     read_[0]->setText(Value(setup.paper_mm, QStringLiteral(" mm")));
     read_[1]->setText(Value(setup.density));
     read_[2]->setText(Value(setup.speed));
+    QStringList switches;
     for (int i = 0; i < 8; ++i) {
       const std::string& bits = setup.switches[static_cast<std::size_t>(i)];
       switches_[i]->setText(bits.empty() ? kUnread : QString::fromStdString(bits));
+      switches << QStringLiteral("%1=%2").arg(i + 1).arg(switches_[i]->text());
     }
+    runner_.Tell(QStringLiteral("  Paper width %1, density %2, speed %3.")
+                     .arg(read_[0]->text(), read_[1]->text(), read_[2]->text()));
+    runner_.Tell(QStringLiteral("  Memory switches ") + switches.join(QChar(' ')));
   }
 
   ToolsRunner& runner_;

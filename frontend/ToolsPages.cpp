@@ -29,9 +29,12 @@ QString Text(const std::string& s) {
   return s.empty() ? kNotAnswered : Q(s);
 }
 
+// A one-byte ID in decimal and hex: "71 (47h)".
 QString Id(const std::optional<std::uint8_t>& id) {
-  return id ? QStringLiteral("%1 (%2h)").arg(*id).arg(*id, 2, 16, QChar('0')).toUpper()
-            : kNotAnswered;
+  if (!id) return kNotAnswered;
+  return QStringLiteral("%1 (%2h)")
+      .arg(*id)
+      .arg(QString::number(*id, 16).rightJustified(2, QChar('0')).toUpper());
 }
 
 // What the printer says it is, one row a reply.
@@ -100,7 +103,10 @@ class InfoPage : public QWidget {
                                           Id(info.model_id),
                                           Id(info.version_id),
                                           info.status ? StatusWords(*info.status) : kNotAnswered};
-    for (std::size_t i = 0; i < shown.size(); ++i) values_[i]->setText(shown[i]);
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+      values_[i]->setText(shown[i]);
+      runner_.Tell(QStringLiteral("  %1 %2").arg(QString::fromLatin1(kRows[i].label), shown[i]));
+    }
   }
 
   ToolsRunner& runner_;
@@ -159,6 +165,8 @@ class CountersPage : public QWidget {
       row->setTextAlignment(1, Qt::AlignRight);
       row->setTextAlignment(2, Qt::AlignRight);
       table_->addTopLevelItem(row);
+      runner_.Tell(QStringLiteral("  %1: %2 since reset, %3 in all")
+                       .arg(row->text(0), row->text(1), row->text(2)));
     }
   }
 

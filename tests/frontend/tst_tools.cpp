@@ -12,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -126,6 +127,7 @@ class ToolsTest : public QObject {
   void f6OpensToolsAndLeavesFocusAndTabOrderAlone();
   void refusalsAreToldInTheWindow_data();
   void refusalsAreToldInTheWindow();
+  void aSilentPrinterIsToldNotDropped();
   void nothingReachesNvMemoryWithoutAYes_data();
   void nothingReachesNvMemoryWithoutAYes();
   void switchChangesAreReadOrRefused_data();
@@ -197,6 +199,22 @@ void ToolsTest::refusalsAreToldInTheWindow() {
   QCOMPARE(rig.com1.opens, 0);
   QVERIFY(rig.ports.log.empty());
   QVERIFY(tools.findChild<QTabWidget*>("Pages")->isEnabled());
+}
+
+void ToolsTest::aSilentPrinterIsToldNotDropped() {
+  GuiRig rig;
+  QVERIFY(rig.Open());
+  PickCom1(rig);
+  PrinterToolsWindow& tools = PressF6(rig);
+  ClickButton(tools, "ReadInfo");
+  // The heading, at least one line of the report's own words, then the failure.
+  const QString log = tools.LogText();
+  const auto failed =
+      log.split('\n').indexOf(QRegularExpression(".* Failed: Read information did not succeed\\."));
+  QVERIFY2(failed >= 2, qPrintable(log));
+  QCOMPARE(tools.findChild<QLabel*>("InfoModel")->text(), QStringLiteral("—"));
+  QVERIFY(!rig.com1.Sent().empty());
+  QVERIFY(!rig.com1.IsOpen());
 }
 
 void ToolsTest::nothingReachesNvMemoryWithoutAYes_data() {
@@ -282,7 +300,7 @@ void ToolsTest::storedLogoIsListedWithItsPicture() {
     question = std::make_unique<ModalWatcher>([&asked](QWidget* box) {
       asked = box->findChild<QLabel*>("Picture")->pixmap().toImage();
       for (QAbstractButton* b : box->findChild<QDialogButtonBox*>()->buttons()) {
-        if (b->text() == "Write") b->click();
+        if (b->text() == "&Write") b->click();
       }
     });
     auto* files = qobject_cast<QFileDialog*>(modal);
