@@ -5,6 +5,7 @@
 
 #include "jobs/Actions.h"
 #include "jobs/PrintAction.h"
+#include "jobs/WindowJobs.h"
 #include "tests/core/job_test_support.h"
 
 namespace qw77 {
@@ -288,6 +289,37 @@ INSTANTIATE_TEST_SUITE_P(
                    0,
                    "-----"}),
     [](const ::testing::TestParamInfo<ReportCase>& p) { return std::string(p.param.name); });
+
+// The window draws a report: the boxes of an answered status, the messages it has not shown
+// yet, the buttons the job turned on or off (the others as they were), and a refused access
+// ends the program.
+TEST(WindowDrawsAReport, IntoItsControlsOnce) {
+  TestRig rig;
+  SetButtonsEnabled(*rig.frm, kAllJobButtons, true);
+  JobReport report{JobEnd::kPrinterCondition, 0, {StatusAsked::kAnswered, {}}};
+  report.status.flags.cutter = true;
+  report.status.flags.paper_near_end = true;
+  report.messages = {{"shown", "", MessageIcon::kNone, "", true},
+                     {"new", "why", MessageIcon::kCritical, "Title", false}};
+  report.buttons.Set({JobButton::kPrint, JobButton::kAutotest}, false);
+  report.buttons.Set({JobButton::kAutotest}, true);
+  report.access_refused = true;
+
+  DrawReport(*rig.frm, report);
+  DrawReport(*rig.frm, report);
+  EXPECT_EQ(CheckBoxes(rig), "0010001");
+  EXPECT_EQ(Buttons(rig), "RS-AC");
+  ASSERT_EQ(rig.window.messages.size(), 1u);
+  EXPECT_EQ(rig.window.messages[0].text, "new");
+  EXPECT_EQ(rig.window.messages[0].detail, "why");
+  EXPECT_EQ(rig.window.messages[0].title, "Title");
+  EXPECT_TRUE(rig.frm->program_ending);
+
+  // A status not answered leaves the boxes as they were.
+  JobReport silent{JobEnd::kNoAnswer, 0, {StatusAsked::kNoAnswer, {}}};
+  DrawReport(*rig.frm, silent);
+  EXPECT_EQ(CheckBoxes(rig), "0010001");
+}
 
 }  // namespace
 }  // namespace qw77
