@@ -18,7 +18,7 @@
 #include "frontend/MainWindow.h"
 #include "frontend/TicketPicture.h"
 #include "frontend/ToolsPages.h"
-#include "jobs/JobState.h"
+#include "jobs/WindowJobs.h"
 
 namespace qw77::frontend {
 namespace {

@@ -1,8 +1,7 @@
 #include "frontend/ToolsTarget.h"
 
 #include "form/FrmMenu.h"
-#include "jobs/JobState.h"
-#include "transport/LineSettings.h"
+#include "jobs/WindowJobs.h"
 
 namespace qw77::frontend {
 namespace {
@@ -23,30 +22,29 @@ std::string ReachedBy(const FrmMenu& frm, int port) {
 }  // namespace
 
 Result<ToolsTarget> SelectedToolsTarget(FrmMenu& frm) {
-  const int port = SelectedSerialPort(frm);
-  if (port == 0) {
-    const int lpt = SelectedParallelPort(frm);
-    if (lpt == 0)
+  const JobInputs in = WindowJobInputs(frm);
+  if (in.serial_port == 0) {
+    if (in.parallel_port == 0) {
       return Status(ErrorCode::kInvalidArgument, "Select a COM port in the main window.");
+    }
     return Status(ErrorCode::kInvalidArgument,
-                  "LPT" + std::to_string(lpt) + " cannot be used: each printer tool " +
+                  "LPT" + std::to_string(in.parallel_port) + " cannot be used: each printer tool " +
                       std::string(kNeedsAnsweringPort) + ". Select a COM port in the main window.");
   }
   ToolsTarget target;
-  target.port.name = "COM" + std::to_string(port);
-  target.reaches = ReachedBy(frm, port);
+  target.port.name = "COM" + std::to_string(in.serial_port);
+  target.reaches = ReachedBy(frm, in.serial_port);
   if (frm.SerialBaud.empty() || frm.SerialParity.empty()) {
     return Status(ErrorCode::kInvalidArgument,
                   "Pick a baud rate and a parity for " + target.port.name +
                       " in the main window (the window takes them when their option gets the "
                       "focus).");
   }
+  if (!in.line) return in.line.status();
   target.settings = SerialSettingsString(frm);
-  Result<SerialConfig> config = ParseLineSettings(target.settings);
-  if (!config) return config.status();
-  target.port.config = *config;
-  target.port.link = &frm.MSComm(port);
-  target.port.clock = frm.Svc().clock;
+  target.port.config = *in.line;
+  target.port.link = &in.Link();
+  target.port.clock = in.clock;
   return target;
 }
 
