@@ -29,8 +29,6 @@ bool AnyCondition(const StatusFlags& flags) {
   return false;
 }
 
-}  // namespace
-
 std::string_view EndName(JobEnd end) {
   switch (end) {
     case JobEnd::kDone:
@@ -50,8 +48,6 @@ std::string_view EndName(JobEnd end) {
   }
   return "unknown";
 }
-
-namespace {
 
 std::string_view OutcomeName(const RunOutcome& o) {
   switch (o.stop) {

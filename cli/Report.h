@@ -55,9 +55,6 @@ struct RunOutcome {
 // services kept, which include the ones shown before and after the job.
 void TakeReport(RunOutcome& outcome, const JobReport& report);
 
-// The outcome's name in JSON: "done", "no_answer", ...
-std::string_view EndName(JobEnd end);
-
 // 0 done and no condition reported; 1 the printer answered with a condition (paper near
 // end included: it is one of the seven, though it does not stop a ticket); 2 no answer;
 // 3 the port could not be used (its binding refused, or the spool file held by another run

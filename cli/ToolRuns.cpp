@@ -112,38 +112,45 @@ Result<std::pair<TestPrintKind, int>> ParseTest(const std::vector<std::string>& 
 
 namespace {
 
+// Words joined by commas; `none` when there are none.
+std::string Joined(const std::vector<std::string>& words, const std::string& none) {
+  std::string out;
+  for (const std::string& w : words) out += (out.empty() ? "" : ", ") + w;
+  return out.empty() ? none : out;
+}
+
 ToolData InfoData(const InfoReport& r) {
   ToolData d;
   const PrinterInfo& i = r.info;
-  const std::pair<const char*, const std::string*> texts[] = {{"model", &i.model},
-                                                              {"maker", &i.maker},
-                                                              {"firmware", &i.firmware},
-                                                              {"serial_number", &i.serial_number},
-                                                              {"fonts", &i.fonts}};
-  for (const auto& [key, text] : texts) {
-    d.json[key] = *text;
-    if (!text->empty()) d.lines.push_back(std::string(key) + ": " + *text);
+  const struct {
+    const char* key;
+    const char* words;
+    const std::string* text;
+  } texts[] = {{"model", "model", &i.model},
+               {"maker", "maker", &i.maker},
+               {"firmware", "firmware", &i.firmware},
+               {"serial_number", "serial number", &i.serial_number},
+               {"fonts", "fonts", &i.fonts}};
+  for (const auto& t : texts) {
+    d.json[t.key] = *t.text;
+    if (!t.text->empty()) d.lines.push_back(std::string(t.words) + ": " + *t.text);
   }
-  const std::pair<const char*, const std::optional<std::uint8_t>*> ids[] = {
-      {"model_id", &i.model_id}, {"type_id", &i.type_id}, {"version_id", &i.version_id}};
-  for (const auto& [key, id] : ids) {
-    d.json[key] = *id ? ordered_json(**id) : ordered_json(nullptr);
-    if (*id) d.lines.push_back(std::string(key) + ": " + Hex2(**id));
+  const struct {
+    const char* key;
+    const char* words;
+    const std::optional<std::uint8_t>* id;
+  } ids[] = {{"model_id", "model ID", &i.model_id},
+             {"type_id", "type ID", &i.type_id},
+             {"version_id", "version ID", &i.version_id}};
+  for (const auto& t : ids) {
+    d.json[t.key] = *t.id ? ordered_json(**t.id) : ordered_json(nullptr);
+    if (!*t.id) continue;
+    d.lines.push_back(std::string(t.words) + ": " + Hex2(**t.id));
+    if (t.id == &i.type_id)
+      d.lines.back() += " (" + Joined(TypeIdWords(**t.id), "no options") + ")";
   }
-  if (i.type_id) {
-    std::string words;
-    for (const std::string& w : TypeIdWords(*i.type_id)) words += (words.empty() ? "" : ", ") + w;
-    d.lines.back() += " (" + (words.empty() ? std::string("no options") : words) + ")";
-  }
-  if (i.status) {
-    const std::vector<std::string> words = ConditionWords(*i.status);
-    std::string joined;
-    for (const std::string& w : words) joined += (joined.empty() ? "" : ", ") + w;
-    d.lines.push_back("status: " + (words.empty() ? std::string("no condition") : joined));
-    d.json["status"] = words;
-  } else {
-    d.json["status"] = nullptr;
-  }
+  d.json["status"] = i.status ? ordered_json(ConditionWords(*i.status)) : ordered_json(nullptr);
+  if (i.status) d.lines.push_back("status: " + Joined(ConditionWords(*i.status), "no condition"));
   return d;
 }
 
@@ -260,13 +267,33 @@ ToolRun RunTool(const ToolRequest& r, const ToolPort& port, LogoKey key,
   return {RunTestPrint(port, test->first, test->second), {}};
 }
 
+std::string EndWords(const RunOutcome& o) {
+  if (o.stop == RunStop::kConfiguration) return "the port's configuration is refused";
+  switch (o.end) {
+    case JobEnd::kDone:
+      return "done";
+    case JobEnd::kPrinterCondition:
+      return "the printer reports a condition";
+    case JobEnd::kNoAnswer:
+      return "the printer did not answer";
+    case JobEnd::kPortUnusable:
+    case JobEnd::kSpoolInUse:
+      return "the port could not be used";
+    case JobEnd::kFailedMidway:
+      return "the job was cut short";
+    case JobEnd::kNotStarted:
+      return "the job could not start";
+  }
+  return "";
+}
+
 int Print(const ToolRequest& r, const RunOutcome& o, const ToolRun& run, std::ostream& out,
           std::ostream& err) {
   const int code = ExitCode(o);
   if (r.json) {
     ordered_json j = ordered_json::parse(JsonLine(o));
     j["job"] = r.job;
-    j["summary"] = std::string(EndName(o.end)) + " (" + std::to_string(o.bytes_sent) + " bytes)";
+    j["summary"] = EndWords(o) + " (" + std::to_string(o.bytes_sent) + " bytes sent).";
     j["messages"] = o.messages;
     for (const auto& [key, value] : run.data.json.items()) j[key] = value;
     out << j.dump(-1, ' ', false, ordered_json::error_handler_t::replace) << std::endl;
@@ -277,8 +304,8 @@ int Print(const ToolRequest& r, const RunOutcome& o, const ToolRun& run, std::os
     (o.end == JobEnd::kDone ? out : err)
         << (o.end == JobEnd::kDone ? "" : "qw77-cli: ") << o.port << ": " << m << "\n";
   }
-  out << o.port << " (" << o.endpoint << "): " << r.job << ": " << EndName(o.end) << " ("
-      << o.bytes_sent << " bytes)." << std::endl;
+  out << o.port << " (" << o.endpoint << "): " << r.job << ": " << EndWords(o) << " ("
+      << o.bytes_sent << " bytes sent)." << std::endl;
   return code;
 }
 
@@ -319,9 +346,11 @@ std::optional<int> RunToolCommand(ToolRequest& r, CliPlatform& platform, std::os
   if (!choice) return Refuse(r, choice.status().message(), out, err);
 
   RunOutcome o;
-  o.port = choice->Name();
-  o.endpoint = choice->parallel ? platform.ParallelEndpoint(choice->number)
-                                : platform.SerialEndpoint(choice->number);
+  const bool portless = preview_only && r.port.empty();
+  o.port = portless ? "preview" : choice->Name();
+  o.endpoint = portless           ? r.preview
+               : choice->parallel ? platform.ParallelEndpoint(choice->number)
+                                  : platform.SerialEndpoint(choice->number);
   const Clock::TimePoint started = platform.Time().Now();
   std::optional<DotImage> image;
   if (r.job == "logo store") {
