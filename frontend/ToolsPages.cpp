@@ -29,12 +29,10 @@ QString Text(const std::string& s) {
   return s.empty() ? kNotAnswered : Q(s);
 }
 
-// A one-byte ID in decimal and hex: "71 (47h)".
+// A one-byte ID as the shell front end writes it: "0x47".
 QString Id(const std::optional<std::uint8_t>& id) {
   if (!id) return kNotAnswered;
-  return QStringLiteral("%1 (%2h)")
-      .arg(*id)
-      .arg(QString::number(*id, 16).rightJustified(2, QChar('0')).toUpper());
+  return QStringLiteral("0x") + QString::number(*id, 16).rightJustified(2, QChar('0')).toUpper();
 }
 
 // What the printer says it is, one row a reply.
@@ -92,7 +90,9 @@ class InfoPage : public QWidget {
     if (info.type_id) {
       QStringList words;
       for (const std::string& word : TypeIdWords(*info.type_id)) words << Q(word);
-      type = Id(info.type_id) + (words.isEmpty() ? QString() : ": " + words.join(", "));
+      type = Id(info.type_id) + QStringLiteral(" (") +
+             (words.isEmpty() ? QStringLiteral("no options") : words.join(QStringLiteral(", "))) +
+             QStringLiteral(")");
     }
     const std::array<QString, 9> shown = {Text(info.model),
                                           Text(info.maker),
@@ -254,9 +254,7 @@ QString StatusWords(const StatusFlags& flags) {
   for (const auto& [flag, text] : kWords) {
     if (flags.*flag) words << QString::fromLatin1(text);
   }
-  if (words.isEmpty()) return QStringLiteral("ready");
-  return (flags.no_error ? QStringLiteral("ready; ") : QStringLiteral("cannot print: ")) +
-         words.join(QStringLiteral(", "));
+  return words.isEmpty() ? QStringLiteral("no condition") : words.join(QStringLiteral(", "));
 }
 
 QImage DotPicture(const DotImage& image) {

@@ -28,7 +28,8 @@ QWidget* MakeSetupPage(ToolsRunner& runner);  // SetupPage.cpp
 QPushButton* ToolButton(const QString& caption, const char* name);
 QLabel* ToolNote(const QString& text);
 
-// The printer's conditions in words: "ready" when it reports none.
+// The printer's conditions in words, as the shell front end says them: "no condition" when
+// it reports none.
 QString StatusWords(const StatusFlags& flags);
 
 // A one-bit picture as the printer prints it: black dots on white paper.
