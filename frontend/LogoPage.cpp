@@ -3,7 +3,8 @@
 //
 // The printer lists only the keys of its logos, never their pictures or sizes. A logo stored
 // from this window shows the picture that was sent (the dithered one); any other says that
-// its picture is not available from the printer. The pictures are kept for the session only.
+// its picture is not available from the printer. The pictures are kept for the session only,
+// by port and key.
 #include <QCheckBox>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -132,13 +133,19 @@ class LogoPage : public QWidget {
   void DeleteAll();
   void ShowSpace(std::size_t capacity, std::size_t remaining);
   void PutItem(const QString& key);
+  // Called as a job starts on `port`: a list of another port's logos is no longer shown.
+  void OnPort(const ToolPort& port);
+  QString PictureKey(const QString& key) const { return port_ + QChar('/') + key; }
 
   ToolsRunner& runner_;
   QLabel* space_ = nullptr;
   QListWidget* list_ = nullptr;
   QLineEdit* key_ = nullptr;
   QCheckBox* fit_ = nullptr;
-  QHash<QString, QImage> pictures_;  // stored from this window in this session
+  // The pictures stored from this window in this session, by port and key ("COM1/A1"): the
+  // same key on another printer is another logo.
+  QHash<QString, QImage> pictures_;
+  QString port_;  // the port whose logos the list shows
   std::size_t capacity_ = 0;
 };
 
@@ -147,8 +154,16 @@ void LogoPage::ShowSpace(std::size_t capacity, std::size_t remaining) {
   space_->setText(QStringLiteral("Capacity %1 bytes, %2 bytes free.").arg(capacity).arg(remaining));
 }
 
+void LogoPage::OnPort(const ToolPort& port) {
+  const QString name = QString::fromStdString(port.name);
+  if (name == port_) return;
+  port_ = name;
+  list_->clear();
+  space_->setText(QStringLiteral("Capacity and free space: not read yet."));
+}
+
 void LogoPage::PutItem(const QString& key) {
-  const auto found = pictures_.constFind(key);
+  const auto found = pictures_.constFind(PictureKey(key));
   const QImage picture = found == pictures_.constEnd() ? QImage() : *found;
   const QString about = picture.isNull() ? kNoPicture
                                          : QStringLiteral("%1 × %2 dots, stored from this window")
@@ -170,6 +185,7 @@ void LogoPage::ReadList() {
   (void)runner_.Run(QStringLiteral("Read the logo list"),
                     [&](const ToolPort& port, const Progress&) {
                       ran = true;
+                      OnPort(port);
                       report = ListLogos(port);
                       return ToolReport(report);
                     });
@@ -208,11 +224,12 @@ void LogoPage::StoreFromFile(const QString& path) {
   LogoStoreReport report;
   (void)runner_.Run(QStringLiteral("Store logo ") + name,
                     [&](const ToolPort& port, const Progress& progress) {
+                      OnPort(port);
                       report = StoreLogo(port, *key, *image, progress);
                       return ToolReport(report);
                     });
   if (!report.ok()) return;
-  pictures_.insert(name, picture);
+  pictures_.insert(PictureKey(name), picture);
   PutItem(name);
   if (report.remaining) ShowSpace(capacity_, *report.remaining);
 }
@@ -232,10 +249,13 @@ void LogoPage::Delete() {
   const QString name = QString::fromStdString(key->Text());
   if (!runner_.ConfirmNvWrite(QStringLiteral("Delete logo %1.").arg(name))) return;
   if (!runner_.Run(QStringLiteral("Delete logo ") + name,
-                   [&](const ToolPort& port, const Progress&) { return DeleteLogo(port, *key); })) {
+                   [&](const ToolPort& port, const Progress&) {
+                     OnPort(port);
+                     return DeleteLogo(port, *key);
+                   })) {
     return;
   }
-  pictures_.remove(name);
+  pictures_.remove(PictureKey(name));
   for (int i = list_->count() - 1; i >= 0; --i) {
     if (list_->item(i)->data(Qt::UserRole).toString() == name) delete list_->takeItem(i);
   }
@@ -244,10 +264,13 @@ void LogoPage::Delete() {
 void LogoPage::DeleteAll() {
   if (!runner_.ConfirmNvWrite(QStringLiteral("Delete every logo stored in the printer."))) return;
   if (!runner_.Run(QStringLiteral("Delete all logos"),
-                   [](const ToolPort& port, const Progress&) { return DeleteAllLogos(port); })) {
+                   [this](const ToolPort& port, const Progress&) {
+                     OnPort(port);
+                     return DeleteAllLogos(port);
+                   })) {
     return;
   }
-  pictures_.clear();
+  pictures_.removeIf([this](const auto& entry) { return entry.key().startsWith(port_ + '/'); });
   list_->clear();
 }
 
