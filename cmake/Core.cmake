@@ -36,10 +36,10 @@ find_package(PNG REQUIRED)
 target_link_libraries(qw77_transport PRIVATE PNG::PNG)
 
 qw77_room(qw77_jobs FOLDERS jobs
-  SOURCES jobs/Actions.cpp jobs/FailureCause.cpp jobs/JobMessages.cpp jobs/JobState.cpp jobs/ParallelJobs.cpp jobs/PrintAction.cpp
+  SOURCES jobs/Actions.cpp jobs/FailureCause.cpp jobs/JobState.cpp jobs/ParallelJobs.cpp jobs/PrintAction.cpp
           jobs/PrinterTools.cpp jobs/SetupTools.cpp jobs/ToolSession.cpp
           jobs/SampleTicketJob.cpp jobs/SerialJobs.cpp jobs/ShellAndWait.cpp
-          jobs/StatusView.cpp
+          jobs/WindowJobs.cpp
   LINKS qw77_transport qw77_form)
 
 # The POSIX and Linux implementations of the seams, and the factory that picks them.
