@@ -121,15 +121,17 @@ LogoListReport ListLogos(const ToolPort& port) {
 Result<DotImage> LoadLogo(const std::string& path, int fit_width) {
   Result<GrayImage> picture = ReadPicture(path);
   if (!picture) return picture.status();
-  DotImage dots = Dither(ScaleToWidth(*picture, fit_width));
-  if (dots.width > kMaxNvGraphicWidth || dots.height > kMaxNvGraphicHeight) {
+  // Checked before scaling: a thin picture made wide would not fit in memory either.
+  const std::int64_t width = fit_width > 0 ? fit_width : picture->width;
+  const std::int64_t height = ScaledHeight(*picture, fit_width);
+  if (width > kMaxNvGraphicWidth || height > kMaxNvGraphicHeight) {
     return Status{ErrorCode::kInvalidArgument,
-                  "The picture " + path + " is " + std::to_string(dots.width) + "x" +
-                      std::to_string(dots.height) + " dots; a stored logo is at most " +
+                  "The picture " + path + " is " + std::to_string(width) + "x" +
+                      std::to_string(height) + " dots; a stored logo is at most " +
                       std::to_string(kMaxNvGraphicWidth) + "x" +
                       std::to_string(kMaxNvGraphicHeight) + ": scale it to a smaller width."};
   }
-  return dots;
+  return Dither(ScaleToWidth(*picture, fit_width));
 }
 
 Status WriteDotImagePng(const DotImage& image, const std::string& path) {
@@ -139,6 +141,13 @@ Status WriteDotImagePng(const DotImage& image, const std::string& path) {
 LogoStoreReport StoreLogo(const ToolPort& port, LogoKey key, const DotImage& image,
                           const Progress& progress) {
   LogoStoreReport r;
+  if (image.width < 1 || image.height < 1 || image.width > kMaxNvGraphicWidth ||
+      image.height > kMaxNvGraphicHeight ||
+      image.dots.size() != std::size_t(image.width) * std::size_t(image.height)) {
+    r.end = JobEnd::kNotStarted;
+    r.messages.push_back("a stored logo is 1x1 to 8192x2304 dots; nothing was sent.");
+    return r;
+  }
   ToolSession s(port, r);
   const Bytes command = NvStoreCommand(key, image);
   r.data_bytes = RasterBytes(image).size();

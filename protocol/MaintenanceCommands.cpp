@@ -237,10 +237,16 @@ Result<std::int64_t> DecodeCounter(std::span<const std::uint8_t> body) {
   return Digits(body, "the counter");
 }
 
+std::int64_t ScaledHeight(const GrayImage& image, int width) {
+  if (width <= 0 || width == image.width || image.width <= 0) return image.height;
+  const double f = static_cast<double>(image.width) / width;
+  return std::max<std::int64_t>(1, std::llround(image.height / f));
+}
+
 GrayImage ScaleToWidth(const GrayImage& image, int width) {
   if (width <= 0 || width == image.width || image.width <= 0) return image;
   const double f = static_cast<double>(image.width) / width;
-  const int height = std::max(1, static_cast<int>(std::lround(image.height / f)));
+  const int height = static_cast<int>(ScaledHeight(image, width));
   GrayImage out{width, height, std::vector<std::uint8_t>(std::size_t(width) * height)};
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {

@@ -49,6 +49,9 @@ inline constexpr int kMaxNvGraphicHeight = 2304;
 // Scales `image` to `width` dots wide keeping its proportions (area averaging when it
 // shrinks, nearest dot when it grows); width <= 0 leaves it as it is.
 GrayImage ScaleToWidth(const GrayImage& image, int width);
+// The height ScaleToWidth gives `image` at `width` (its own height for width <= 0), worked
+// out without scaling it, so that a size no printer takes is refused first.
+std::int64_t ScaledHeight(const GrayImage& image, int width);
 // Floyd-Steinberg error diffusion to one bit: a dot prints where the grey is dark.
 DotImage Dither(const GrayImage& image);
 // The raster bytes of a picture: rows of (width + 7) / 8 bytes, the leftmost dot the top bit.

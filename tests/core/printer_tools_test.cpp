@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 
 #include "jobs/PrinterTools.h"
 #include "tests/fakes/FakeClock.h"
@@ -207,6 +208,43 @@ TEST_F(PrinterTools, ASetupThePrinterDidNotTakeIsAFailure) {
     c.density = d;
     EXPECT_EQ(CheckSetupChange(c).ok(), d == -6 || d == 8) << d;
   }
+}
+
+// A 24-bit BMP file `w` x `h` dots, all black.
+std::string WriteBmp(const std::string& path, int w, int h) {
+  const std::uint32_t stride = (std::uint32_t(w) * 3 + 3) / 4 * 4, data = stride * h;
+  Bytes f(54 + data, 0);
+  auto put = [&](std::size_t at, std::uint32_t v, int n) {
+    for (int i = 0; i < n; ++i) f[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+  };
+  f[0] = 'B', f[1] = 'M';
+  put(2, 54 + data, 4), put(10, 54, 4), put(14, 40, 4), put(18, w, 4), put(22, h, 4);
+  put(26, 1, 2), put(28, 24, 2);
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(f.data()), static_cast<std::streamsize>(f.size()));
+  return path;
+}
+
+TEST_F(PrinterTools, LogosLargerThanAPrinterTakesAreRefusedBeforeScalingAndSending) {
+  const std::string path = ::testing::TempDir() + "/logo.bmp";
+  const struct {
+    int w, h, fit;
+    bool taken;
+  } cases[] = {{1, 2304, 0, true},
+               {1, 2305, 0, false},
+               {2, 576, 8, true},
+               {2, 577, 8, false},
+               {1, 2000, 8192, false}};
+  for (const auto& c : cases) {
+    const Result<DotImage> logo = LoadLogo(WriteBmp(path, c.w, c.h), c.fit);
+    EXPECT_EQ(logo.ok(), c.taken) << c.w << "x" << c.h << " to " << c.fit;
+    if (logo) {
+      EXPECT_EQ(logo->dots, Bytes(logo->dots.size(), 1));
+    }
+  }
+  const LogoStoreReport r = StoreLogo(Port(), {'A', '1'}, DotImage{2, 2, Bytes(3, 1)});
+  EXPECT_EQ(r.end, JobEnd::kNotStarted);
+  EXPECT_EQ(line.opens, 0);
 }
 
 }  // namespace
