@@ -5,25 +5,8 @@
 namespace qw77::cli {
 namespace {
 
-// The seven status check boxes: the flag, its JSON key and its words.
-struct Condition {
-  bool StatusFlags::*flag;
-  const char* key;
-  const char* words;
-};
-
-constexpr Condition kConditions[] = {
-    {&StatusFlags::paper_out_or_head_up, "no_paper_or_head_up", "no paper or head up"},
-    {&StatusFlags::head_voltage, "head_voltage", "head voltage"},
-    {&StatusFlags::cutter, "cutter", "cutter"},
-    {&StatusFlags::black_mark, "black_mark", "black mark"},
-    {&StatusFlags::temperature, "temperature", "temperature"},
-    {&StatusFlags::hardware, "hardware", "hardware"},
-    {&StatusFlags::paper_near_end, "paper_near_end", "paper near end"},
-};
-
 bool AnyCondition(const StatusFlags& flags) {
-  for (const Condition& c : kConditions) {
+  for (const StatusCondition& c : StatusConditions()) {
     if (flags.*(c.flag)) return true;
   }
   return false;
@@ -186,14 +169,6 @@ int ExitCode(const RunOutcome& o) {
   return kExitFailed;
 }
 
-std::vector<std::string> ConditionWords(const StatusFlags& flags) {
-  std::vector<std::string> words;
-  for (const Condition& c : kConditions) {
-    if (flags.*(c.flag)) words.emplace_back(c.words);
-  }
-  return words;
-}
-
 std::string HumanLine(const RunOutcome& o) {
   std::string line = o.port.empty() ? o.endpoint : o.port + " (" + o.endpoint + ")";
   return line + ": " + std::string(JobName(o.job)) + ": " + Summary(o);
@@ -211,7 +186,8 @@ std::string JsonLine(const RunOutcome& o) {
   j["bytes_sent"] = o.bytes_sent;
   if (o.conditions) {
     nlohmann::ordered_json conditions = nlohmann::ordered_json::object();
-    for (const Condition& c : kConditions) conditions[c.key] = (*o.conditions).*(c.flag);
+    for (const StatusCondition& c : StatusConditions())
+      conditions[c.key] = (*o.conditions).*(c.flag);
     j["conditions"] = std::move(conditions);
   } else {
     j["conditions"] = nullptr;

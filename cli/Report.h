@@ -61,9 +61,6 @@ void TakeReport(RunOutcome& outcome, const JobReport& report);
 // too); 4 the job failed mid-way or could not start at all; 64 usage; 130 interrupted.
 int ExitCode(const RunOutcome& outcome);
 
-// The conditions' names in words ("no paper or head up", ...), those reported only.
-std::vector<std::string> ConditionWords(const StatusFlags& flags);
-
 // One short sentence: "COM1 (/dev/ttyS0): status: the printer reports: cutter."
 std::string HumanLine(const RunOutcome& outcome);
 // One JSON object on one line, without the line end.

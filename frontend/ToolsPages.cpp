@@ -241,19 +241,8 @@ QLabel* ToolNote(const QString& text) {
 }
 
 QString StatusWords(const StatusFlags& flags) {
-  static constexpr std::pair<bool StatusFlags::*, const char*> kWords[] = {
-      {&StatusFlags::paper_out_or_head_up, "no paper or head up"},
-      {&StatusFlags::head_voltage, "head voltage"},
-      {&StatusFlags::cutter, "cutter"},
-      {&StatusFlags::black_mark, "black mark"},
-      {&StatusFlags::temperature, "temperature"},
-      {&StatusFlags::hardware, "hardware"},
-      {&StatusFlags::paper_near_end, "paper near end"},
-  };
   QStringList words;
-  for (const auto& [flag, text] : kWords) {
-    if (flags.*flag) words << QString::fromLatin1(text);
-  }
+  for (const std::string& word : ConditionWords(flags)) words << QString::fromStdString(word);
   return words.isEmpty() ? QStringLiteral("no condition") : words.join(QStringLiteral(", "));
 }
 

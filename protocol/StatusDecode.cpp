@@ -2,6 +2,27 @@
 
 namespace qw77 {
 
+std::span<const StatusCondition> StatusConditions() {
+  static constexpr StatusCondition kConditions[] = {
+      {&StatusFlags::paper_out_or_head_up, "no_paper_or_head_up", "no paper or head up"},
+      {&StatusFlags::head_voltage, "head_voltage", "head voltage"},
+      {&StatusFlags::cutter, "cutter", "cutter"},
+      {&StatusFlags::black_mark, "black_mark", "black mark"},
+      {&StatusFlags::temperature, "temperature", "temperature"},
+      {&StatusFlags::hardware, "hardware", "hardware"},
+      {&StatusFlags::paper_near_end, "paper_near_end", "paper near end"},
+  };
+  return kConditions;
+}
+
+std::vector<std::string> ConditionWords(const StatusFlags& flags) {
+  std::vector<std::string> words;
+  for (const StatusCondition& c : StatusConditions()) {
+    if (flags.*(c.flag)) words.emplace_back(c.words);
+  }
+  return words;
+}
+
 StatusFlags DecodeSerialStatus(std::uint8_t reply2, std::uint8_t reply3, std::uint8_t reply4) {
   struct Row {
     bool StatusFlags::*box;

@@ -3,6 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
 
 namespace qw77 {
 
@@ -19,6 +22,19 @@ struct StatusFlags {
 
   friend bool operator==(const StatusFlags&, const StatusFlags&) = default;
 };
+
+// One condition of StatusFlags: its flag, its key in JSON output and its words for people.
+struct StatusCondition {
+  bool StatusFlags::*flag;
+  const char* key;    // "no_paper_or_head_up", ...
+  const char* words;  // "no paper or head up", ...
+};
+
+// The seven conditions, in the order the window's check boxes show them.
+std::span<const StatusCondition> StatusConditions();
+
+// The words of the conditions reported, in that order (empty when none is).
+std::vector<std::string> ConditionWords(const StatusFlags& flags);
 
 // Whether a byte can be a printer's reply to a status request: whatever it reports, a status
 // byte has bits 1 and 4 set and bits 0 and 7 clear. An echo of the request (10h) is not one.
