@@ -358,7 +358,8 @@ int RunCli(int argc, const char* const* argv, CliPlatform& platform, std::ostrea
   }
   for (const PortChoice& port : ports) {
     PrepareInterruptLine(InterruptedLine(r, platform, port));
-    const RunOutcome outcome = RunOnPort(platform, r.job, r.ticket, port, err, r.spool_file);
+    const RunOutcome outcome = RunOnPort(platform, r.job, r.ticket, port, err, r.spool_file,
+                                         !r.json && platform.ErrIsTerminal());
     PrepareInterruptLine({});
     report(outcome);
   }

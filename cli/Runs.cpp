@@ -4,6 +4,7 @@
 
 #include "cli/HeadlessWindow.h"
 #include "cli/OutputFile.h"
+#include "cli/ProgressLine.h"
 #include "form/FrmMenu.h"
 #include "form/StartUp.h"
 #include "jobs/Actions.h"
@@ -36,17 +37,23 @@ Job JobOf(JobKind job) {
 }
 
 // A run's host: the job's messages go to the shell's window services as they come (so a
-// message is seen even if the run then hangs); there is nothing else to draw.
+// message is seen even if the run then hangs), each below a progress line left open by a
+// transfer cut short; there is nothing else to draw.
 class ShellJobHost : public JobHost {
  public:
-  explicit ShellJobHost(WindowServices& window) : window_(window) {}
-  void Show(JobReport& so_far) override { ShowNewMessages(so_far, window_); }
+  ShellJobHost(WindowServices& window, ProgressLine& progress)
+      : window_(window), progress_(progress) {}
+  void Show(JobReport& so_far) override {
+    progress_.End();
+    ShowNewMessages(so_far, window_);
+  }
   void TakeEvents() override {}
   void HoldWindow(bool) override {}
   bool Ending() const override { return false; }
 
  private:
   WindowServices& window_;
+  ProgressLine& progress_;
 };
 
 // The job's inputs: the port as the command line names it, the platform's services, and
@@ -67,10 +74,11 @@ JobInputs RunInputs(CliPlatform& platform, PortAccess& port_access, const PortCh
 }
 
 // Runs the job with the run's inputs; the messages it had left are shown as it ends.
-JobReport RunOnHost(JobKind job, const JobInputs& in, WindowServices& window) {
+JobReport RunOnHost(JobKind job, const JobInputs& in, WindowServices& window,
+                    ProgressLine& progress) {
   const Job run = JobOf(job);
   if (run == nullptr) return {JobEnd::kNotStarted, 0};
-  ShellJobHost host(window);
+  ShellJobHost host(window, progress);
   JobReport report = RunJob(run, in, host);
   host.Show(report);
   return report;
@@ -107,7 +115,8 @@ bool Applied(FrmMenu& frm, const TicketOptions& options, WindowServices& window)
 }  // namespace
 
 RunOutcome RunOnPort(CliPlatform& platform, JobKind job, const TicketOptions& options,
-                     const PortChoice& port, std::ostream& err, const std::string& spool_file) {
+                     const PortChoice& port, std::ostream& err, const std::string& spool_file,
+                     bool show_progress) {
   RunOutcome outcome;
   outcome.job = job;
   outcome.port = port.Name();
@@ -137,7 +146,12 @@ RunOutcome RunOnPort(CliPlatform& platform, JobKind job, const TicketOptions& op
   } else if (!Applied(frm, options, window)) {
     outcome.end = JobEnd::kNotStarted;
   } else {
-    TakeReport(outcome, RunOnHost(job, RunInputs(platform, access, port, frm, spool_file), window));
+    // Of the jobs only a print sends more than a few bytes: its ticket is watched.
+    ProgressLine progress(err, clock, show_progress && job == JobKind::kPrint,
+                          outcome.port + ": " + std::string(JobName(job)));
+    JobInputs in = RunInputs(platform, access, port, frm, spool_file);
+    in.progress = progress.Watch();
+    TakeReport(outcome, RunOnHost(job, in, window, progress));
     // The window shows no box for a status request left unanswered after the probe (the
     // disabled Print button says it); the shell's report says it in words.
     if (outcome.end == JobEnd::kNoAnswer && window.Messages().empty()) {

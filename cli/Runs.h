@@ -14,10 +14,11 @@ namespace qw77::cli {
 
 // Runs status, print, save-settings or autotest on `port`. Message boxes go to `err` as
 // they come. The options must have passed ApplyTicketOptions on a scratch record.
-// The jobs that spool go through `spool_file`.
+// The jobs that spool go through `spool_file`. With `show_progress` (standard error is a
+// terminal, the report is not JSON) a print's transfer is drawn as a line on `err`.
 RunOutcome RunOnPort(CliPlatform& platform, JobKind job, const TicketOptions& options,
                      const PortChoice& port, std::ostream& err,
-                     const std::string& spool_file = "tempo.txt");
+                     const std::string& spool_file = "tempo.txt", bool show_progress = false);
 
 // Composes the ticket Print would send for the options and writes it to `out_path`
 // (replaced whole) or, for "-", to `out`.

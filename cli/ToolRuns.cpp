@@ -3,6 +3,7 @@
 #include <chrono>
 #include <nlohmann/json.hpp>
 
+#include "cli/ProgressLine.h"
 #include "cli/Report.h"
 #include "cli/TicketOptions.h"
 #include "cli/ToolCommands.h"
@@ -213,15 +214,6 @@ ToolData SetupData(const SetupReport& r) {
 
 namespace {
 
-// A progress line on a terminal, redrawn in place and ended when the transfer ends.
-Progress ProgressLine(std::ostream& err, bool show, const std::string& job) {
-  if (!show) return {};
-  return [&err, job](std::size_t done, std::size_t total) {
-    err << "\r" << job << ": " << done << " of " << total << " bytes ("
-        << (total ? done * 100 / total : 100) << "%)" << (done == total ? "\n" : "") << std::flush;
-  };
-}
-
 struct ToolRun {
   ToolReport report;
   ToolData data;
@@ -377,8 +369,9 @@ std::optional<int> RunToolCommand(ToolRequest& r, CliPlatform& platform, std::os
   }
   const ToolPort port{choice->parallel ? nullptr : &platform.Serial(choice->number), *config,
                       &platform.Time(), o.port};
-  const ToolRun run =
-      RunTool(r, port, key, image, ProgressLine(err, err_is_terminal && !r.json, r.job));
+  ProgressLine progress(err, platform.Time(), err_is_terminal && !r.json, r.job);
+  const ToolRun run = RunTool(r, port, key, image, progress.Watch());
+  progress.End();
   o.end = run.report.end;
   o.bytes_sent = run.report.bytes_sent;
   o.messages = run.report.messages;

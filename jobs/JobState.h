@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/Progress.h"
 #include "base/Status.h"
 #include "platform/Clock.h"
 #include "platform/PortAccess.h"
@@ -147,6 +148,8 @@ struct JobInputs {
   PortAccess* port_access = nullptr;
   System* system = nullptr;
   Clock* clock = nullptr;
+  // Told how far the ticket's transfer is; empty where nobody watches it (the window).
+  Progress progress;
 
   SerialLink& Link() const { return *serial[static_cast<std::size_t>(serial_port - 1)]; }
 };

@@ -68,8 +68,9 @@ JobReport SendSpoolParallel(const JobInputs& in, JobRun& run) {
   }
 
   run.ShowNow();  // the window is drawn as it stands before it takes events between bytes
-  const ParallelSent sent = SendParallelBytes(port, *registers, *job, *in.clock, kReplyLimit,
-                                              [&run] { run.Host().TakeEvents(); });
+  const ParallelSent sent = SendParallelBytes(
+      port, *registers, *job, *in.clock, kReplyLimit, [&run] { run.Host().TakeEvents(); },
+      in.progress);
   switch (sent.end) {
     case ParallelSendEnd::kSent:
       return {JobEnd::kDone, sent.strobed};

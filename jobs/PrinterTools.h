@@ -12,13 +12,13 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "base/Progress.h"
 #include "base/Status.h"
 #include "jobs/JobState.h"
 #include "platform/Clock.h"
@@ -38,10 +38,6 @@ struct ToolPort {
 };
 
 inline constexpr std::string_view kNeedsAnsweringPort = "needs a port that can answer";
-
-// How far a transfer is: bytes the link took of the total. Called from the job's thread
-// between writes; it may repaint a window or a terminal line.
-using Progress = std::function<void(std::size_t done, std::size_t total)>;
 
 // What every tool job reports. `end` uses the outcomes of the printer jobs: kDone,
 // kNoAnswer (no reply, a short or a malformed one: the messages say which),

@@ -150,7 +150,7 @@ JobReport SendTicketSerial(const JobInputs& in, JobRun& run, std::span<const std
   }
 
   std::size_t sent = 0;
-  Status wrote = SendBytes(comm, job, sent);
+  Status wrote = SendBytes(comm, job, sent, in.progress);
   if (!wrote.ok()) {
     (void)comm.Close();
     ReportSerialFailure(in, run,

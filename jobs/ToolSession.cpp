@@ -1,18 +1,11 @@
 #include "jobs/ToolSession.h"
 
-#include <algorithm>
-
 #include "base/LineTiming.h"
 #include "base/Wait.h"
 #include "transport/Limits.h"
+#include "transport/SerialTransfer.h"
 
 namespace qw77 {
-namespace {
-
-// Bytes handed to the link at a time, so that progress is seen and a stop is prompt.
-constexpr std::size_t kChunk = 256;
-
-}  // namespace
 
 ToolSession::ToolSession(const ToolPort& port, ToolReport& report) : port_(port), report_(report) {
   if (!port.link || !port.clock) {
@@ -52,20 +45,15 @@ bool ToolSession::Lost() {
 bool ToolSession::Send(std::span<const std::uint8_t> bytes, const std::string& what,
                        const Progress& progress) {
   if (failed()) return false;
-  for (std::size_t at = 0; at < bytes.size();) {
-    const std::size_t n = std::min(kChunk, bytes.size() - at);
-    const WriteResult w = port_.link->Write(bytes.subspan(at, n));
-    at += w.written;
-    report_.bytes_sent += w.written;
-    if (progress) progress(at, bytes.size());
-    if (!w.status.ok()) {
-      if (!Lost()) {
-        Fail(JobEnd::kFailedMidway, what + " was cut short after " + std::to_string(at) + " of " +
-                                        std::to_string(bytes.size()) +
-                                        " bytes: " + w.status.message());
-      }
-      return false;
+  std::size_t sent = 0;
+  const Status wrote = SendBytes(*port_.link, bytes, sent, progress);
+  report_.bytes_sent += sent;
+  if (!wrote.ok()) {
+    if (!Lost()) {
+      Fail(JobEnd::kFailedMidway, what + " was cut short after " + std::to_string(sent) + " of " +
+                                      std::to_string(bytes.size()) + " bytes: " + wrote.message());
     }
+    return false;
   }
   last_sent_ = bytes.size();
   return true;

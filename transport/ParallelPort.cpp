@@ -63,7 +63,8 @@ bool ParallelPort::Flush() {
 ParallelSent SendParallelBytes(ParallelPort& port, const LptRegisters& lpt,
                                std::span<const std::uint8_t> bytes, Clock& clock,
                                Clock::Duration per_byte_limit,
-                               const std::function<void()>& between_polls) {
+                               const std::function<void()>& between_polls,
+                               const Progress& progress) {
   ParallelSent sent;
   for (std::uint8_t byte : bytes) {
     std::uint8_t status = 0;
@@ -85,6 +86,9 @@ ParallelSent SendParallelBytes(ParallelPort& port, const LptRegisters& lpt,
     port.Strobe(lpt, byte);
     if (port.Ended()) return {ParallelSendEnd::kEnded, sent.strobed};
     ++sent.strobed;
+    if (progress && (sent.strobed % kProgressStepBytes == 0 || sent.strobed == bytes.size())) {
+      progress(sent.strobed, bytes.size());
+    }
   }
   // What a buffering access still holds is part of the transfer.
   if (!port.Flush()) return {ParallelSendEnd::kTimedOut, sent.strobed};

@@ -12,6 +12,7 @@
 #include <optional>
 #include <span>
 
+#include "base/Progress.h"
 #include "platform/Clock.h"
 #include "platform/PortAccess.h"
 #include "transport/Limits.h"
@@ -66,10 +67,12 @@ struct ParallelSent {
 // Strobes out every byte, waiting before each for the not-busy line (status bit 7) at most
 // `per_byte_limit`. `between_polls` runs once per pass of the wait (the window processes
 // its events there); the transfer stops when the port has Ended(). A byte that was not
-// taken in time ends the transfer: nothing after it is sent.
+// taken in time ends the transfer: nothing after it is sent. `progress` is told the bytes
+// strobed every kProgressStepBytes and after the last.
 ParallelSent SendParallelBytes(ParallelPort& port, const LptRegisters& lpt,
                                std::span<const std::uint8_t> bytes, Clock& clock,
                                Clock::Duration per_byte_limit,
-                               const std::function<void()>& between_polls);
+                               const std::function<void()>& between_polls,
+                               const Progress& progress = {});
 
 }  // namespace qw77

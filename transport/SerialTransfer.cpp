@@ -1,5 +1,6 @@
 #include "transport/SerialTransfer.h"
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -46,15 +47,21 @@ Status OpenForTransfer(SerialLink& link, const SerialConfig& config) {
   return link.Open(WithFlow(config, FlowControl::kRtsCts));
 }
 
-Status SendBytes(SerialLink& link, std::span<const std::uint8_t> bytes, std::size_t& sent) {
+Status SendBytes(SerialLink& link, std::span<const std::uint8_t> bytes, std::size_t& sent,
+                 const Progress& progress) {
   sent = 0;
-  if (bytes.empty()) return Status::Ok();
-  WriteResult result = link.Write(bytes);
-  sent = result.written;
-  if (!result.status.ok()) return result.status;
-  if (sent != bytes.size()) {
-    return {ErrorCode::kIo, "the port accepted " + std::to_string(sent) + " of " +
-                                std::to_string(bytes.size()) + " bytes"};
+  const std::size_t piece = progress ? kProgressStepBytes : bytes.size();
+  while (sent < bytes.size()) {
+    const std::size_t n = std::min(piece, bytes.size() - sent);
+    const WriteResult result = link.Write(bytes.subspan(sent, n));
+    sent += result.written;
+    if (progress && result.written != 0) progress(sent, bytes.size());
+    if (!result.status.ok()) return result.status;
+    // A link that takes less than it was given without a reason has not sent the rest.
+    if (result.written != n) {
+      return {ErrorCode::kIo, "the port accepted " + std::to_string(sent) + " of " +
+                                  std::to_string(bytes.size()) + " bytes"};
+    }
   }
   return Status::Ok();
 }

@@ -8,6 +8,7 @@
 #include <span>
 #include <vector>
 
+#include "base/Progress.h"
 #include "base/Status.h"
 #include "platform/Clock.h"
 #include "platform/SerialLink.h"
@@ -37,7 +38,10 @@ ProbeResult ProbeSerial(SerialLink& link, Clock& clock, const SerialConfig& conf
 Status OpenForTransfer(SerialLink& link, const SerialConfig& config);
 
 // Hands `bytes` to the link in order. On failure `sent` says how many the link accepted.
-Status SendBytes(SerialLink& link, std::span<const std::uint8_t> bytes, std::size_t& sent);
+// A watched transfer goes in pieces of kProgressStepBytes, `progress` told after each piece
+// the link took; an unwatched one goes in one write.
+Status SendBytes(SerialLink& link, std::span<const std::uint8_t> bytes, std::size_t& sent,
+                 const Progress& progress = {});
 
 enum class Exchange { kAnswered, kTimedOut, kLinkFailed, kNotAStatus };
 

@@ -1,12 +1,16 @@
 // The serial jobs at their edges: a reply on either side of the reply limit, a port that
-// takes fewer bytes than given without saying so, a device that cannot be opened.
+// takes fewer bytes than given without saying so, a device that cannot be opened, and a
+// watched transfer's figures as its pieces go out.
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <optional>
+#include <vector>
 
 #include "jobs/SerialJobs.h"
 #include "tests/core/job_test_support.h"
 #include "transport/Limits.h"
+#include "transport/SerialTransfer.h"
 
 namespace qw77 {
 namespace {
@@ -92,6 +96,45 @@ TEST(SerialLimits, AnOpenFailureNamesItsCauseAndAdvice) {
     const std::string& detail = fresh.window.messages[0].detail;
     EXPECT_EQ(detail.find(c.why.message().substr(1)), 1u) << detail;  // capitalised
     EXPECT_NE(detail.find(c.advice), std::string::npos) << detail;
+  }
+}
+
+// A watched transfer goes in pieces and says after each how far it got: both sides of a
+// piece's size, a write that fails mid-piece or at a piece's start, and one cut short
+// without a reason.
+TEST(SerialLimits, AWatchedTransferReportsTheBytesEachPieceTook) {
+  struct Case {
+    std::size_t size;
+    std::optional<std::size_t> fail_after;
+    Status write_error;
+    std::vector<std::size_t> seen;  // the figures reported, each of `size`
+    ErrorCode code;
+    const char* says;  // what the failure says
+  } cases[] = {
+      {0, {}, {}, {}, ErrorCode::kNone, ""},
+      {512, {}, {}, {256, 512}, ErrorCode::kNone, ""},
+      {513, {}, {}, {256, 512, 513}, ErrorCode::kNone, ""},
+      {600, 300, {ErrorCode::kIo, "write failed"}, {256, 300}, ErrorCode::kIo, "write failed"},
+      {600, 256, {ErrorCode::kTimedOut, "took no data"}, {256}, ErrorCode::kTimedOut, "no data"},
+      {600, 300, Status::Ok(), {256, 300}, ErrorCode::kIo, "the port accepted 300 of 600 bytes"},
+  };
+  for (const Case& c : cases) {
+    FakeSerialControl link;
+    ASSERT_TRUE(link.Open({}).ok());
+    link.fail_after = c.fail_after;
+    link.write_error = c.write_error;
+    const Bytes bytes(c.size, 0x55);
+    std::vector<std::size_t> seen;
+    std::size_t sent = 0;
+    const Status wrote = SendBytes(link, bytes, sent, [&](std::size_t done, std::size_t total) {
+      EXPECT_EQ(total, c.size);
+      seen.push_back(done);
+    });
+    EXPECT_EQ(wrote.code(), c.code) << c.size << ": " << wrote.message();
+    EXPECT_NE(wrote.message().find(c.says), std::string::npos) << wrote.message();
+    EXPECT_EQ(seen, c.seen) << c.size;
+    EXPECT_EQ(sent, c.fail_after.value_or(c.size));
+    EXPECT_EQ(link.Sent(), Bytes(sent, 0x55));
   }
 }
 
