@@ -35,10 +35,11 @@ JobReport RunJob(FrmMenu& frm, JobKind job) {
 }
 
 // The platform's services for one window record, with the window services of the run.
-Services RunServices(CliPlatform& platform, PortAccess& port_access, WindowServices& window) {
+Services RunServices(CliPlatform& platform, const std::array<ParallelLink*, 2>& parallel,
+                     WindowServices& window) {
   Services s;
   s.serial = {&platform.Serial(1), &platform.Serial(2), &platform.Serial(3)};
-  s.port_access = &port_access;
+  s.parallel = parallel;
   s.system = &platform.Sys();
   s.clock = &platform.Time();
   s.window = &window;
@@ -83,9 +84,11 @@ RunOutcome RunOnPort(CliPlatform& platform, JobKind job, const TicketOptions& op
     outcome.messages = window.Messages();
     return outcome;
   }
-  NoParallelPortAccess no_parallel;
-  FrmMenu frm(
-      RunServices(platform, port.parallel ? platform.ParallelAccess() : no_parallel, window));
+  NoParallelLink no_parallel;
+  FrmMenu frm(RunServices(platform,
+                          port.parallel ? platform.ParallelLinks()
+                                        : std::array<ParallelLink*, 2>{&no_parallel, &no_parallel},
+                          window));
   frm.spool_file = spool_file;
   const bool started_up = Form_Load(frm);
   if (started_up) SelectPort(frm, port);
@@ -118,8 +121,8 @@ RunOutcome RunCompose(CliPlatform& platform, const TicketOptions& options,
   const Clock::TimePoint started = clock.Now();
 
   HeadlessWindowServices window(err, "compose");
-  NoParallelPortAccess no_parallel;
-  FrmMenu frm(RunServices(platform, no_parallel, window));
+  NoParallelLink no_parallel;
+  FrmMenu frm(RunServices(platform, {&no_parallel, &no_parallel}, window));
   outcome.end = JobEnd::kNotStarted;
   if (Form_Load(frm) && Applied(frm, options, window)) {
     Result<std::vector<std::uint8_t>> ticket = ComposeWindowTicket(frm);

@@ -18,10 +18,10 @@ namespace {
 
 // The one reaction to a refused access: tell the operator, close the window (its unload
 // releases the port access) and make sure nothing touches the hardware afterwards.
-void HardwareFailure(FrmMenu& frm) {
+void HardwareFailure(FrmMenu& frm, const Status& why) {
   frm.program_ending = true;
   // The operator gets the one fixed message; whoever reads the log learns the cause.
-  const std::string reason = frm.Svc().port_access->FailureReason();
+  const std::string& reason = why.message();
   if (!reason.empty()) std::cerr << "qw77: port access: " << reason << '\n';
   frm.Svc().window->MsgBoxDetailed("Hardware port error", reason, MessageIcon::kCritical,
                                    kHardwareErrorTitle);
@@ -30,26 +30,24 @@ void HardwareFailure(FrmMenu& frm) {
 
 }  // namespace
 
-ParallelPort WindowParallelPort(FrmMenu& frm) {
+ParallelPort WindowParallelPort(FrmMenu& frm, int lpt) {
   return ParallelPort(
-      *frm.Svc().port_access, [&frm] { return frm.program_ending; },
-      [&frm] { HardwareFailure(frm); });
+      frm.Svc().parallel, lpt, [&frm] { return frm.program_ending; },
+      [&frm](const Status& why) { HardwareFailure(frm, why); });
 }
 
 JobReport CheckStatusParallel(FrmMenu& frm) {
   SetButtonsEnabled(frm, kAllJobButtons, false);
-  const int lpt = SelectedParallelPort(frm);
-  ParallelPort port = WindowParallelPort(frm);
-  const std::optional<LptRegisters> found = lpt != 0 ? port.Locate(lpt) : std::nullopt;
+  ParallelPort port = WindowParallelPort(frm, SelectedParallelPort(frm));
   if (port.Ended()) return {JobEnd::kPortUnusable, 0};
-  if (!found) {
+  if (!port.Present()) {
     frm.Svc().window->MsgBox("ERROR on parallel PORT selection");
     EnableAfterStatus(frm, true);
     return {JobEnd::kPortUnusable, 0};
   }
-  const std::uint8_t value = port.Read(found->status);
+  const ParallelStatusLines lines = port.ReadStatus();
   if (port.Ended()) return {JobEnd::kPortUnusable, 0};
-  const PrinterStatus status{StatusAsked::kAnswered, DecodeParallelStatus(value)};
+  const PrinterStatus status{StatusAsked::kAnswered, DecodeParallelStatus(lines)};
   ShowStatus(frm, status);
   EnableAfterStatus(frm, status.flags.no_error);
   return {status.flags.no_error ? JobEnd::kDone : JobEnd::kPrinterCondition, 0, status};
@@ -62,11 +60,10 @@ bool SendFileParallel(FrmMenu& frm) {
 JobReport SendSpoolParallel(FrmMenu& frm) {
   const int lpt = SelectedParallelPort(frm);
   if (lpt == 0) return {JobEnd::kNotStarted, 0};
-  // The addresses are taken once: a port option changed during the transfer (the window
-  // takes clicks between bytes) does not move the job to another port.
-  ParallelPort port = WindowParallelPort(frm);
-  const std::optional<LptRegisters> registers = port.Locate(lpt);
-  if (!registers || port.Ended()) return {JobEnd::kPortUnusable, 0};
+  // The port is taken once: a port option changed during the transfer (the window takes
+  // clicks between bytes) does not move the job to another port.
+  ParallelPort port = WindowParallelPort(frm, lpt);
+  if (!port.Present() || port.Ended()) return {JobEnd::kPortUnusable, 0};
 
   // The whole job is read before the first byte goes out, so a file that cannot be read
   // sends nothing rather than half a ticket.
@@ -78,7 +75,7 @@ JobReport SendSpoolParallel(FrmMenu& frm) {
   }
 
   WindowServices& window = *frm.Svc().window;
-  const ParallelSent sent = SendParallelBytes(port, *registers, *job, *frm.Svc().clock, kReplyLimit,
+  const ParallelSent sent = SendParallelBytes(port, *job, *frm.Svc().clock, kReplyLimit,
                                               [&window] { window.DoEvents(); });
   switch (sent.end) {
     case ParallelSendEnd::kSent:

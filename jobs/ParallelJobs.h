@@ -9,20 +9,21 @@ namespace qw77 {
 
 class FrmMenu;
 
-// The window's parallel port access. A refused access is fatal: the operator sees
-// "Hardware port error", the main window is closed (which releases the port access) and
-// frm.program_ending is set; from then on no access touches the hardware and the jobs stop.
-ParallelPort WindowParallelPort(FrmMenu& frm);
+// The window's parallel port LPT`lpt`. A refused access is fatal: the operator sees
+// "Hardware port error" with the cause in its details, the main window is closed (which
+// closes the links) and frm.program_ending is set; from then on no access touches the
+// hardware and the jobs stop.
+ParallelPort WindowParallelPort(FrmMenu& frm, int lpt);
 
-// Reads the selected LPT port's status register once; nothing is sent to the printer.
+// Reads the selected LPT port's status lines once; nothing is sent to the printer.
 // A selection without a port shows "ERROR on parallel PORT selection" and leaves the
 // buttons as for a printer without error. The report holds the status read.
 JobReport CheckStatusParallel(FrmMenu& frm);
 
 // Strobes every byte of tempo.txt out to the selected LPT port, waiting for the printer's
-// not-busy line (status bit 7) before each byte, at most kReplyLimit per byte. The wait
+// busy line to drop before each byte, at most kReplyLimit per byte. The wait
 // lets the window process its events once per pass. True when every byte went out; false
-// without a message when no parallel port is selected or it has no base address, false
+// without a message when no parallel port is selected or it does not exist, false
 // with "Timeout ERROR on parallel port" when a byte was not taken in time (nothing after
 // it is sent). Does not delete the file.
 bool SendFileParallel(FrmMenu& frm);

@@ -13,7 +13,7 @@ namespace qw77::testing {
 GuiRig::GuiRig() {
   Services s;
   s.serial = {&com1, &com2, &com3};
-  s.port_access = &ports;
+  s.parallel = {&lpt1, &lpt2};
   s.system = &system;
   s.clock = &clock;
   s.window = &window_services;
