@@ -3,6 +3,9 @@
 #include <zlib.h>
 
 #include <cstring>
+#include <string_view>
+
+#include "base/Utf8.h"
 
 namespace qw77::vprinter {
 namespace {
@@ -13,27 +16,6 @@ std::uint32_t Le32(const std::vector<std::uint8_t>& d, std::size_t at) {
 
 Status Bad(const std::string& why) {
   return {ErrorCode::kFormat, "font file: " + why};
-}
-
-// Decodes one UTF-8 sequence of a PSF2 Unicode table entry; false at a malformed byte.
-bool NextUtf8(const std::vector<std::uint8_t>& d, std::size_t& i, std::size_t end, char32_t& cp) {
-  const std::uint8_t b = d[i];
-  int extra = 0;
-  if (b < 0x80) {
-    cp = b;
-  } else if ((b & 0xE0) == 0xC0) {
-    cp = b & 0x1F, extra = 1;
-  } else if ((b & 0xF0) == 0xE0) {
-    cp = b & 0x0F, extra = 2;
-  } else if ((b & 0xF8) == 0xF0) {
-    cp = b & 0x07, extra = 3;
-  } else {
-    return false;
-  }
-  if (i + 1 + static_cast<std::size_t>(extra) > end) return false;
-  for (int k = 1; k <= extra; ++k) cp = (cp << 6) | (d[i + static_cast<std::size_t>(k)] & 0x3F);
-  i += 1 + static_cast<std::size_t>(extra);
-  return true;
 }
 
 }  // namespace
@@ -92,6 +74,8 @@ Result<PsfFont> PsfFont::Parse(const std::vector<std::uint8_t>& d) {
     for (std::size_t g = 0; g < font.glyph_count_; ++g) font.map_.emplace(char32_t(g), g);
     return font;
   }
+  // PSF2 table entries are UTF-8 text between the FEh and FFh markers.
+  const std::string_view table(reinterpret_cast<const char*>(d.data()), d.size());
   std::size_t i = glyph_end;
   for (std::size_t g = 0; g < font.glyph_count_ && i < d.size(); ++g) {
     bool in_sequence = false;  // combining sequences name no single character: skipped
@@ -102,8 +86,8 @@ Result<PsfFont> PsfFont::Parse(const std::vector<std::uint8_t>& d) {
           ++i;
           continue;
         }
-        char32_t cp = 0;
-        if (!NextUtf8(d, i, d.size(), cp)) return Bad("malformed Unicode table");
+        const char32_t cp = DecodeUtf8(table, i);
+        if (cp == kMalformedUtf8) return Bad("malformed Unicode table");
         if (!in_sequence) font.map_.emplace(cp, g);
       }
       ++i;
