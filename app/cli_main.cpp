@@ -27,11 +27,12 @@ class MachinePlatform : public qw77::cli::CliPlatform {
 
   qw77::SerialLink& Serial(int number) override { return *serial_.at(number - 1); }
   // Made on first use: a run on a serial port never opens parallel port access.
-  qw77::PortAccess& ParallelAccess() override {
-    if (!parallel_) {
-      parallel_ = qw77::MakePortAccess(Bound(qw77::PortName::kLpt1), Bound(qw77::PortName::kLpt2));
+  std::array<qw77::ParallelLink*, 2> ParallelLinks() override {
+    if (!parallel_[0]) {
+      parallel_ =
+          qw77::MakeParallelLinks(Bound(qw77::PortName::kLpt1), Bound(qw77::PortName::kLpt2));
     }
-    return *parallel_;
+    return {parallel_[0].get(), parallel_[1].get()};
   }
   qw77::System& Sys() override { return *system_; }
   bool ErrIsTerminal() override { return isatty(STDERR_FILENO) == 1; }
@@ -67,7 +68,7 @@ class MachinePlatform : public qw77::cli::CliPlatform {
 
   qw77::PortMapByPort map_;
   std::array<std::unique_ptr<qw77::SerialLink>, 3> serial_;
-  std::unique_ptr<qw77::PortAccess> parallel_;
+  std::array<std::unique_ptr<qw77::ParallelLink>, 2> parallel_;
   std::unique_ptr<qw77::System> system_ = qw77::MakeSystem();
   std::unique_ptr<qw77::Clock> clock_ = qw77::MakeClock();
 };

@@ -40,20 +40,20 @@ struct MachineServices {
     const auto endpoint = [&map](qw77::PortName port) -> const qw77::Endpoint& {
       return map[qw77::PortIndex(port)].endpoint;
     };
-    port_access =
-        qw77::MakePortAccess(endpoint(qw77::PortName::kLpt1), endpoint(qw77::PortName::kLpt2));
+    parallel =
+        qw77::MakeParallelLinks(endpoint(qw77::PortName::kLpt1), endpoint(qw77::PortName::kLpt2));
     serial[0] = qw77::MakeSerialControl(1, endpoint(qw77::PortName::kCom1));
     serial[1] = qw77::MakeSerialControl(2, endpoint(qw77::PortName::kCom2));
     serial[2] = qw77::MakeSerialControl(3, endpoint(qw77::PortName::kCom3));
     clock = qw77::MakeClock();
     services.window = &window_services;
     services.serial = {serial[0].get(), serial[1].get(), serial[2].get()};
-    services.port_access = port_access.get();
+    services.parallel = {parallel[0].get(), parallel[1].get()};
     services.system = &system;
     services.clock = clock.get();
   }
 
-  std::unique_ptr<qw77::PortAccess> port_access;
+  std::array<std::unique_ptr<qw77::ParallelLink>, 2> parallel;
   std::unique_ptr<qw77::SerialLink> serial[3];
   std::unique_ptr<qw77::Clock> clock;
   qw77::Services services;

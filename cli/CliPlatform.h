@@ -2,11 +2,12 @@
 // the tests wire in fakes, so every path of the front end runs without a printer.
 #pragma once
 
+#include <array>
 #include <ostream>
 #include <string>
 
 #include "platform/Clock.h"
-#include "platform/PortAccess.h"
+#include "platform/ParallelLink.h"
 #include "platform/SerialLink.h"
 #include "platform/System.h"
 
@@ -19,9 +20,9 @@ class CliPlatform {
   // MSComm1..MSComm3 by number 1..3; shared by the runs on several ports in turn (every job
   // leaves its port closed).
   virtual SerialLink& Serial(int number) = 0;
-  // The parallel port access; asked for only by a run on LPT1 or LPT2, so that a run on a
+  // The links of LPT1 and LPT2; asked for only by a run on LPT1 or LPT2, so that a run on a
   // serial port never depends on parallel hardware.
-  virtual PortAccess& ParallelAccess() = 0;
+  virtual std::array<ParallelLink*, 2> ParallelLinks() = 0;
   virtual System& Sys() = 0;
   virtual Clock& Time() = 0;
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/PortAccess.h"
+#include "platform/ParallelLink.h"
 #include "platform/WindowServices.h"
 
 namespace qw77::cli {
@@ -42,19 +42,12 @@ class HeadlessWindowServices : public WindowServices {
   bool closed_ = false;
 };
 
-// The port access of a run on a serial port. Start-up always succeeds, since there is no
-// parallel hardware to prepare; every register access is refused, which a serial job
-// never makes. A serial run thus neither needs nor touches parallel port access.
-class NoParallelPortAccess : public PortAccess {
+// The parallel links of a run on a serial port. Start-up always succeeds, since there is no
+// parallel hardware to prepare; the port is absent, and every access is refused, which a
+// serial job never makes. A serial run thus neither needs nor touches a parallel port.
+class NoParallelLink : public NoParallelPort {
  public:
-  bool InitializeWinIo() override { return true; }
-  bool ShutdownWinIo() override { return true; }
-  bool GetPortVal(std::uint16_t, std::uint32_t&, std::uint8_t) override { return false; }
-  bool SetPortVal(std::uint16_t, std::uint32_t, std::uint8_t) override { return false; }
-  bool GetPhysLong(std::uint32_t, std::uint32_t&) override { return false; }
-  std::string FailureReason() const override {
-    return "a run on a serial port has no parallel port";
-  }
+  NoParallelLink() : NoParallelPort("a run on a serial port has no parallel port", false) {}
 };
 
 }  // namespace qw77::cli

@@ -58,8 +58,8 @@ class ShellJobHost : public JobHost {
 
 // The job's inputs: the port as the command line names it, the platform's services, and
 // the line and ticket settings as the record holds them once the options are applied.
-JobInputs RunInputs(CliPlatform& platform, PortAccess& port_access, const PortChoice& port,
-                    const FrmMenu& record, const std::string& spool_file) {
+JobInputs RunInputs(CliPlatform& platform, const std::array<ParallelLink*, 2>& parallel,
+                    const PortChoice& port, const FrmMenu& record, const std::string& spool_file) {
   JobInputs in;
   in.serial_port = port.parallel ? 0 : port.number;
   in.parallel_port = port.parallel ? port.number : 0;
@@ -67,7 +67,7 @@ JobInputs RunInputs(CliPlatform& platform, PortAccess& port_access, const PortCh
   in.ticket = ReadSampleTicketSettings(record.State());
   in.spool_file = spool_file;
   in.serial = {&platform.Serial(1), &platform.Serial(2), &platform.Serial(3)};
-  in.port_access = &port_access;
+  in.parallel = parallel;
   in.system = &platform.Sys();
   in.clock = &platform.Time();
   return in;
@@ -85,10 +85,11 @@ JobReport RunOnHost(JobKind job, const JobInputs& in, WindowServices& window,
 }
 
 // The platform's services for one window record, with the window services of the run.
-Services RunServices(CliPlatform& platform, PortAccess& port_access, WindowServices& window) {
+Services RunServices(CliPlatform& platform, const std::array<ParallelLink*, 2>& parallel,
+                     WindowServices& window) {
   Services s;
   s.serial = {&platform.Serial(1), &platform.Serial(2), &platform.Serial(3)};
-  s.port_access = &port_access;
+  s.parallel = parallel;
   s.system = &platform.Sys();
   s.clock = &platform.Time();
   s.window = &window;
@@ -134,14 +135,17 @@ RunOutcome RunOnPort(CliPlatform& platform, JobKind job, const TicketOptions& op
     outcome.messages = window.Messages();
     return outcome;
   }
-  NoParallelPortAccess no_parallel;
-  PortAccess& access = port.parallel ? platform.ParallelAccess() : no_parallel;
-  FrmMenu frm(RunServices(platform, access, window));
+  NoParallelLink no_parallel;
+  const std::array<ParallelLink*, 2> links =
+      port.parallel ? platform.ParallelLinks()
+                    : std::array<ParallelLink*, 2>{&no_parallel, &no_parallel};
+  FrmMenu frm(RunServices(platform, links, window));
   frm.spool_file = spool_file;
   const bool started_up = Form_Load(frm);
   if (started_up) SelectPort(frm, port);
   if (!started_up) {
-    // Port access could not start: for a parallel port that is the port being unusable.
+    // The parallel ports could not be opened: for a parallel port that is the port being
+    // unusable.
     outcome.end = JobEnd::kPortUnusable;
   } else if (!Applied(frm, options, window)) {
     outcome.end = JobEnd::kNotStarted;
@@ -149,7 +153,7 @@ RunOutcome RunOnPort(CliPlatform& platform, JobKind job, const TicketOptions& op
     // Of the jobs only a print sends more than a few bytes: its ticket is watched.
     ProgressLine progress(err, clock, show_progress && job == JobKind::kPrint,
                           outcome.port + ": " + std::string(JobName(job)));
-    JobInputs in = RunInputs(platform, access, port, frm, spool_file);
+    JobInputs in = RunInputs(platform, links, port, frm, spool_file);
     in.progress = progress.Watch();
     TakeReport(outcome, RunOnHost(job, in, window, progress));
     // The window shows no box for a status request left unanswered after the probe (the
@@ -174,8 +178,8 @@ RunOutcome RunCompose(CliPlatform& platform, const TicketOptions& options,
   const Clock::TimePoint started = clock.Now();
 
   HeadlessWindowServices window(err, "compose");
-  NoParallelPortAccess no_parallel;
-  FrmMenu frm(RunServices(platform, no_parallel, window));
+  NoParallelLink no_parallel;
+  FrmMenu frm(RunServices(platform, {&no_parallel, &no_parallel}, window));
   outcome.end = JobEnd::kNotStarted;
   if (Form_Load(frm) && Applied(frm, options, window)) {
     Result<std::vector<std::uint8_t>> ticket = ComposeWindowTicket(frm);

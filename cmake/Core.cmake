@@ -4,16 +4,18 @@ qw77_room(qw77_base FOLDERS base
 
 # The seams only; their implementations are a room of their own further down.
 qw77_room(qw77_platform
-  HEADERS platform/Clock.h platform/Devices.h platform/Endpoint.h platform/PortAccess.h platform/SerialLink.h
-          platform/Services.h platform/System.h platform/WindowServices.h
-  SOURCES platform/Devices.cpp platform/Endpoint.cpp platform/SerialLink.cpp
+  HEADERS platform/Clock.h platform/Devices.h platform/Endpoint.h platform/ParallelLink.h
+          platform/ParallelRegisters.h platform/SerialLink.h platform/Services.h
+          platform/System.h platform/WindowServices.h
+  SOURCES platform/Devices.cpp platform/Endpoint.cpp platform/ParallelRegisters.cpp
+          platform/SerialLink.cpp
   LINKS qw77_base)
 
 qw77_room(qw77_protocol FOLDERS protocol
   SOURCES protocol/BarcodeBlock.cpp protocol/LogoBlock.cpp protocol/MaintenanceCommands.cpp
           protocol/StatusDecode.cpp
           protocol/Ticket.cpp
-  LINKS qw77_base)
+  LINKS qw77_platform)
 
 qw77_room(qw77_form FOLDERS form
   SOURCES form/About.cpp form/BarcodeKeys.cpp form/ComPorts.cpp form/FrmMenu.cpp form/FrmMenuInventory.cpp
@@ -43,14 +45,14 @@ qw77_room(qw77_jobs FOLDERS jobs
   LINKS qw77_transport qw77_form)
 
 # The POSIX and Linux implementations of the seams, and the factory that picks them.
-set(_os_sources platform/factory/PlatformFactory.cpp platform/factory/RoutedPortAccess.cpp
+set(_os_sources platform/factory/PlatformFactory.cpp
                 platform/posix/PosixSystem.cpp platform/posix/SteadyClock.cpp
                 platform/posix/StreamSerialControl.cpp
                 platform/posix/TcpSerialControl.cpp platform/posix/TermiosSerialControl.cpp
-                platform/posix/VPrinterPortAccess.cpp)
+                platform/posix/VPrinterParallelLink.cpp)
 set(_os_folders platform/factory platform/posix)
 if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
-  list(APPEND _os_sources platform/linux/Discovery.cpp platform/linux/PpdevPortAccess.cpp
+  list(APPEND _os_sources platform/linux/Discovery.cpp platform/linux/PpdevLink.cpp
                           platform/linux/UsbLp.cpp)
   list(APPEND _os_folders platform/linux)
 endif()

@@ -7,6 +7,23 @@
 #include "form/FrmMenu.h"
 
 namespace qw77 {
+namespace {
+
+// Opens LPT1, then LPT2; the first that cannot be opened stops the start-up, named in the
+// cause.
+Status OpenParallelLinks(const Services& svc) {
+  static constexpr std::array<const char*, 2> kNames = {"LPT1", "LPT2"};
+  for (std::size_t i = 0; i < svc.parallel.size(); ++i) {
+    if (svc.parallel[i] == nullptr) continue;
+    if (Status opened = svc.parallel[i]->Open(); !opened.ok()) {
+      return {opened.code(), std::string(kNames[i]) + ": " + opened.message()};
+    }
+  }
+  return Status::Ok();
+}
+
+}  // namespace
+
 bool Form_Load(FrmMenu& frm) {
   Services& svc = frm.Svc();
   WindowState& state = frm.State();
@@ -18,10 +35,9 @@ bool Form_Load(FrmMenu& frm) {
     if (port.IsOpen()) (void)port.Close();
   }
 
-  if (!svc.port_access->InitializeWinIo()) {
+  if (const Status opened = OpenParallelLinks(svc); !opened.ok()) {
     // The operator sees the one fixed message; whoever reads the log learns the cause.
-    const std::string reason = svc.port_access->FailureReason();
-    if (!reason.empty()) std::cerr << "qw77: port access: " << reason << '\n';
+    std::cerr << "qw77: port access: " << opened.message() << '\n';
     frm.program_ending = true;
     svc.window->MsgBox(kHardwareAccessMessage, MessageIcon::kCritical, kHardwareErrorTitle);
     svc.window->CloseMainWindow();
@@ -43,7 +59,9 @@ void Form_Unload(FrmMenu& frm) {
   // window closes; marking the end first makes it stop instead of touching a port access
   // that is being shut down.
   frm.program_ending = true;
-  (void)frm.Svc().port_access->ShutdownWinIo();
+  for (ParallelLink* link : frm.Svc().parallel) {
+    if (link != nullptr) link->Close();
+  }
 }
 
 void CmdExit_Click(FrmMenu& frm) {

@@ -15,7 +15,7 @@
 #include "base/Progress.h"
 #include "base/Status.h"
 #include "platform/Clock.h"
-#include "platform/PortAccess.h"
+#include "platform/ParallelLink.h"
 #include "platform/SerialLink.h"
 #include "platform/System.h"
 #include "platform/WindowServices.h"
@@ -145,7 +145,7 @@ struct JobInputs {
   SampleTicketSettings ticket;  // what the ticket a print composes looks like
   std::string spool_file = "tempo.txt";
   std::array<SerialLink*, 3> serial{};
-  PortAccess* port_access = nullptr;
+  std::array<ParallelLink*, 2> parallel{};  // LPT1, LPT2
   System* system = nullptr;
   Clock* clock = nullptr;
   // Told how far the ticket's transfer is; empty where nobody watches it (the window).

@@ -12,14 +12,14 @@
 
 namespace qw77 {
 
-ParallelPort JobParallelPort(const JobInputs& in, JobRun& run) {
+ParallelPort JobParallelPort(const JobInputs& in, JobRun& run, int lpt) {
   return ParallelPort(
-      *in.port_access, [&run] { return ParallelEnded(run); },
-      [&in, &run] {
+      in.parallel, lpt, [&run] { return ParallelEnded(run); },
+      [&run](const Status& why) {
         // The one reaction to a refused access: the operator gets the one fixed message,
         // whoever reads the log learns the cause.
         run.Report().access_refused = true;
-        const std::string reason = in.port_access->FailureReason();
+        const std::string& reason = why.message();
         if (!reason.empty()) std::cerr << "qw77: port access: " << reason << '\n';
         run.Tell("Hardware port error", reason, MessageIcon::kCritical, kHardwareErrorTitle);
       });
@@ -32,19 +32,17 @@ bool ParallelEnded(JobRun& run) {
 JobReport CheckStatusParallel(const JobInputs& in, JobRun& run) {
   run.Buttons(kAllJobButtons, false);
   run.ShowNow();
-  ParallelPort port = JobParallelPort(in, run);
-  const std::optional<LptRegisters> found =
-      in.parallel_port != 0 ? port.Locate(in.parallel_port) : std::nullopt;
+  ParallelPort port = JobParallelPort(in, run, in.parallel_port);
   if (port.Ended()) return {JobEnd::kPortUnusable, 0};
-  if (!found) {
+  if (!port.Present()) {
     run.Tell("ERROR on parallel PORT selection");
     run.ShowNow();
     EnableAfterStatus(run, true);
     return {JobEnd::kPortUnusable, 0};
   }
-  const std::uint8_t value = port.Read(found->status);
+  const ParallelStatusLines lines = port.ReadStatus();
   if (port.Ended()) return {JobEnd::kPortUnusable, 0};
-  const PrinterStatus status{StatusAsked::kAnswered, DecodeParallelStatus(value)};
+  const PrinterStatus status{StatusAsked::kAnswered, DecodeParallelStatus(lines)};
   run.Report().status = status;
   EnableAfterStatus(run, status.flags.no_error);
   return {status.flags.no_error ? JobEnd::kDone : JobEnd::kPrinterCondition, 0, status};
@@ -52,11 +50,10 @@ JobReport CheckStatusParallel(const JobInputs& in, JobRun& run) {
 
 JobReport SendSpoolParallel(const JobInputs& in, JobRun& run) {
   if (in.parallel_port == 0) return {JobEnd::kNotStarted, 0};
-  // The addresses are taken once: a port option changed during the transfer (the window
-  // takes clicks between bytes) does not move the job to another port.
-  ParallelPort port = JobParallelPort(in, run);
-  const std::optional<LptRegisters> registers = port.Locate(in.parallel_port);
-  if (!registers || port.Ended()) return {JobEnd::kPortUnusable, 0};
+  // The port is taken once: a port option changed during the transfer (the window takes
+  // clicks between bytes) does not move the job to another port.
+  ParallelPort port = JobParallelPort(in, run, in.parallel_port);
+  if (!port.Present() || port.Ended()) return {JobEnd::kPortUnusable, 0};
 
   // The whole job is read before the first byte goes out, so a file that cannot be read
   // sends nothing rather than half a ticket.
@@ -69,8 +66,7 @@ JobReport SendSpoolParallel(const JobInputs& in, JobRun& run) {
 
   run.ShowNow();  // the window is drawn as it stands before it takes events between bytes
   const ParallelSent sent = SendParallelBytes(
-      port, *registers, *job, *in.clock, kReplyLimit, [&run] { run.Host().TakeEvents(); },
-      in.progress);
+      port, *job, *in.clock, kReplyLimit, [&run] { run.Host().TakeEvents(); }, in.progress);
   switch (sent.end) {
     case ParallelSendEnd::kSent:
       return {JobEnd::kDone, sent.strobed};

@@ -90,7 +90,7 @@ JobInputs WindowJobInputs(FrmMenu& frm) {
   in.spool_file = frm.spool_file;
   const Services& svc = frm.Svc();
   in.serial = svc.serial;
-  in.port_access = svc.port_access;
+  in.parallel = svc.parallel;
   in.system = svc.system;
   in.clock = svc.clock;
   return in;
@@ -134,13 +134,12 @@ JobReport RunWindowJob(FrmMenu& frm, Job job) {
   return RunInWindow(frm, job);
 }
 
-ParallelPort WindowParallelPort(FrmMenu& frm) {
+ParallelPort WindowParallelPort(FrmMenu& frm, int lpt) {
   return ParallelPort(
-      *frm.Svc().port_access, [&frm] { return frm.program_ending; },
-      [&frm] {
+      frm.Svc().parallel, lpt, [&frm] { return frm.program_ending; },
+      [&frm](const Status& why) {
         frm.program_ending = true;
-        frm.Svc().window->MsgBoxDetailed("Hardware port error",
-                                         frm.Svc().port_access->FailureReason(),
+        frm.Svc().window->MsgBoxDetailed("Hardware port error", why.message(),
                                          MessageIcon::kCritical, kHardwareErrorTitle);
         frm.Svc().window->CloseMainWindow();
       });

@@ -47,23 +47,26 @@ StatusFlags DecodeSerialStatus(std::uint8_t reply2, std::uint8_t reply3, std::ui
   return flags;
 }
 
-StatusFlags DecodeParallelStatus(std::uint8_t status) {
-  // Bits 08 nERROR, 10 SELECT, 20 PAPER END, 40 nACK; the printer encodes its conditions
-  // in their combination, so most rows compare all four bits.
-  const std::uint8_t sample = status & 0x78;
+StatusFlags DecodeParallelStatus(const ParallelStatusLines& lines) {
+  // The printer encodes its conditions in the combination of four lines, so most rows
+  // compare all four.
+  auto lines_are = [&lines](bool error, bool select, bool paper_end, bool acknowledge) {
+    return lines.error == error && lines.select == select && lines.paper_end == paper_end &&
+           lines.acknowledge == acknowledge;
+  };
   StatusFlags flags;
   auto decide = [&](bool StatusFlags::*box, bool set) {
     flags.*box = set;
     if (set) flags.no_error = false;
   };
-  decide(&StatusFlags::paper_out_or_head_up, (sample & 0x28) == 0x28);
-  const bool voltage = sample == 0x10;
+  decide(&StatusFlags::paper_out_or_head_up, !lines.error && lines.paper_end);
+  const bool voltage = lines_are(true, true, false, true);
   decide(&StatusFlags::head_voltage, voltage);
   decide(&StatusFlags::hardware, voltage);
-  decide(&StatusFlags::cutter, sample == 0x50);
-  decide(&StatusFlags::temperature, sample == 0x40);
-  decide(&StatusFlags::black_mark, sample == 0x00);
-  flags.paper_near_end = !flags.paper_out_or_head_up && sample == 0x18;
+  decide(&StatusFlags::cutter, lines_are(true, true, false, false));
+  decide(&StatusFlags::temperature, lines_are(true, false, false, false));
+  decide(&StatusFlags::black_mark, lines_are(true, false, false, true));
+  flags.paper_near_end = !flags.paper_out_or_head_up && lines_are(false, true, false, true);
   return flags;
 }
 

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/ParallelLink.h"
+
 namespace qw77 {
 
 struct StatusFlags {
@@ -45,7 +47,7 @@ constexpr bool IsStatusByte(std::uint8_t byte) {
 // Replies to the status requests 2, 3 and 4 (the first byte of each).
 StatusFlags DecodeSerialStatus(std::uint8_t reply2, std::uint8_t reply3, std::uint8_t reply4);
 
-// The parallel port's status register; only bits 3 to 6 carry the printer's lines.
-StatusFlags DecodeParallelStatus(std::uint8_t status);
+// The parallel port's status lines; the busy line carries no condition.
+StatusFlags DecodeParallelStatus(const ParallelStatusLines& lines);
 
 }  // namespace qw77

@@ -6,91 +6,75 @@
 
 namespace qw77 {
 
-ParallelPort::ParallelPort(PortAccess& access, std::function<bool()> ended,
-                           std::function<void()> on_refused)
-    : access_(access), ended_(std::move(ended)), on_refused_(std::move(on_refused)) {}
-
-void ParallelPort::Refused() {
-  on_refused_();
+std::optional<std::size_t> LptLinkIndex(int lpt) {
+  if (lpt < 1 || lpt > 2) return std::nullopt;
+  return static_cast<std::size_t>(lpt - 1);
 }
 
-std::optional<LptRegisters> ParallelPort::Locate(int lpt) {
-  std::uint32_t word = 0;
-  if (lpt == 1) word = PhysRead(0x408);
-  if (lpt == 2) word = PhysRead(0x40A);
-  // The BIOS keeps 16-bit entries two bytes apart; the upper half of the word is the next.
-  const std::uint16_t base = static_cast<std::uint16_t>(word & 0xFFFF);
-  if (base == 0) return std::nullopt;
-  return LptRegisters{base, static_cast<std::uint16_t>(base + 1),
-                      static_cast<std::uint16_t>(base + 2)};
+ParallelPort::ParallelPort(const std::array<ParallelLink*, 2>& links, int lpt,
+                           std::function<bool()> ended,
+                           std::function<void(const Status&)> on_refused)
+    : ended_(std::move(ended)), on_refused_(std::move(on_refused)) {
+  if (const std::optional<std::size_t> index = LptLinkIndex(lpt)) link_ = links[*index];
 }
 
-std::uint8_t ParallelPort::Read(std::uint16_t port) {
-  if (Ended()) return 0;
-  std::uint32_t value = 0;
-  if (!access_.GetPortVal(port, value, 1)) {
-    Refused();
-    return 0;
-  }
-  return static_cast<std::uint8_t>(value & 0xFF);
+bool ParallelPort::Accepted(const Status& done) {
+  if (done.ok()) return true;
+  on_refused_(done);
+  return false;
 }
 
-void ParallelPort::Write(std::uint16_t port, std::uint8_t value) {
+ParallelStatusLines ParallelPort::ReadStatus() {
+  if (Ended() || !Present()) return {};
+  Result<ParallelStatusLines> lines = link_->ReadStatus();
+  if (!Accepted(lines.status())) return {};
+  return *lines;
+}
+
+void ParallelPort::Strobe(std::uint8_t byte) {
+  if (Ended() || !Present()) return;
+  ParallelControlLines strobe = kStrobeIdle;
+  strobe.strobe = true;
+  if (!Accepted(link_->WriteData(byte))) return;
+  if (Ended() || !Accepted(link_->SetControl(strobe))) return;
   if (Ended()) return;
-  if (!access_.SetPortVal(port, value, 1)) Refused();
-}
-
-std::uint32_t ParallelPort::PhysRead(std::uint32_t address) {
-  if (Ended()) return 0;
-  std::uint32_t value = 0;
-  if (!access_.GetPhysLong(address, value)) {
-    Refused();
-    return 0;
-  }
-  return value;
-}
-
-void ParallelPort::Strobe(const LptRegisters& lpt, std::uint8_t byte) {
-  Write(lpt.data, byte);
-  Write(lpt.control, 0xCD);
-  Write(lpt.control, 0xCC);
+  (void)Accepted(link_->SetControl(kStrobeIdle));
 }
 
 bool ParallelPort::Flush() {
-  return Ended() || access_.Flush();
+  return Ended() || !Present() || link_->Flush().ok();
 }
 
-ParallelSent SendParallelBytes(ParallelPort& port, const LptRegisters& lpt,
-                               std::span<const std::uint8_t> bytes, Clock& clock,
-                               Clock::Duration per_byte_limit,
+ParallelSent SendParallelBytes(ParallelPort& port, std::span<const std::uint8_t> bytes,
+                               Clock& clock, Clock::Duration per_byte_limit,
                                const std::function<void()>& between_polls,
                                const Progress& progress) {
   ParallelSent sent;
   for (std::uint8_t byte : bytes) {
-    std::uint8_t status = 0;
+    bool busy = true;
     // The time test comes before the ready test: a printer that turns ready in the pass in
     // which the limit runs out still times out.
     const WaitEnd waited = PollUntil(
         clock, per_byte_limit, kPollStep,
         [&] {
-          status = port.Read(lpt.status);
+          busy = port.ReadStatus().busy;
           return port.Ended() ? Poll::kAbort : Poll::kNotYet;
         },
         [&] {
           between_polls();
           if (port.Ended()) return Poll::kAbort;
-          return (status & 0x80) != 0 ? Poll::kReady : Poll::kNotYet;
+          return busy ? Poll::kNotYet : Poll::kReady;
         });
     if (waited == WaitEnd::kAborted) return {ParallelSendEnd::kEnded, sent.strobed};
     if (waited == WaitEnd::kTimedOut) return {ParallelSendEnd::kTimedOut, sent.strobed};
-    port.Strobe(lpt, byte);
+    port.Strobe(byte);
     if (port.Ended()) return {ParallelSendEnd::kEnded, sent.strobed};
     ++sent.strobed;
     if (progress && (sent.strobed % kProgressStepBytes == 0 || sent.strobed == bytes.size())) {
       progress(sent.strobed, bytes.size());
     }
   }
-  // What a buffering access still holds is part of the transfer.
+  // What a buffering link still holds is part of the transfer.
   if (!port.Flush()) return {ParallelSendEnd::kTimedOut, sent.strobed};
   return sent;
 }

@@ -35,7 +35,7 @@ function(qw77_add_vprinter_printer prefix)
                UserCharacters.cpp)
   list(TRANSFORM _printer PREPEND vprinter/printer/)
   qw77_room(${prefix}_printer FOLDERS vprinter/printer SOURCES ${_printer}
-            LINKS ${prefix}_framing ${prefix}_paper nlohmann_json::nlohmann_json)
+            LINKS ${prefix}_framing ${prefix}_paper qw77_base nlohmann_json::nlohmann_json)
 endfunction()
 
 # The interfaces (pseudo-terminal, serial link, parallel socket, TCP, the server loop and
@@ -45,7 +45,7 @@ function(qw77_add_vprinter_service prefix)
                  Server.cpp TcpEndpoint.cpp)
   list(TRANSFORM _endpoints PREPEND vprinter/endpoints/)
   qw77_room(${prefix}_endpoints FOLDERS vprinter/endpoints SOURCES ${_endpoints}
-            LINKS ${prefix}_printer)
+            LINKS ${prefix}_printer qw77_base)
   qw77_room(${prefix}_app FOLDERS vprinter/app SOURCES vprinter/app/Options.cpp
             LINKS ${prefix}_endpoints CLI11::CLI11)
 endfunction()

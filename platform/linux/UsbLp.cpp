@@ -13,6 +13,7 @@
 
 #include "base/Deadline.h"
 #include "base/Errno.h"
+#include "platform/ParallelRegisters.h"
 
 namespace qw77 {
 namespace {
@@ -141,41 +142,43 @@ std::string UsbLpSerialControl::NoReplyReason() const {
 
 // --- behind an LPT port ------------------------------------------------------------------
 
-UsbLpPortAccess::UsbLpPortAccess(std::unique_ptr<LpDevice> device)
+UsbLpParallelLink::UsbLpParallelLink(std::unique_ptr<LpDevice> device)
     : device_(std::move(device)), usb_class_(device_->Path().find("/usb/") != std::string::npos) {
   buffer_.reserve(kLpChunkBytes);
 }
 
-bool UsbLpPortAccess::InitializeWinIo() {
-  if (device_->IsOpen()) return true;
+Status UsbLpParallelLink::Open() {
+  if (device_->IsOpen()) return Status::Ok();
   if (const int err = device_->Open(); err != 0) {
-    failure_ = "cannot open printer device " + device_->Path() + ": " + ErrnoText(err);
-    return false;
+    return ErrnoStatus(err, "cannot open printer device " + device_->Path());
   }
-  return true;
+  return Status::Ok();
 }
 
-bool UsbLpPortAccess::ShutdownWinIo() {
-  const bool flushed = !device_->IsOpen() || Flush();
+void UsbLpParallelLink::Close() {
+  // What is still buffered goes out first; a printer that does not take it loses it.
+  if (device_->IsOpen()) (void)Flush();
   device_->Close();
-  return flushed;
+  buffer_.clear();
+  strobe_ = false;
 }
 
-bool UsbLpPortAccess::RefreshStatus() {
+Status UsbLpParallelLink::NotOpen() const {
+  return {ErrorCode::kNotOpen, device_->Path() + " is not open"};
+}
+
+Status UsbLpParallelLink::RefreshStatus() {
   std::optional<std::uint8_t> raw = device_->PortStatus();
-  if (!raw) {
-    failure_ = "cannot read the status of " + device_->Path() + ": " + ErrnoText(errno);
-    return false;
-  }
-  // The printer class reports nERROR, SELECT and PAPER EMPTY only; the lp driver reports the
-  // whole register, nACK included.
-  status_ = usb_class_ ? static_cast<std::uint8_t>(0x40 | (*raw & 0x38))
-                       : static_cast<std::uint8_t>(*raw & 0x78);
+  if (!raw) return ErrnoStatus(errno, "cannot read the status of " + device_->Path());
+  // The lp driver reports the whole status register; the printer class reports error, select
+  // and paper end only, its acknowledge line idle.
+  status_ = StatusFromRegister(*raw);
+  if (usb_class_) status_.acknowledge = false;
   status_at_ = SteadyTime::now();
-  return true;
+  return Status::Ok();
 }
 
-bool UsbLpPortAccess::WriteOut() {
+Status UsbLpParallelLink::WriteOut() {
   std::size_t done = 0;
   const auto deadline = SteadyTime::now() + kLpWriteLimit;
   while (done < buffer_.size()) {
@@ -185,8 +188,7 @@ bool UsbLpPortAccess::WriteOut() {
       continue;
     }
     if (n < 0 && n != -EAGAIN && n != -EINTR) {
-      failure_ = WriteFailure(device_->Path(), static_cast<int>(-n));
-      return false;
+      return {ErrorCode::kIo, WriteFailure(device_->Path(), static_cast<int>(-n))};
     }
     const int wait_ms = MillisecondsUntil(deadline);
     // A printer that takes nothing for the limit stays busy: the job's per-byte limit
@@ -195,39 +197,44 @@ bool UsbLpPortAccess::WriteOut() {
     (void)device_->WaitWritable(wait_ms);
   }
   buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<std::ptrdiff_t>(done));
-  return true;
+  return Status::Ok();
 }
 
-bool UsbLpPortAccess::Flush() {
-  if (buffer_.empty()) return true;
-  return WriteOut() && buffer_.empty();
-}
-
-bool UsbLpPortAccess::GetPortVal(std::uint16_t port, std::uint32_t& value, std::uint8_t size) {
-  if (size != 1 || port != kBase + 1 || !device_->IsOpen()) return false;
-  if (buffer_.size() >= kLpChunkBytes && !WriteOut()) return false;
-  if (SteadyTime::now() - status_at_ > kLpStatusAge && !RefreshStatus()) return false;
-  const bool room = buffer_.size() < kLpChunkBytes;
-  value = static_cast<std::uint32_t>(status_ | (room ? 0x80 : 0x00) | 0x07);
-  return true;
-}
-
-bool UsbLpPortAccess::SetPortVal(std::uint16_t port, std::uint32_t value, std::uint8_t size) {
-  if (size != 1 || !device_->IsOpen()) return false;
-  if (port == kBase) {
-    data_ = static_cast<std::uint8_t>(value & 0xFF);
-    return true;
+Status UsbLpParallelLink::Flush() {
+  if (buffer_.empty()) return Status::Ok();
+  if (Status written = WriteOut(); !written.ok()) return written;
+  if (!buffer_.empty()) {
+    return {ErrorCode::kTimedOut, "the printer at " + device_->Path() + " took no data for " +
+                                      std::to_string(kLpWriteLimit.count()) + " ms"};
   }
-  if (port != kBase + 2) return false;
-  // The byte is taken when the strobe is asserted (control bit 0 going to 1).
-  if ((value & 0x01) != 0) buffer_.push_back(data_);
-  return true;
+  return Status::Ok();
 }
 
-bool UsbLpPortAccess::GetPhysLong(std::uint32_t address, std::uint32_t& value) {
-  // The device is LPT1 of this access; LPT2 is left empty.
-  value = address == 0x408 ? kBase : 0;
-  return true;
+Result<ParallelStatusLines> UsbLpParallelLink::ReadStatus() {
+  if (!device_->IsOpen()) return NotOpen();
+  if (buffer_.size() >= kLpChunkBytes) {
+    if (Status written = WriteOut(); !written.ok()) return written;
+  }
+  if (SteadyTime::now() - status_at_ > kLpStatusAge) {
+    if (Status read = RefreshStatus(); !read.ok()) return read;
+  }
+  ParallelStatusLines lines = status_;
+  lines.busy = buffer_.size() >= kLpChunkBytes;
+  return lines;
+}
+
+Status UsbLpParallelLink::WriteData(std::uint8_t byte) {
+  if (!device_->IsOpen()) return NotOpen();
+  data_ = byte;
+  return Status::Ok();
+}
+
+Status UsbLpParallelLink::SetControl(const ParallelControlLines& lines) {
+  if (!device_->IsOpen()) return NotOpen();
+  // The byte is taken when the strobe is asserted.
+  if (lines.strobe && !strobe_) buffer_.push_back(data_);
+  strobe_ = lines.strobe;
+  return Status::Ok();
 }
 
 }  // namespace qw77

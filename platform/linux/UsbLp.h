@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/PortAccess.h"
+#include "platform/ParallelLink.h"
 #include "platform/SerialLink.h"
 #include "platform/posix/StreamSerialControl.h"
 
@@ -66,36 +66,35 @@ inline constexpr std::size_t kLpChunkBytes = 4096;
 // The printer's conditions are asked again when the last answer is older than this.
 inline constexpr std::chrono::milliseconds kLpStatusAge{200};
 
-// A printer-class device as the registers of one parallel port at base 378h, for the
-// register-level parallel job. A data write and a strobe (control going to CDh) add the byte
-// to a buffer that goes to the device in chunks; the status register is the LPGETSTATUS value
-// in its parallel-port places (nERROR 08h, SELECT 10h, PAPER END 20h), with nACK idle high
-// and the not-busy bit set while the buffer has room. Flush hands on what is buffered.
-class UsbLpPortAccess : public PortAccess {
+// A printer-class device as a parallel link, for the parallel jobs. The byte on the data
+// lines is taken when the strobe is asserted and added to a buffer that goes to the device in
+// chunks; Flush hands on what is buffered. The status lines are the device's LPGETSTATUS
+// answer (error, select, paper end; acknowledge from the lp driver only), busy while the
+// buffer has no room.
+class UsbLpParallelLink : public ParallelLink {
  public:
-  explicit UsbLpPortAccess(std::unique_ptr<LpDevice> device);
+  explicit UsbLpParallelLink(std::unique_ptr<LpDevice> device);
 
-  bool InitializeWinIo() override;
-  bool ShutdownWinIo() override;
-  bool GetPortVal(std::uint16_t port, std::uint32_t& value, std::uint8_t size) override;
-  bool SetPortVal(std::uint16_t port, std::uint32_t value, std::uint8_t size) override;
-  bool GetPhysLong(std::uint32_t address, std::uint32_t& value) override;
-  bool Flush() override;
-  std::string FailureReason() const override { return failure_; }
-
-  static constexpr std::uint16_t kBase = 0x378;
+  Status Open() override;
+  void Close() override;
+  bool Present() const override { return device_->IsOpen(); }
+  Status WriteData(std::uint8_t byte) override;
+  Status SetControl(const ParallelControlLines& lines) override;
+  Result<ParallelStatusLines> ReadStatus() override;
+  Status Flush() override;
 
  private:
-  bool WriteOut();
-  bool RefreshStatus();
+  Status NotOpen() const;
+  Status WriteOut();
+  Status RefreshStatus();
 
   std::unique_ptr<LpDevice> device_;
-  bool usb_class_;  // /dev/usb/lpN: the class status has no busy or nACK bit
+  bool usb_class_;  // /dev/usb/lpN: the class status has no busy or acknowledge line
   std::uint8_t data_ = 0;
+  bool strobe_ = false;
   std::vector<std::uint8_t> buffer_;
-  std::uint8_t status_ = 0;
+  ParallelStatusLines status_;
   std::chrono::steady_clock::time_point status_at_{};
-  std::string failure_;
 };
 
 }  // namespace qw77

@@ -8,7 +8,7 @@
 #include "cli/CliPlatform.h"
 #include "cli/CommandLine.h"
 #include "tests/fakes/FakeClock.h"
-#include "tests/fakes/FakePortAccess.h"
+#include "tests/fakes/FakeParallelLink.h"
 #include "tests/fakes/FakeSerialControl.h"
 #include "tests/fakes/FakeSystem.h"
 
@@ -17,9 +17,9 @@ namespace qw77::testing {
 class CliRig : public cli::CliPlatform {
  public:
   SerialLink& Serial(int number) override { return com(number); }
-  PortAccess& ParallelAccess() override {
+  std::array<ParallelLink*, 2> ParallelLinks() override {
     ++parallel_asks;
-    return ports;
+    return {&lpt1, &lpt2};
   }
   System& Sys() override { return system; }
   Clock& Time() override { return clock; }
@@ -42,7 +42,7 @@ class CliRig : public cli::CliPlatform {
   }
 
   FakeSerialControl com1{1}, com2{2}, com3{3};
-  FakePortAccess ports;
+  FakeParallelLink lpt1, lpt2;
   FakeSystem system;
   FakeClock clock;
   int parallel_asks = 0;

@@ -278,15 +278,15 @@ TEST(Runs, ARunWithItsOwnSpoolFileGoesAhead) {
 // A serial run starts up without parallel port access, even where that access would fail.
 TEST(Runs, ASerialRunNeverAsksForParallelPortAccess) {
   CliRig cli;
-  cli.ports.initialize_ok = false;
+  cli.lpt1.open_result = Status(ErrorCode::kPermission, "cannot open /dev/parport0");
   cli.com1.peer = Printer();
   EXPECT_EQ(cli.Run({"status", "--port", "COM1"}), 0) << cli.err;
   EXPECT_EQ(cli.parallel_asks, 0);
-  EXPECT_EQ(cli.ports.initializations, 0);
+  EXPECT_EQ(cli.lpt1.opens, 0);
 
   EXPECT_EQ(cli.Run({"status", "--port", "LPT1", "--json"}), 3);
   EXPECT_EQ(json::parse(cli.out)["message"], "Problemas de acceso al hardware");
-  EXPECT_EQ(cli.ports.initializations, 1);
+  EXPECT_EQ(cli.lpt1.opens, 1);
 }
 
 // A script reading the lines must not take a lost line for a clean run.

@@ -94,11 +94,9 @@ TEST(CliTools, ProgressGoesToATerminalOnlyAndNeverWithJson) {
       {{"print", "--port", "LPT1"},
        "LPT1: print",
        [](CliRig& rig) {
-         // A ready printer at 378h: not busy, selected, no error.
-         rig.ports.bios_words[0x408] = 0x378;
-         rig.ports.on_read = [](std::uint16_t port) -> std::uint8_t {
-           return port == 0x379 ? 0xDF : 0;
-         };
+         // A ready printer: not busy, selected, no error.
+         rig.lpt1.present = true;
+         rig.lpt1.status.select = true;
        }},
   };
   for (const Watched& run : runs) {

@@ -39,12 +39,12 @@ std::string ButtonsLeft(const ButtonStates& b) {
   return out;
 }
 
-enum class Setup { kNone, kNoLineSettings, kBadTicket, kRefusedAccess, kNoBaseAddress };
+enum class Setup { kNone, kNoLineSettings, kBadTicket, kRefusedAccess, kNoPort };
 
 struct ReportCase {
   const char* name;
   Job job;
-  int serial_port;      // 0: LPT1 (with a base address unless kNoBaseAddress)
+  int serial_port;      // 0: LPT1 (there unless kNoPort)
   int answers;          // status replies the printer gives (0: silent)
   std::uint8_t reply2;  // 16h: paper out beside the fixed bits
   Setup setup;
@@ -67,21 +67,21 @@ TEST_P(JobReports, SayWhatTheJobDid) {
   const ReportCase& c = GetParam();
   ScopedTempDir dir;
   FakeSerialControl com[3] = {FakeSerialControl{1}, FakeSerialControl{2}, FakeSerialControl{3}};
-  FakePortAccess ports;
+  FakeParallelLink lpt1, lpt2;
   FakeSystem system;
   FakeClock clock;
   JobInputs in;
   in.serial = {&com[0], &com[1], &com[2]};
-  in.port_access = &ports;
+  in.parallel = {&lpt1, &lpt2};
   in.system = &system;
   in.clock = &clock;
   in.serial_port = c.serial_port;
   in.parallel_port = c.serial_port == 0 ? 1 : 0;
   in.line = ParseLineSettings(c.setup == Setup::kNoLineSettings ? ",,8,1" : "9600,N,8,1");
   if (c.setup == Setup::kBadTicket) in.ticket.x_scale = "x";
-  if (c.setup == Setup::kRefusedAccess) ports.refuse_after = 0;
-  if (c.setup != Setup::kNoBaseAddress) ports.bios_words[0x408] = 0x378;
-  ports.registers[0x379] = 0xDF;  // a ready printer's status register
+  if (c.setup == Setup::kRefusedAccess) lpt1.refuse_after = 0;
+  lpt1.present = c.setup != Setup::kNoPort;
+  lpt1.status = {.select = true};  // a ready printer: on line, no fault
   StatusResponder printer;
   printer.answers_left = c.answers;
   printer.reply[2] = {c.reply2};
@@ -266,7 +266,7 @@ INSTANTIATE_TEST_SUITE_P(
                    0,
                    0,
                    kReady,
-                   Setup::kNoBaseAddress,
+                   Setup::kNoPort,
                    JobEnd::kPortUnusable,
                    kNotAsked,
                    false,

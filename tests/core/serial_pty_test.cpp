@@ -108,7 +108,7 @@ class SerialOverPty : public ::testing::Test {
     com2 = std::make_unique<TermiosSerialControl>(2, options);
     Services s;
     s.serial = {&com1, com2.get(), &com3};
-    s.port_access = &ports;
+    s.parallel = {&lpt1, &lpt2};
     s.system = &system;
     s.clock = &clock;
     s.window = &window;
@@ -130,7 +130,7 @@ class SerialOverPty : public ::testing::Test {
   std::unique_ptr<PtyPrinter> printer;
   FakeSerialControl com1{1}, com3{3};
   std::unique_ptr<TermiosSerialControl> com2;
-  FakePortAccess ports;
+  FakeParallelLink lpt1, lpt2;
   FakeSystem system;
   SteadyClock clock;
   FakeWindowServices window;

@@ -33,7 +33,8 @@ TEST(FormLoad, ClosesOpenPortsAndSetsTheDefaults) {
   EXPECT_EQ(rig.state().Picture("ImgLogo"), kLogoResource);
   for (int n = 1; n <= 3; ++n) EXPECT_FALSE(rig.com(n).IsOpen()) << n;
   EXPECT_EQ(rig.com2.closes, 1);
-  EXPECT_EQ(rig.ports.initializations, 1);
+  EXPECT_EQ(rig.lpt1.opens, 1);
+  EXPECT_EQ(rig.lpt2.opens, 1);
   EXPECT_EQ(rig.state().ListIndex("Combo1"), 0);
   EXPECT_EQ(rig.state().Text("Combo1"), "EAN-13");
   EXPECT_EQ(rig.state().MaxLength("TxtBarCode"), 12);
@@ -41,9 +42,12 @@ TEST(FormLoad, ClosesOpenPortsAndSetsTheDefaults) {
   EXPECT_TRUE(rig.window.calls.empty());
 }
 
-TEST(FormLoad, PortAccessFailureShowsOneMessageAndCloses) {
+class ParallelLinkFailure : public ::testing::TestWithParam<int> {};
+
+TEST_P(ParallelLinkFailure, ShowsOneMessageAndCloses) {
+  const int failing = GetParam();
   TestRig rig;
-  rig.ports.initialize_ok = false;
+  rig.lpt(failing).open_result = Status(ErrorCode::kBusy, "cannot claim /dev/parport0");
   rig.system.family = OsFamily::kWindowsNt5;
   int unloads = 0;
   bool ending_before_close = false;  // the unload below would mark it anyway
@@ -65,19 +69,25 @@ TEST(FormLoad, PortAccessFailureShowsOneMessageAndCloses) {
   // Nothing after the failure: no aliases, no defaults.
   EXPECT_TRUE(rig.system.aliases.empty());
   EXPECT_EQ(rig.state().MaxLength("TxtBarCode"), 20);
+  // LPT2 is not tried after LPT1 failed; both are closed by the unload.
+  EXPECT_EQ(rig.lpt2.opens, failing == 2 ? 1 : 0);
+  EXPECT_EQ(rig.lpt1.closes + rig.lpt2.closes, 2);
 }
+
+INSTANTIATE_TEST_SUITE_P(Lpt, ParallelLinkFailure, ::testing::Values(1, 2));
 
 TEST(Shutdown, ExitEndsWithoutShutdownAndClosingShutsDownOnce) {
   TestRig exit_rig;
   ASSERT_TRUE(Form_Load(*exit_rig.frm));
   CmdExit_Click(*exit_rig.frm);
   EXPECT_TRUE(exit_rig.window.program_ended);
-  EXPECT_EQ(exit_rig.ports.shutdowns, 0);
+  EXPECT_EQ(exit_rig.lpt1.closes + exit_rig.lpt2.closes, 0);
 
   TestRig close_rig;
   ASSERT_TRUE(Form_Load(*close_rig.frm));
   Form_Unload(*close_rig.frm);
-  EXPECT_EQ(close_rig.ports.shutdowns, 1);
+  EXPECT_EQ(close_rig.lpt1.closes, 1);
+  EXPECT_EQ(close_rig.lpt2.closes, 1);
   EXPECT_FALSE(close_rig.window.program_ended);
 }
 

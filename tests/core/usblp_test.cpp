@@ -49,14 +49,14 @@ struct Lpt1OnDevice {
   explicit Lpt1OnDevice(const char* path) {
     auto device = std::make_unique<FakeLpDevice>(path);
     fake = device.get();
-    access = std::make_unique<UsbLpPortAccess>(std::move(device));
-    rig.frm->Svc().port_access = access.get();
-    EXPECT_TRUE(access->InitializeWinIo());
+    link = std::make_unique<UsbLpParallelLink>(std::move(device));
+    rig.frm->Svc().parallel[0] = link.get();
+    EXPECT_TRUE(link->Open().ok());
     rig.state().Select("OptLPT1");
   }
   TestRig rig;
   FakeLpDevice* fake = nullptr;
-  std::unique_ptr<UsbLpPortAccess> access;
+  std::unique_ptr<UsbLpParallelLink> link;
 };
 
 // The printer class reports nERROR, SELECT and PAPER EMPTY; the lp driver the whole register.

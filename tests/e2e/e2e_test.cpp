@@ -18,7 +18,7 @@
 #include "jobs/WindowJobs.h"
 #include "platform/posix/TcpSerialControl.h"
 #include "platform/posix/TermiosSerialControl.h"
-#include "platform/posix/VPrinterPortAccess.h"
+#include "platform/posix/VPrinterParallelLink.h"
 #include "tests/fakes/TestRig.h"
 #include "transport/SpoolFile.h"
 #include "vprinter/endpoints/Server.h"
@@ -27,7 +27,7 @@ namespace qw77 {
 namespace {
 
 using testing::FakeClock;
-using testing::FakePortAccess;
+using testing::FakeParallelLink;
 using testing::FakeSerialControl;
 using testing::FakeSystem;
 using testing::FakeWindowServices;
@@ -83,8 +83,9 @@ class EndToEnd : public ::testing::Test {
     } else {
       com1_ = std::make_unique<TermiosSerialControl>(1, options);
     }
-    ports_ = MakeVPrinterPortAccess(lpt);
-    ASSERT_TRUE(ports_->InitializeWinIo()) << ports_->FailureReason();
+    lpt1_ = MakeVPrinterLink(lpt);
+    const Status opened = lpt1_->Open();
+    ASSERT_TRUE(opened.ok()) << opened.message();
     // The limits run on the fake clock; each poll step also gives the printer's thread
     // a moment of real time to answer in.
     clock_.on_sleep = [] { std::this_thread::sleep_for(std::chrono::microseconds(200)); };
@@ -96,7 +97,7 @@ class EndToEnd : public ::testing::Test {
     };
     Services s;
     s.serial = {com1_.get(), &com2_, &com3_};
-    s.port_access = ports_.get();
+    s.parallel = {lpt1_.get(), &lpt2_};
     s.system = &system_;
     s.clock = &clock_;
     s.window = &window_;
@@ -177,7 +178,8 @@ class EndToEnd : public ::testing::Test {
   std::unique_ptr<SerialLink> com1_;
   std::optional<std::uint16_t> tcp_port_;  // COM1 over TCP connects here instead
   FakeSerialControl com2_{2}, com3_{3};
-  std::unique_ptr<PortAccess> ports_;
+  std::unique_ptr<ParallelLink> lpt1_;
+  FakeParallelLink lpt2_;  // no second port
   FakeSystem system_;
   FakeClock clock_;
   FakeWindowServices window_;

@@ -6,7 +6,7 @@
 
 #include "form/FrmMenu.h"
 #include "tests/fakes/FakeClock.h"
-#include "tests/fakes/FakePortAccess.h"
+#include "tests/fakes/FakeParallelLink.h"
 #include "tests/fakes/FakeSerialControl.h"
 #include "tests/fakes/FakeSystem.h"
 #include "tests/fakes/FakeWindowServices.h"
@@ -16,7 +16,7 @@ namespace qw77::testing {
 
 struct TestRig {
   FakeSerialControl com1{1}, com2{2}, com3{3};
-  FakePortAccess ports;
+  FakeParallelLink lpt1, lpt2;
   FakeSystem system;
   FakeClock clock;
   FakeWindowServices window;
@@ -25,7 +25,7 @@ struct TestRig {
   TestRig() {
     Services s;
     s.serial = {&com1, &com2, &com3};
-    s.port_access = &ports;
+    s.parallel = {&lpt1, &lpt2};
     s.system = &system;
     s.clock = &clock;
     s.window = &window;
@@ -33,6 +33,7 @@ struct TestRig {
   }
   WindowState& state() { return frm->State(); }
   FakeSerialControl& com(int n) { return n == 1 ? com1 : (n == 2 ? com2 : com3); }
+  FakeParallelLink& lpt(int n) { return n == 1 ? lpt1 : lpt2; }
 };
 
 // Runs a test body in a fresh temporary directory (the spool file lives in the current

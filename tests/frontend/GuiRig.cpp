@@ -15,7 +15,7 @@ GuiRig::GuiRig() : GuiRig([](Services&) {}) {}
 GuiRig::GuiRig(const std::function<void(Services&)>& replace) {
   Services s;
   s.serial = {&com1, &com2, &com3};
-  s.port_access = &ports;
+  s.parallel = {&lpt1, &lpt2};
   s.system = &system;
   s.clock = &clock;
   s.window = &window_services;

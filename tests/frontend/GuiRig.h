@@ -14,7 +14,7 @@
 #include "frontend/MainWindow.h"
 #include "frontend/QtWindowServices.h"
 #include "tests/fakes/FakeClock.h"
-#include "tests/fakes/FakePortAccess.h"
+#include "tests/fakes/FakeParallelLink.h"
 #include "tests/fakes/FakeSerialControl.h"
 #include "tests/fakes/FakeSystem.h"
 
@@ -22,7 +22,7 @@ namespace qw77::testing {
 
 struct GuiRig {
   FakeSerialControl com1{1}, com2{2}, com3{3};
-  FakePortAccess ports;
+  FakeParallelLink lpt1, lpt2;
   FakeSystem system;
   FakeClock clock;
   frontend::QtWindowServices window_services;

@@ -31,7 +31,7 @@ class ServicesTest : public QObject {
  private slots:
   void keyCodes_data();
   void keyCodes();
-  void refusedPortAccessTellsAndNeverOpens();
+  void refusedParallelLinkTellsAndNeverOpens();
   void jobMessagesThroughTheWindow_data();
   void jobMessagesThroughTheWindow();
   void aboutOpensModallyAndCloses_data();
@@ -68,9 +68,9 @@ void ServicesTest::keyCodes() {
            code);
 }
 
-void ServicesTest::refusedPortAccessTellsAndNeverOpens() {
+void ServicesTest::refusedParallelLinkTellsAndNeverOpens() {
   GuiRig rig;
-  rig.ports.initialize_ok = false;
+  rig.lpt1.open_result = qw77::Status(qw77::ErrorCode::kPermission, "cannot open /dev/parport0");
   ModalWatcher watcher([](QWidget* m) { CloseWithKey(m, Qt::Key_Return); });
   const auto& seen = watcher.seen;
   QVERIFY(!fe::RunFormLoad(*rig.frm));
@@ -78,7 +78,7 @@ void ServicesTest::refusedPortAccessTellsAndNeverOpens() {
   QCOMPARE(seen.title, QStringLiteral("ZOZozoDozi32"));
   QCOMPARE(seen.icon, int(QMessageBox::Critical));
   // The refusal is what keeps main() from showing the window; closing it unloaded it.
-  QCOMPARE(rig.ports.shutdowns, 1);
+  QCOMPARE(rig.lpt1.closes, 1);
 }
 
 void ServicesTest::jobMessagesThroughTheWindow_data() {
@@ -101,7 +101,9 @@ void ServicesTest::jobMessagesThroughTheWindow() {
   QFETCH(bool, window_stays);
   GuiRig rig;
   QVERIFY(rig.Open());
-  rig.ports.refuse_all = refuse_access;
+  // A port that is there and refuses every access.
+  rig.lpt1.present = refuse_access;
+  rig.lpt1.refuse_all = refuse_access;
   rig.Click("OptLPT1");
   ModalWatcher watcher([](QWidget* m) { CloseWithKey(m, Qt::Key_Return); });
   rig.Click("CmdCheck");
@@ -110,7 +112,7 @@ void ServicesTest::jobMessagesThroughTheWindow() {
   QCOMPARE(watcher.seen.icon, icon);
   QCOMPARE(rig.window->isVisible(), window_stays);
   // A refused access closes the window once the job has ended: unloaded exactly once.
-  QCOMPARE(rig.ports.shutdowns, window_stays ? 0 : 1);
+  QCOMPARE(rig.lpt1.closes, window_stays ? 0 : 1);
 }
 
 void ServicesTest::aboutOpensModallyAndCloses_data() {
@@ -191,14 +193,14 @@ void ServicesTest::exitEndsWithoutUnloadAndCloseUnloadsOnce() {
     QCOMPARE(QCoreApplication::exec(), 0);
     QVERIFY(rig.window->Ending());
     QVERIFY(!rig.window->isVisible());
-    QCOMPARE(rig.ports.shutdowns, 0);
+    QCOMPARE(rig.lpt1.closes, 0);
   }
   {
     GuiRig rig;
     QVERIFY(rig.Open());
     QVERIFY(rig.window->close());
     QVERIFY(!rig.window->isVisible());
-    QCOMPARE(rig.ports.shutdowns, 1);
+    QCOMPARE(rig.lpt1.closes, 1);
   }
 }
 
@@ -211,7 +213,7 @@ void ServicesTest::closingWaitsForTheRunningHandler() {
   // unload the window under it; the window closes once the handler has returned.
   ModalWatcher watcher([&](QWidget* m) {
     rig.window->close();
-    shutdowns_meanwhile = rig.ports.shutdowns;
+    shutdowns_meanwhile = rig.lpt1.closes;
     visible_meanwhile = rig.window->isVisible();
     m->close();
   });
@@ -219,7 +221,7 @@ void ServicesTest::closingWaitsForTheRunningHandler() {
   QCOMPARE(shutdowns_meanwhile, 0);
   QVERIFY(visible_meanwhile);
   QVERIFY(!rig.window->isVisible());
-  QCOMPARE(rig.ports.shutdowns, 1);
+  QCOMPARE(rig.lpt1.closes, 1);
 }
 
 QTEST_MAIN(ServicesTest)

@@ -197,7 +197,7 @@ void ToolsTest::refusalsAreToldInTheWindow() {
   QVERIFY2(tools.LogText().contains("Failed: Read information: "), qPrintable(tools.LogText()));
   QVERIFY2(tools.LogText().contains(told), qPrintable(tools.LogText()));
   QCOMPARE(rig.com1.opens, 0);
-  QVERIFY(rig.ports.log.empty());
+  QVERIFY(rig.lpt1.log.empty() && rig.lpt2.log.empty());
   QVERIFY(tools.findChild<QTabWidget*>("Pages")->isEnabled());
 }
 

@@ -13,7 +13,7 @@
 #include <thread>
 
 #include "platform/factory/PlatformFactory.h"
-#include "platform/posix/VPrinterPortAccess.h"
+#include "platform/posix/VPrinterParallelLink.h"
 #include "tests/vprinter/VPrinterTestUtil.h"
 #include "vprinter/endpoints/Server.h"
 
@@ -190,32 +190,26 @@ struct ParallelRig {
   std::thread thread;
 };
 
-TEST(ParallelEndpointTest, TheApplicationsPortAccessPrintsThroughTheSocket) {
+TEST(ParallelEndpointTest, TheApplicationsLinkPrintsThroughTheSocket) {
   ParallelRig p;
   struct stat st {};
   ASSERT_EQ(stat((p.dir / "lpt.sock").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0600u);
 
-  auto access = MakeVPrinterPortAccess(p.dir / "lpt.sock");
-  ASSERT_TRUE(access->InitializeWinIo());
-  std::uint32_t word = 0;
-  ASSERT_TRUE(access->GetPhysLong(0x408, word));
-  EXPECT_EQ(word & 0xFFFF, 0x378u);
-  ASSERT_TRUE(access->GetPhysLong(0x40A, word));
-  EXPECT_EQ(word & 0xFFFF, 0u);
-  std::uint32_t status = 0;
-  ASSERT_TRUE(access->GetPortVal(0x379, status, 1));
-  EXPECT_EQ(status, 0xDFu);
+  auto link = MakeVPrinterLink(p.dir / "lpt.sock");
+  EXPECT_FALSE(link->Present());
+  ASSERT_TRUE(link->Open().ok());
+  EXPECT_TRUE(link->Present());
+  Result<ParallelStatusLines> status = link->ReadStatus();
+  ASSERT_TRUE(status.ok());
+  EXPECT_EQ(*status, (ParallelStatusLines{.select = true}));  // ready, on line, no fault
   for (std::uint8_t b : Bytes("HI\n\x1BJ\x10")) {
-    ASSERT_TRUE(access->SetPortVal(0x378, b, 1));
-    ASSERT_TRUE(access->SetPortVal(0x37A, 0xCD, 1));
-    ASSERT_TRUE(access->SetPortVal(0x37A, 0xCC, 1));
+    ASSERT_TRUE(link->WriteData(b).ok());
+    ASSERT_TRUE(link->SetControl({.strobe = true, .select_in = true}).ok());
+    ASSERT_TRUE(link->SetControl({.select_in = true}).ok());
   }
-  std::uint32_t control = 0;
-  ASSERT_TRUE(access->GetPortVal(0x37A, control, 1));
-  EXPECT_EQ(control, 0xCCu);
-  EXPECT_FALSE(access->GetPortVal(0x3BC, status, 1)) << "only LPT1 exists";
-  access->ShutdownWinIo();
+  link->Close();
+  EXPECT_FALSE(link->Present());
   p.Stop();
 
   std::vector<std::string> lines;
@@ -224,32 +218,42 @@ TEST(ParallelEndpointTest, TheApplicationsPortAccessPrintsThroughTheSocket) {
   EXPECT_EQ(p.rig.printer.tickets().size(), 1u);
 }
 
-TEST(ParallelEndpointTest, ChosenThroughTheEnvironmentsName) {
+TEST(ParallelEndpointTest, ChosenThroughThePortMapsEndpoint) {
   ParallelRig p;
-  auto access = MakePortAccess("vprinter:" + (p.dir / "lpt.sock"));
-  ASSERT_TRUE(access->InitializeWinIo()) << access->FailureReason();
-  std::uint32_t status = 0;
-  EXPECT_TRUE(access->GetPortVal(0x379, status, 1));
-  EXPECT_EQ(status & 0x80, 0x80u);
+  qw77::Endpoint printer;
+  printer.kind = EndpointKind::kVPrinter;
+  printer.path = p.dir / "lpt.sock";
+  qw77::Endpoint serial;  // a serial device
+  auto links = MakeParallelLinks(printer, serial);
+  const Status opened = links[0]->Open();
+  ASSERT_TRUE(opened.ok()) << opened.message();
+  Result<ParallelStatusLines> status = links[0]->ReadStatus();
+  ASSERT_TRUE(status.ok());
+  EXPECT_FALSE(status->busy);
+  // A serial device is no parallel port: that link says so when it is opened.
+  const Status refused = links[1]->Open();
+  EXPECT_NE(refused.message().find("cannot be reached through a parallel port"), std::string::npos)
+      << refused.message();
 }
 
-TEST(ParallelEndpointTest, NoPrinterNoPortAccess) {
+TEST(ParallelEndpointTest, NoPrinterNoLink) {
   TempDir dir;
-  auto access = MakeVPrinterPortAccess(dir / "absent.sock");
-  EXPECT_FALSE(access->InitializeWinIo());
-  EXPECT_NE(access->FailureReason().find("absent.sock"), std::string::npos);
-  std::uint32_t v = 0;
-  EXPECT_FALSE(access->GetPortVal(0x379, v, 1));
+  auto link = MakeVPrinterLink(dir / "absent.sock");
+  const Status opened = link->Open();
+  EXPECT_NE(opened.message().find("absent.sock"), std::string::npos);
+  EXPECT_FALSE(link->Present());
+  EXPECT_FALSE(link->ReadStatus().ok());
 }
 
 TEST(ParallelEndpointTest, APrinterThatGoesAwayRefusesFurtherAccess) {
   auto p = std::make_unique<ParallelRig>();
-  auto access = MakeVPrinterPortAccess(p->dir / "lpt.sock");
-  ASSERT_TRUE(access->InitializeWinIo());
+  auto link = MakeVPrinterLink(p->dir / "lpt.sock");
+  ASSERT_TRUE(link->Open().ok());
   p.reset();
-  std::uint32_t v = 0;
-  EXPECT_FALSE(access->GetPortVal(0x379, v, 1));
-  EXPECT_FALSE(access->SetPortVal(0x378, 0x41, 1));
+  EXPECT_FALSE(link->ReadStatus().ok());
+  EXPECT_FALSE(link->WriteData(0x41).ok());
+  // Still the port of the open link: the window reports a refused access, not a missing port.
+  EXPECT_TRUE(link->Present());
 }
 
 }  // namespace

@@ -69,6 +69,39 @@ PsfFont BlankFont(int width, int height) {
   return *PsfFont::Parse(d);
 }
 
+// The Unicode table of a one-glyph PSF2 font: what each entry maps, and entries that are not
+// well-formed UTF-8 refuse the font.
+TEST(PsfFontTest, TheUnicodeTableIsUtf8) {
+  struct Case {
+    std::string entry;               // before the FFh that ends the glyph's entry
+    std::optional<char32_t> mapped;  // nullopt: the font is refused
+  };
+  const Case cases[] = {
+      {"A", U'A'},
+      {"\xC3\xA9", U'\u00E9'},
+      {"\xF0\x9F\x98\x80", U'\U0001F600'},
+      {"B\xFE\x41\xCC\x81", U'B'},     // a combining sequence after FEh maps nothing
+      {"\xC3", std::nullopt},          // cut short by the end marker
+      {"\xC0\x80", std::nullopt},      // overlong
+      {"\xED\xA0\x80", std::nullopt},  // a surrogate
+      {"\x80", std::nullopt},          // a stray continuation byte
+  };
+  for (const Case& c : cases) {
+    std::vector<std::uint8_t> d =
+        Bytes({0x72, 0xB5, 0x4A, 0x86, 0, 0, 0, 0, 32, 0, 0, 0, 1, 0, 0, 0,
+               1,    0,    0,    0,    8, 0, 0, 0, 8,  0, 0, 0, 8, 0, 0, 0});
+    d.resize(d.size() + 8, 0xFF);
+    d.insert(d.end(), c.entry.begin(), c.entry.end());
+    d.push_back(0xFF);
+    Result<PsfFont> font = PsfFont::Parse(d);
+    ASSERT_EQ(font.ok(), c.mapped.has_value()) << c.entry;
+    if (c.mapped) {
+      EXPECT_TRUE(font->Has(*c.mapped)) << c.entry;
+      EXPECT_FALSE(font->Has(U'\u0301')) << c.entry;
+    }
+  }
+}
+
 int Ink(const PsfFont& f, char32_t cp) {
   int n = 0;
   for (int y = 0; y < f.height(); ++y) {

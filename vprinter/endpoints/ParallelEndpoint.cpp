@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "base/Errno.h"
 #include "vprinter/endpoints/CrashCleanup.h"
 
 namespace qw77::vprinter {
@@ -85,10 +86,9 @@ Result<std::unique_ptr<ParallelEndpoint>> ParallelEndpoint::Open(Printer& printe
     unlink(ep->path_.c_str());
   }
   ep->listen_fd_ = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-  if (ep->listen_fd_ < 0)
-    return Status{ErrorCode::kIo, std::string("socket: ") + std::strerror(errno)};
+  if (ep->listen_fd_ < 0) return ErrnoStatus(errno, "socket");
   if (bind(ep->listen_fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
-    return Status{ErrorCode::kIo, "cannot bind " + ep->path_ + ": " + std::strerror(errno)};
+    return ErrnoStatus(errno, "cannot bind " + ep->path_);
   }
   // Owner only, before anyone can connect: the port is this user's printer.
   if (chmod(ep->path_.c_str(), 0600) != 0 || listen(ep->listen_fd_, 4) != 0) {

@@ -12,8 +12,15 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/Errno.h"
+#include "base/LineTiming.h"
+
 namespace qw77::vprinter {
 namespace {
+
+// The printer takes its input at 10 bits a character (start, eight data and stop bits),
+// whatever framing the line was given.
+constexpr int kBitsPerByte = 10;
 
 int BaudOf(speed_t s) {
   switch (s) {
@@ -39,8 +46,7 @@ int BaudOf(speed_t s) {
 }
 
 Status Errno(const std::string& what) {
-  return {errno == EACCES || errno == EPERM ? ErrorCode::kPermission : ErrorCode::kIo,
-          what + ": " + std::strerror(errno)};
+  return ErrnoStatus(errno, what);
 }
 
 Millis ToMillis(Micros us) {
@@ -90,7 +96,7 @@ void SerialEndpoint::QueueReply(std::uint8_t byte) {
   // A reply takes one byte time on the wire, after any reply still going out.
   const int baud = PacingBaud();
   Micros due = replies_.empty() ? now_ : std::max(now_, replies_.back().due);
-  if (baud > 0) due += 10 * 1000000LL / baud;
+  due += WireTime(1, kBitsPerByte, baud).count();
   replies_.push_back({byte, due});
 }
 
@@ -186,9 +192,9 @@ void SerialEndpoint::ReadInput(Micros now) {
       // Time the wire needs for these bytes, counted from when the last ones were due so
       // that wake-up latency does not slow the average rate. After a pause the wire
       // starts afresh.
-      const Micros byte_us = 10 * 1000000LL / baud;
+      const Micros byte_us = WireTime(1, kBitsPerByte, baud).count();
       if (read_ready_at_ < now - 20 * byte_us - 20000) read_ready_at_ = now;
-      read_ready_at_ += n * 10 * 1000000LL / baud;
+      read_ready_at_ += WireTime(static_cast<std::size_t>(n), kBitsPerByte, baud).count();
     }
     const int replies_before = printer_.replies_sent();
     printer_.Feed(Source::kSerial, {buf, static_cast<std::size_t>(n)}, ToMillis(now));

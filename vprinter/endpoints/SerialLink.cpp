@@ -8,14 +8,14 @@
 #include <cerrno>
 #include <cstring>
 
+#include "base/Errno.h"
 #include "vprinter/endpoints/CrashCleanup.h"
 
 namespace qw77::vprinter {
 namespace {
 
 Status Errno(const std::string& what) {
-  return {errno == EACCES || errno == EPERM ? ErrorCode::kPermission : ErrorCode::kIo,
-          what + ": " + std::strerror(errno)};
+  return ErrnoStatus(errno, what);
 }
 
 std::string ReadLink(const std::string& path) {

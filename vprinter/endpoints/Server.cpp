@@ -6,7 +6,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <climits>
+
+#include "base/Deadline.h"
 
 namespace qw77::vprinter {
 
@@ -82,8 +83,10 @@ bool Server::RunOnce(Micros max_wait_us) {
   if (wake_[0] >= 0) fds.push_back({wake_[0], POLLIN, 0});
   for (Endpoint* endpoint : endpoints_) endpoint->Prepare(fds, now, wake_at);
 
-  const Micros wait_us = std::max<Micros>(0, wake_at - now);
-  const int timeout_ms = static_cast<int>(std::min<Micros>((wait_us + 999) / 1000, INT_MAX));
+  const auto at = [](Micros us) {
+    return std::chrono::steady_clock::time_point(std::chrono::microseconds(us));
+  };
+  const int timeout_ms = MillisecondsUntil(at(wake_at), at(now));
   const int ready = poll(fds.data(), fds.size(), timeout_ms);
   if (ready < 0 && errno != EINTR) return false;
   now = NowMicros();

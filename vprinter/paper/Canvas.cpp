@@ -8,6 +8,8 @@
 #include <cstring>
 #include <memory>
 
+#include "base/Errno.h"
+
 namespace qw77::vprinter {
 
 void Canvas::Grow(int rows) {
@@ -73,7 +75,7 @@ bool WriteGreyRows(png_structp png, png_infop info, std::FILE* f, const Canvas& 
 Status Canvas::WritePng(const std::string& path) const {
   const std::string temp = path + ".part";
   std::FILE* f = std::fopen(temp.c_str(), "wb");
-  if (!f) return {ErrorCode::kIo, "cannot create " + temp + ": " + std::strerror(errno)};
+  if (!f) return ErrnoStatus(errno, "cannot create " + temp);
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png ? png_create_info_struct(png) : nullptr;
   // A ticket with no rows still makes a valid image: one blank row.
@@ -87,8 +89,9 @@ Status Canvas::WritePng(const std::string& path) const {
     return {ErrorCode::kIo, "cannot write " + path};
   }
   if (std::rename(temp.c_str(), path.c_str()) != 0) {
+    const Status failed = ErrnoStatus(errno, "cannot rename to " + path);
     std::remove(temp.c_str());
-    return {ErrorCode::kIo, "cannot rename to " + path + ": " + std::strerror(errno)};
+    return failed;
   }
   return Status::Ok();
 }

@@ -3,6 +3,9 @@
 #include <zlib.h>
 
 #include <cstring>
+#include <string_view>
+
+#include "base/Utf8.h"
 
 namespace qw77::vprinter {
 namespace {
@@ -15,25 +18,42 @@ Status Bad(const std::string& why) {
   return {ErrorCode::kFormat, "font file: " + why};
 }
 
-// Decodes one UTF-8 sequence of a PSF2 Unicode table entry; false at a malformed byte.
-bool NextUtf8(const std::vector<std::uint8_t>& d, std::size_t& i, std::size_t end, char32_t& cp) {
-  const std::uint8_t b = d[i];
-  int extra = 0;
-  if (b < 0x80) {
-    cp = b;
-  } else if ((b & 0xE0) == 0xC0) {
-    cp = b & 0x1F, extra = 1;
-  } else if ((b & 0xF0) == 0xE0) {
-    cp = b & 0x0F, extra = 2;
-  } else if ((b & 0xF8) == 0xF0) {
-    cp = b & 0x07, extra = 3;
-  } else {
-    return false;
+// The characters of each glyph from the Unicode table that starts at `at`: PSF2 entries are
+// UTF-8 text ending in FFh, PSF1 entries 16-bit values ending in FFFFh; after the sequence
+// marker (FEh, FFFEh) come combining sequences, which name no single character and are
+// skipped.
+Status ReadUnicodeTable(const std::vector<std::uint8_t>& d, std::size_t at, bool psf2,
+                        std::size_t glyph_count, std::unordered_map<char32_t, std::size_t>& map) {
+  const std::string_view table(reinterpret_cast<const char*>(d.data()), d.size());
+  std::size_t i = at;
+  for (std::size_t g = 0; g < glyph_count && i < d.size(); ++g) {
+    bool in_sequence = false;
+    if (psf2) {
+      while (i < d.size() && d[i] != 0xFF) {
+        if (d[i] == 0xFE) {
+          in_sequence = true;
+          ++i;
+          continue;
+        }
+        const char32_t cp = DecodeUtf8(table, i);
+        if (cp == kMalformedUtf8) return Bad("malformed Unicode table");
+        if (!in_sequence) map.emplace(cp, g);
+      }
+      ++i;
+    } else {
+      while (i + 1 < d.size()) {
+        const char32_t v = d[i] | (d[i + 1] << 8);
+        i += 2;
+        if (v == 0xFFFF) break;
+        if (v == 0xFFFE) {
+          in_sequence = true;
+          continue;
+        }
+        if (!in_sequence) map.emplace(v, g);
+      }
+    }
   }
-  if (i + 1 + static_cast<std::size_t>(extra) > end) return false;
-  for (int k = 1; k <= extra; ++k) cp = (cp << 6) | (d[i + static_cast<std::size_t>(k)] & 0x3F);
-  i += 1 + static_cast<std::size_t>(extra);
-  return true;
+  return Status::Ok();
 }
 
 }  // namespace
@@ -92,33 +112,8 @@ Result<PsfFont> PsfFont::Parse(const std::vector<std::uint8_t>& d) {
     for (std::size_t g = 0; g < font.glyph_count_; ++g) font.map_.emplace(char32_t(g), g);
     return font;
   }
-  std::size_t i = glyph_end;
-  for (std::size_t g = 0; g < font.glyph_count_ && i < d.size(); ++g) {
-    bool in_sequence = false;  // combining sequences name no single character: skipped
-    if (psf2) {
-      while (i < d.size() && d[i] != 0xFF) {
-        if (d[i] == 0xFE) {
-          in_sequence = true;
-          ++i;
-          continue;
-        }
-        char32_t cp = 0;
-        if (!NextUtf8(d, i, d.size(), cp)) return Bad("malformed Unicode table");
-        if (!in_sequence) font.map_.emplace(cp, g);
-      }
-      ++i;
-    } else {
-      while (i + 1 < d.size()) {
-        const char32_t v = d[i] | (d[i + 1] << 8);
-        i += 2;
-        if (v == 0xFFFF) break;
-        if (v == 0xFFFE) {
-          in_sequence = true;
-          continue;
-        }
-        if (!in_sequence) font.map_.emplace(v, g);
-      }
-    }
+  if (Status read = ReadUnicodeTable(d, glyph_end, psf2, font.glyph_count_, font.map_); !read) {
+    return read;
   }
   return font;
 }

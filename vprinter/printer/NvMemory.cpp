@@ -8,6 +8,7 @@
 #include <cstring>
 #include <nlohmann/json.hpp>
 
+#include "base/Errno.h"
 #include "base/FileReplace.h"
 
 namespace qw77::vprinter {
@@ -215,7 +216,7 @@ Status LoadStateFile(const std::string& path, NvMemory& memory, NvGraphics& grap
     if (n < 0) {
       const int error = errno;
       ::close(fd);
-      return Status(ErrorCode::kIo, "cannot read state file " + path + ": " + std::strerror(error));
+      return ErrnoStatus(error, "cannot read state file " + path);
     }
     if (n == 0) break;
     text.append(buf, static_cast<std::size_t>(n));
@@ -235,7 +236,7 @@ Status SaveStateFile(const std::string& path, const NvMemory& memory, const NvGr
   const int error =
       ReplaceFile(path, {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
   if (error != 0) {
-    return Status(ErrorCode::kIo, "cannot write state file " + path + ": " + std::strerror(error));
+    return ErrnoStatus(error, "cannot write state file " + path);
   }
   return Status::Ok();
 }

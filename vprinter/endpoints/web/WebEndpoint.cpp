@@ -15,6 +15,8 @@
 #include <thread>
 #include <vector>
 
+#include "base/Errno.h"
+
 namespace qw77::vprinter::web {
 
 namespace {
@@ -94,7 +96,7 @@ Result<std::unique_ptr<WebEndpoint>> WebEndpoint::Open(Printer& printer, WebOpti
   const int port = options.port;
   std::unique_ptr<WebEndpoint> ep(new WebEndpoint(printer, std::move(options)));
   if (pipe2(ep->wake_, O_NONBLOCK | O_CLOEXEC) != 0) {
-    return Status(ErrorCode::kIo, std::string("web view: no pipe: ") + std::strerror(errno));
+    return ErrnoStatus(errno, "web view: no pipe");
   }
   ep->history_.LoadFolder();
   ep->panel_ = ep->PanelJson();
