@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <thread>
 
+#include "base/LineTiming.h"
 #include "base/WindowsError.h"
+#include "platform/posix/TermiosSerialControl.h"
 
 namespace qw77 {
 namespace {
@@ -128,6 +130,9 @@ WriteResult Win32SerialLink::Write(std::span<const std::uint8_t> bytes) {
     DWORD taken = 0;
     const BOOL ok = WriteFile(handle_, bytes.data() + result.written, piece, &taken, nullptr);
     result.written += taken;
+    const auto now = SteadyTime::now();
+    wire_free_at_ =
+        std::max(wire_free_at_, now) + WireTime(taken, config_.BitsPerCharacter(), config_.baud);
     if (!ok) {
       result.status = {ErrorCode::kIo,
                        "writing to " + device_ + " failed: " + WindowsErrorText(GetLastError())};
@@ -168,10 +173,16 @@ std::vector<std::uint8_t> Win32SerialLink::Read() {
 }
 
 // The output queue gets a bounded time to empty (FlushFileBuffers would wait for good on
-// a line that flow control holds); what is left is dropped.
+// a line that flow control holds); what is left is dropped. A driver may hold bytes its
+// queue does not report (wine's, on a pseudo-terminal, reports none): closing also waits
+// until what was written should have left at the baud, at most what such a driver holds.
 Status Win32SerialLink::Close() {
   if (!IsOpen()) return Status::Ok();
   Status result;
+  const auto wire_done = std::min(
+      wire_free_at_, SteadyTime::now() + WireTime(kSerialHiddenBufferBytes,
+                                                  config_.BitsPerCharacter(), config_.baud));
+  std::this_thread::sleep_until(wire_done);
   const auto deadline = SteadyTime::now() + options_.close_limit;
   for (;;) {
     COMSTAT stat{};

@@ -49,6 +49,8 @@ class Win32SerialLink : public SerialLink {
   SerialConfig config_;
   HANDLE handle_ = INVALID_HANDLE_VALUE;
   std::deque<std::uint8_t> rx_;
+  // When the line will have sent everything handed to it, at its baud.
+  std::chrono::steady_clock::time_point wire_free_at_{};
 };
 
 }  // namespace qw77

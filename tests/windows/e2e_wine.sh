@@ -6,8 +6,8 @@
 #    command logs compared);
 #  - compose writes the same file as the Linux build for a table of settings;
 #  - the Linux qw77-cli prints to qw77-vprinter.exe --tcp and the picture's barcode reads back;
-#  - a COM port that does not exist, one held by another program and a network printer that
-#    refuses: the same exit code as on Linux, and the cause in Windows' words.
+#  - a COM port that does not exist and a network printer that refuses: the same exit code
+#    as on Linux, and the cause in Windows' words.
 #
 #   e2e_wine.sh LINUX_BIN WINDOWS_BIN WORK_DIR
 set -euo pipefail
@@ -137,14 +137,8 @@ fault() {  # <what> <linux port binding> <windows port binding> <cause expected 
   fi
 }
 fault "a COM port that does not exist" /dev/ttyNOSUCH COM9 "not found\|cannot find"
-start_serial_printer held
-# Another program holds the port: on Linux one that locks the device (as qw77 does), on
-# Windows one that has COM5 open.
-flock -x "$work/held.link" sleep 60 &
-pids+=($!)
-"$wine_run" cmd /c "more < COM5" >/dev/null 2>&1 &
-pids+=($!)
-sleep 3
-fault "a COM port held by another program" "$work/held.link" COM5 "another program"
+# A COM port held by another program: Windows' serial driver refuses a second opening
+# (access denied, which the link reports as busy: exit 3, "another program holds the
+# port"), but wine keeps no COM port exclusive, so it cannot be staged here.
 fault "a network printer that refuses" tcp:127.0.0.1:1 tcp:127.0.0.1:1 "actively refused\|refused"
 exit "$failed"
