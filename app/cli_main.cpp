@@ -6,6 +6,8 @@
 #include <iostream>
 #include <memory>
 
+#include <unistd.h>
+
 #include "cli/CommandLine.h"
 #include "cli/Interrupt.h"
 #include "platform/factory/PlatformFactory.h"
@@ -31,6 +33,7 @@ class MachinePlatform : public qw77::cli::CliPlatform {
     return *parallel_;
   }
   qw77::System& Sys() override { return *system_; }
+  bool ErrIsTerminal() override { return isatty(STDERR_FILENO) == 1; }
   qw77::Clock& Time() override { return *clock_; }
   std::string SerialEndpoint(int number) override { return Bound(SerialPort(number)).Spec(); }
   std::string ParallelEndpoint(int number) override { return Bound(ParallelPort(number)).Spec(); }

@@ -38,6 +38,9 @@ class CliPlatform {
     return Status::Ok();
   }
 
+  // Whether standard error is a terminal, where a progress line may be redrawn.
+  virtual bool ErrIsTerminal() { return false; }
+
   // The port map and the devices found, as `qw77 --list-ports` prints them; false (having
   // said why on `err`) when the map cannot be read.
   virtual bool ListPorts(std::ostream& out, std::ostream& err) {

@@ -9,6 +9,7 @@
 #include "cli/Report.h"
 #include "cli/Runs.h"
 #include "cli/TicketOptions.h"
+#include "cli/ToolCommands.h"
 #include "form/FrmMenu.h"
 
 #ifndef QW77_VERSION
@@ -59,7 +60,15 @@ Examples:
   qw77-cli status --port COM1
   qw77-cli print --port COM1 --lines 3 --logo orval --barcode ean13:590123412345
   qw77-cli status --port COM1 --port COM2 --json
-  qw77-cli compose --xscale 2 --text 'Hello' --out ticket.bin)";
+  qw77-cli compose --xscale 2 --text 'Hello' --out ticket.bin
+  qw77-cli info --port COM1
+  qw77-cli logo store shop.png --key A1 --width 384 --preview shop-1bit.png --port COM1 --yes
+  qw77-cli setup set --density 3 --port COM1 --yes
+
+The printer tools (info, logo, counters, setup, test-print) need a port that can answer:
+COM1..COM3, bound to a serial line, a network printer or a two-way USB printer. Those that
+write the printer's NV memory (logo store, logo delete, logo delete-all, setup set,
+counters --reset) need --yes.)";
 
 // What the command line asked for.
 struct Request {
@@ -177,7 +186,9 @@ std::vector<std::string> Words(int argc, const char* const* argv) {
 
 bool IsSubcommand(std::string_view word) {
   return std::find(std::begin(kSubcommands), std::end(kSubcommands), word) !=
-         std::end(kSubcommands);
+             std::end(kSubcommands) ||
+         std::find(std::begin(kToolSubcommands), std::end(kToolSubcommands), word) !=
+             std::end(kToolSubcommands);
 }
 
 // A first word that is no option and no subcommand, said as such rather than as a missing
@@ -189,7 +200,7 @@ Status CheckSubcommand(const std::vector<std::string>& words) {
   return {ErrorCode::kInvalidArgument,
           "\"" + words[1] +
               "\" is no subcommand; the subcommands are status, print, compose, save-settings, "
-              "autotest and ports"};
+              "autotest, ports, info, logo, counters, setup and test-print"};
 }
 
 // The subcommand named first, when there is one that runs a job.
@@ -283,6 +294,9 @@ int RunCli(int argc, const char* const* argv, CliPlatform& platform, std::ostrea
       "list the port map and the serial, USB and parallel devices found (as qw77 "
       "--list-ports)");
 
+  ToolRequest tools;
+  AddToolCommands(app, tools);
+
   for (CLI::App* sub : {status, print, compose, save, autotest, ports_list}) {
     sub->footer("Exit status, environment and examples: qw77-cli --help.");
   }
@@ -302,6 +316,10 @@ int RunCli(int argc, const char* const* argv, CliPlatform& platform, std::ostrea
     return RefuseUsage(words, e.what(), true, out, err);
   }
 
+  if (const std::optional<int> code =
+          RunToolCommand(tools, platform, out, err, platform.ErrIsTerminal())) {
+    return *code;
+  }
   if (ports_list->parsed()) return platform.ListPorts(out, err) ? kExitDone : kExitPortUnusable;
 
   const std::pair<CLI::App*, JobKind> jobs[] = {{status, JobKind::kStatus},

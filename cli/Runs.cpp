@@ -9,6 +9,7 @@
 #include "jobs/Actions.h"
 #include "jobs/PrintAction.h"
 #include "jobs/SampleTicketJob.h"
+#include "jobs/WindowJobs.h"
 
 namespace qw77::cli {
 namespace {
@@ -17,21 +18,62 @@ constexpr const char* kStatusUnanswered =
     "The printer answered the probe, then did not answer a status request within the reply "
     "limit.";
 
-// The job's own report; composing needs no port (RunCompose).
-JobReport RunJob(FrmMenu& frm, JobKind job) {
+// The job of a subcommand; composing needs no port (RunCompose).
+Job JobOf(JobKind job) {
   switch (job) {
     case JobKind::kStatus:
-      return RunCheckStatus(frm);
+      return CheckStatusJob;
     case JobKind::kPrint:
-      return RunPrint(frm);
+      return PrintJob;
     case JobKind::kSaveSettings:
-      return RunSaveSettings(frm);
+      return SaveSettingsJob;
     case JobKind::kAutotest:
-      return RunAutotest(frm);
+      return AutotestJob;
     case JobKind::kCompose:
       break;
   }
-  return {JobEnd::kNotStarted, 0};
+  return nullptr;
+}
+
+// A run's host: the job's messages go to the shell's window services as they come (so a
+// message is seen even if the run then hangs); there is nothing else to draw.
+class ShellJobHost : public JobHost {
+ public:
+  explicit ShellJobHost(WindowServices& window) : window_(window) {}
+  void Show(JobReport& so_far) override { ShowNewMessages(so_far, window_); }
+  void TakeEvents() override {}
+  void HoldWindow(bool) override {}
+  bool Ending() const override { return false; }
+
+ private:
+  WindowServices& window_;
+};
+
+// The job's inputs: the port as the command line names it, the platform's services, and
+// the line and ticket settings as the record holds them once the options are applied.
+JobInputs RunInputs(CliPlatform& platform, PortAccess& port_access, const PortChoice& port,
+                    const FrmMenu& record, const std::string& spool_file) {
+  JobInputs in;
+  in.serial_port = port.parallel ? 0 : port.number;
+  in.parallel_port = port.parallel ? port.number : 0;
+  in.line = ParseLineSettings(SerialSettingsString(record));
+  in.ticket = ReadSampleTicketSettings(record.State());
+  in.spool_file = spool_file;
+  in.serial = {&platform.Serial(1), &platform.Serial(2), &platform.Serial(3)};
+  in.port_access = &port_access;
+  in.system = &platform.Sys();
+  in.clock = &platform.Time();
+  return in;
+}
+
+// Runs the job with the run's inputs; the messages it had left are shown as it ends.
+JobReport RunOnHost(JobKind job, const JobInputs& in, WindowServices& window) {
+  const Job run = JobOf(job);
+  if (run == nullptr) return {JobEnd::kNotStarted, 0};
+  ShellJobHost host(window);
+  JobReport report = RunJob(run, in, host);
+  host.Show(report);
+  return report;
 }
 
 // The platform's services for one window record, with the window services of the run.
@@ -84,8 +126,8 @@ RunOutcome RunOnPort(CliPlatform& platform, JobKind job, const TicketOptions& op
     return outcome;
   }
   NoParallelPortAccess no_parallel;
-  FrmMenu frm(
-      RunServices(platform, port.parallel ? platform.ParallelAccess() : no_parallel, window));
+  PortAccess& access = port.parallel ? platform.ParallelAccess() : no_parallel;
+  FrmMenu frm(RunServices(platform, access, window));
   frm.spool_file = spool_file;
   const bool started_up = Form_Load(frm);
   if (started_up) SelectPort(frm, port);
@@ -95,7 +137,7 @@ RunOutcome RunOnPort(CliPlatform& platform, JobKind job, const TicketOptions& op
   } else if (!Applied(frm, options, window)) {
     outcome.end = JobEnd::kNotStarted;
   } else {
-    TakeReport(outcome, RunJob(frm, job));
+    TakeReport(outcome, RunOnHost(job, RunInputs(platform, access, port, frm, spool_file), window));
     // The window shows no box for a status request left unanswered after the probe (the
     // disabled Print button says it); the shell's report says it in words.
     if (outcome.end == JobEnd::kNoAnswer && window.Messages().empty()) {

@@ -25,7 +25,8 @@ qw77_room(qw77_platform
   LINKS qw77_base)
 
 qw77_room(qw77_protocol FOLDERS protocol
-  SOURCES protocol/BarcodeBlock.cpp protocol/LogoBlock.cpp protocol/StatusDecode.cpp
+  SOURCES protocol/BarcodeBlock.cpp protocol/LogoBlock.cpp protocol/MaintenanceCommands.cpp
+          protocol/StatusDecode.cpp
           protocol/Ticket.cpp
   LINKS qw77_base)
 
@@ -35,17 +36,22 @@ qw77_room(qw77_form FOLDERS form
   LINKS qw77_protocol qw77_platform)
 
 qw77_room(qw77_transport FOLDERS transport
-  SOURCES transport/Binding.cpp transport/LineSettings.cpp transport/LogoFile.cpp
-          transport/IniLines.cpp transport/ParallelPort.cpp transport/PortListing.cpp transport/PortMap.cpp
+  SOURCES transport/Binding.cpp transport/ImageFile.cpp transport/IniLines.cpp
+          transport/LineSettings.cpp transport/LogoFile.cpp
+          transport/ParallelPort.cpp transport/PortListing.cpp transport/PortMap.cpp
           transport/PortsFile.cpp transport/SerialTransfer.cpp transport/ShellRunner.cpp
           transport/SpoolFile.cpp transport/${QW77_OS}/FileLock.cpp
           transport/${QW77_OS}/SystemNames.cpp
   LINKS qw77_protocol qw77_platform)
+# Pictures for the printer tools' logos are read and written as PNG too.
+find_package(PNG REQUIRED)
+target_link_libraries(qw77_transport PRIVATE PNG::PNG)
 
 qw77_room(qw77_jobs FOLDERS jobs
-  SOURCES jobs/Actions.cpp jobs/FailureCause.cpp jobs/JobMessages.cpp jobs/JobState.cpp jobs/ParallelJobs.cpp jobs/PrintAction.cpp
+  SOURCES jobs/Actions.cpp jobs/FailureCause.cpp jobs/JobState.cpp jobs/ParallelJobs.cpp jobs/PrintAction.cpp
+          jobs/PrinterTools.cpp jobs/SetupTools.cpp jobs/ToolSession.cpp
           jobs/SampleTicketJob.cpp jobs/SerialJobs.cpp jobs/ShellAndWait.cpp
-          jobs/StatusView.cpp
+          jobs/WindowJobs.cpp
   LINKS qw77_transport qw77_form)
 
 # The POSIX and Linux implementations of the seams, and the factory that picks them; on

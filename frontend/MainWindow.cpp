@@ -77,6 +77,10 @@ MainWindow::MainWindow(FrmMenu& frm, QWidget* parent) : QWidget(parent), frm_(fr
   connect(open_preview, &QShortcut::activated, this, [this] {
     if (!ending_) preview_->OpenWindow();
   });
+  // F6 opens the printer tools the same way, on the port and line settings selected here.
+  auto* open_tools = new QShortcut(QKeySequence(Qt::Key_F6), this);
+  open_tools->setContext(Qt::WindowShortcut);
+  connect(open_tools, &QShortcut::activated, this, &MainWindow::OpenTools);
   setFixedSize(sizeHint());
   // Fixed size and no maximise button; the close box runs the unload handler.
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -219,14 +223,7 @@ void MainWindow::ConnectGestures(const Control& c, QWidget* w) {
   switch (c.kind) {
     case ControlKind::kCommandButton:
       connect(static_cast<QPushButton*>(w), &QPushButton::clicked, this, [this, key] {
-        if (ending_) return;
-        ++handler_depth_;
-        RunClick(frm_, key);
-        --handler_depth_;
-        if (handler_depth_ == 0 && close_pending_) {
-          close_pending_ = false;
-          close();
-        }
+        if (!ending_) RunHeld([this, &key] { RunClick(frm_, key); });
       });
       break;
     case ControlKind::kOptionButton:
@@ -270,6 +267,22 @@ void MainWindow::ConnectGestures(const Control& c, QWidget* w) {
     default:
       break;
   }
+}
+
+void MainWindow::RunHeld(const std::function<void()>& work) {
+  ++handler_depth_;
+  work();
+  --handler_depth_;
+  if (handler_depth_ == 0 && close_pending_) {
+    close_pending_ = false;
+    close();
+  }
+}
+
+void MainWindow::OpenTools() {
+  if (ending_) return;
+  if (tools_ == nullptr) tools_ = new PrinterToolsWindow(frm_, *this);
+  tools_->Open();
 }
 
 void MainWindow::ApplyTabOrder() {

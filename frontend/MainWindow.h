@@ -5,11 +5,13 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 
 #include "form/WindowState.h"
+#include "frontend/PrinterTools.h"
 
 namespace qw77 {
 class FrmMenu;
@@ -29,6 +31,13 @@ class MainWindow : public QWidget {
   FrmMenu& Frm() { return frm_; }
   // The miniature of the ticket the settings make (not a control of the record).
   PreviewPane* Preview() const { return preview_; }
+  // The printer tools window, opened by F6 (null until it first opens).
+  PrinterToolsWindow* Tools() const { return tools_; }
+  void OpenTools();
+
+  // Runs `work` (a handler, or a printer tool's job that lets the window take events
+  // while it waits) with the window's closing held back until it has returned.
+  void RunHeld(const std::function<void()>& work);
 
   // The widget that draws the control with this key ("Name" or "Name(i)"); nullptr for a
   // control without one (the serial controls).
@@ -83,6 +92,7 @@ class MainWindow : public QWidget {
 
   FrmMenu& frm_;
   PreviewPane* preview_ = nullptr;
+  QPointer<PrinterToolsWindow> tools_;
   std::unordered_map<std::string, Bound> bound_;
   std::unordered_map<const QObject*, std::string> key_of_;
   QPointer<QWidget> parked_;

@@ -4,101 +4,88 @@
 #include <span>
 #include <string>
 
-#include "form/FrmMenu.h"
-#include "jobs/JobMessages.h"
 #include "jobs/JobState.h"
 #include "jobs/ParallelJobs.h"
 #include "jobs/SerialJobs.h"
+#include "jobs/WindowJobs.h"
 #include "protocol/Commands.h"
 #include "transport/SpoolFile.h"
 
 namespace qw77 {
 namespace {
 
-// Writes the command into tempo.txt and strobes it out. A file that could not be written is
-// said to the operator.
-JobReport SendParallelCommand(FrmMenu& frm, std::span<const std::uint8_t> spool) {
-  const Result<SpoolLock> held = HoldSpoolFile(frm);
-  if (!held) {
-    return {held.status().code() == ErrorCode::kBusy ? JobEnd::kSpoolInUse : JobEnd::kNotStarted,
-            0};
-  }
-  if (Status written = WriteSpoolFile(frm.spool_file, spool); !written.ok()) {
-    frm.Svc().window->MsgBox(written.message() + " Nothing was sent.");
+// Writes the command into the spool file and strobes it out. A file that could not be
+// written is told to the operator.
+JobReport SendParallelCommand(const JobInputs& in, JobRun& run,
+                              std::span<const std::uint8_t> spool) {
+  const Result<SpoolLock> held = HoldSpoolFile(in, run);
+  if (!held) return {SpoolNotHeld(held.status()), 0};
+  if (Status written = WriteSpoolFile(in.spool_file, spool); !written.ok()) {
+    run.Tell(written.message() + " Nothing was sent.");
     return {JobEnd::kNotStarted, 0};
   }
-  return SendSpoolParallel(frm);
-}
-
-JobReport SaveSettingsJob(FrmMenu& frm) {
-  if (JobRefused(frm)) return {JobEnd::kNotStarted, 0};
-  WindowState& s = frm.State();
-  s.SetEnabled(ControlId::kCmdSettings, false);
-  if (const JobEnd probed = OpenSerialPort(frm); probed != JobEnd::kDone) return {probed, 0};
-
-  JobReport report{JobEnd::kNotStarted, 0};
-  if (const int port = SelectedSerialPort(frm); port != 0) {
-    report = SendSerialCommand(frm, port, kStoreSettings, "the save command");
-  }
-  if (SelectedParallelPort(frm) != 0) {
-    // The transfer lets the window take clicks between bytes; marking the job busy keeps
-    // Print, Autotest and Check Status from rewriting tempo.txt or the port under it.
-    JobBusyMark busy(frm);
-    report = SendParallelCommand(frm, kStoreSettingsSpool);
-    if (frm.program_ending) return report;
-    s.SetEnabled(ControlId::kCmdSettings, false);
-  }
-  return report;
-}
-
-JobReport AutotestJob(FrmMenu& frm) {
-  if (JobRefused(frm)) return {JobEnd::kNotStarted, 0};
-  SetButtonsEnabled(frm, kAllJobButtons, false);
-  if (const JobEnd probed = OpenSerialPort(frm); probed != JobEnd::kDone) {
-    SetButtonsEnabled(frm, kNoTicketPrinted, true);
-    return {probed, 0};
-  }
-  JobReport report{JobEnd::kNotStarted, 0};
-  {
-    JobBusyMark busy(frm);
-    if (const int port = SelectedSerialPort(frm); port != 0) {
-      report = SendSerialCommand(frm, port, kSelfTest, "the self-test command");
-    }
-    if (SelectedParallelPort(frm) != 0) {
-      report = SendParallelCommand(frm, kSelfTestSpool);
-      if (frm.program_ending) return report;
-      if (report.end != JobEnd::kDone) {
-        frm.Svc().window->MsgBox("ERROR on parallel PORT selection");
-      }
-    }
-  }
-  SetButtonsEnabled(frm, kNoTicketPrinted, true);
-  return report;
-}
-
-JobReport CheckStatusJob(FrmMenu& frm) {
-  if (JobRefused(frm)) return {JobEnd::kNotStarted, 0};
-  if (const JobEnd probed = OpenSerialPort(frm); probed != JobEnd::kDone) {
-    return ProbeReport(probed);
-  }
-  // Options are exclusive, so exactly one exchange runs; the serial one probes again.
-  if (const int port = SelectedSerialPort(frm); port != 0) return RunStatusSerial(frm, port);
-  if (SelectedParallelPort(frm) != 0) return CheckStatusParallel(frm);
-  return {JobEnd::kNotStarted, 0};
+  return SendSpoolParallel(in, run);
 }
 
 }  // namespace
 
+JobReport SaveSettingsJob(const JobInputs& in, JobRun& run) {
+  run.Buttons({JobButton::kSettings}, false);
+  run.ShowNow();
+  if (const JobEnd probed = OpenSerialPort(in, run); probed != JobEnd::kDone) return {probed, 0};
+
+  JobReport report{JobEnd::kNotStarted, 0};
+  if (in.serial_port != 0) {
+    report = SendSerialCommand(in, run, kStoreSettings, "the save command");
+  }
+  if (in.parallel_port != 0) {
+    report = SendParallelCommand(in, run, kStoreSettingsSpool);
+    if (ParallelEnded(run)) return report;
+    run.Buttons({JobButton::kSettings}, false);
+  }
+  return report;
+}
+
+JobReport AutotestJob(const JobInputs& in, JobRun& run) {
+  run.Buttons(kAllJobButtons, false);
+  run.ShowNow();
+  if (const JobEnd probed = OpenSerialPort(in, run); probed != JobEnd::kDone) {
+    run.Buttons(kNoTicketPrinted, true);
+    return {probed, 0};
+  }
+  JobReport report{JobEnd::kNotStarted, 0};
+  if (in.serial_port != 0) {
+    report = SendSerialCommand(in, run, kSelfTest, "the self-test command");
+  }
+  if (in.parallel_port != 0) {
+    report = SendParallelCommand(in, run, kSelfTestSpool);
+    if (ParallelEnded(run)) return report;
+    if (report.end != JobEnd::kDone) run.Tell("ERROR on parallel PORT selection");
+  }
+  run.Buttons(kNoTicketPrinted, true);
+  return report;
+}
+
+JobReport CheckStatusJob(const JobInputs& in, JobRun& run) {
+  if (const JobEnd probed = OpenSerialPort(in, run); probed != JobEnd::kDone) {
+    return ProbeReport(probed);
+  }
+  // Options are exclusive, so exactly one exchange runs; the serial one probes again.
+  if (in.serial_port != 0) return RunStatusSerial(in, run);
+  if (in.parallel_port != 0) return CheckStatusParallel(in, run);
+  return {JobEnd::kNotStarted, 0};
+}
+
 JobReport RunSaveSettings(FrmMenu& frm) {
-  return RunReported(frm, SaveSettingsJob);
+  return RunWindowJob(frm, SaveSettingsJob);
 }
 
 JobReport RunAutotest(FrmMenu& frm) {
-  return RunReported(frm, AutotestJob);
+  return RunWindowJob(frm, AutotestJob);
 }
 
 JobReport RunCheckStatus(FrmMenu& frm) {
-  return RunReported(frm, CheckStatusJob);
+  return RunWindowJob(frm, CheckStatusJob);
 }
 
 void CmdSettings_Click(FrmMenu& frm) {

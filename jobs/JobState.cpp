@@ -1,73 +1,65 @@
 #include "jobs/JobState.h"
 
-#include "form/FrmMenu.h"
-
 namespace qw77 {
 
-ControlId ButtonControl(JobButton button) {
-  switch (button) {
-    case JobButton::kRestore:
-      return ControlId::kCmdRestore;
-    case JobButton::kSettings:
-      return ControlId::kCmdSettings;
-    case JobButton::kPrint:
-      return ControlId::kCmdPrint;
-    case JobButton::kAutotest:
-      return ControlId::kCmdAutotest;
-    case JobButton::kCheck:
-      return ControlId::kCmdCheck;
-  }
-  return ControlId::kCmdPrint;
-}
-
-void SetButtonsEnabled(FrmMenu& frm, JobButtons buttons, bool enabled) {
-  for (JobButton b : {JobButton::kRestore, JobButton::kSettings, JobButton::kPrint,
-                      JobButton::kAutotest, JobButton::kCheck}) {
-    if (buttons.Has(b)) frm.State().SetEnabled(ButtonControl(b), enabled);
+void ButtonStates::Set(JobButtons buttons, bool enabled) {
+  for (std::size_t i = 0; i < kJobButtonCount; ++i) {
+    if (buttons.Has(static_cast<JobButton>(i))) states_[i] = enabled;
   }
 }
 
-bool JobRefused(const FrmMenu& frm) {
-  return frm.JobBusy != 0 || frm.program_ending;
+std::vector<std::string> JobReport::MessageTexts() const {
+  std::vector<std::string> texts;
+  for (const JobMessage& m : messages) texts.push_back(m.text);
+  return texts;
 }
 
-JobBusyMark::JobBusyMark(FrmMenu& frm) : frm_(frm) {
-  frm_.JobBusy = 1;
-}
-JobBusyMark::~JobBusyMark() {
-  frm_.JobBusy = 0;
+void JobRun::Tell(std::string_view text, std::string_view detail, MessageIcon icon,
+                  std::string_view title) {
+  report_.messages.push_back(
+      {std::string(text), std::string(detail), icon, std::string(title), false});
 }
 
-Result<SpoolLock> HoldSpoolFile(FrmMenu& frm) {
-  Services& svc = frm.Svc();
-  Result<SpoolLock> lock = svc.clock == nullptr
-                               ? TryLockSpoolFile(frm.spool_file)
-                               : LockSpoolFile(frm.spool_file, *svc.clock, kSpoolWaitLimit, [&svc] {
-                                   if (svc.window != nullptr) svc.window->DoEvents();
-                                 });
-  if (!lock && svc.window != nullptr) {
-    svc.window->MsgBox(lock.status().message() + " Nothing was sent.");
+JobReport JobRun::Finish(const JobReport& outcome) {
+  report_.end = outcome.end;
+  report_.bytes_sent = outcome.bytes_sent;
+  report_.status = outcome.status;
+  return report_;
+}
+
+void ShowNewMessages(JobReport& report, WindowServices& window) {
+  for (JobMessage& m : report.messages) {
+    if (m.shown) continue;
+    m.shown = true;
+    if (m.detail.empty()) {
+      window.MsgBox(m.text, m.icon, m.title);
+    } else {
+      window.MsgBoxDetailed(m.text, m.detail, m.icon, m.title);
+    }
   }
+}
+
+JobReport RunJob(Job job, const JobInputs& in, JobHost& host) {
+  JobRun run(host);
+  return run.Finish(job(in, run));
+}
+
+void EnableAfterStatus(JobRun& run, bool no_error) {
+  run.Buttons(kStatusAnswered, true);
+  if (no_error) run.Buttons(kPrinterReady, true);
+}
+
+Result<SpoolLock> HoldSpoolFile(const JobInputs& in, JobRun& run) {
+  Result<SpoolLock> lock = in.clock == nullptr
+                               ? TryLockSpoolFile(in.spool_file)
+                               : LockSpoolFile(in.spool_file, *in.clock, kSpoolWaitLimit,
+                                               [&run] { run.Host().TakeEvents(); });
+  if (!lock) run.Tell(lock.status().message() + " Nothing was sent.");
   return lock;
 }
 
-int SelectedSerialPort(const FrmMenu& frm) {
-  const WindowState& s = frm.State();
-  if (s.Selected(ControlId::kOptCOM0)) return 1;
-  if (s.Selected(ControlId::kOptCOM1)) return 2;
-  if (s.Selected(ControlId::kOptCOM2)) return 3;
-  return 0;
-}
-
-int SelectedParallelPort(const FrmMenu& frm) {
-  const WindowState& s = frm.State();
-  if (s.Selected(ControlId::kOptLPT1)) return 1;
-  if (s.Selected(ControlId::kOptLPT2)) return 2;
-  return 0;
-}
-
-std::string SerialSettingsString(const FrmMenu& frm) {
-  return frm.SerialBaud + "," + frm.SerialParity + ",8,1";
+JobEnd SpoolNotHeld(const Status& why) {
+  return why.code() == ErrorCode::kBusy ? JobEnd::kSpoolInUse : JobEnd::kNotStarted;
 }
 
 }  // namespace qw77

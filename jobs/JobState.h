@@ -1,28 +1,33 @@
-// What every printer job shares: the five command buttons that carry the job state, the
-// rule that keeps a second job out while one is under way, and the port the window selects.
+// What every printer job shares: the five command buttons whose enable state a job leaves
+// behind, the inputs a job is given, the report it returns, and the small host through which
+// the window keeps up with a job while it runs.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "form/ControlId.h"
+#include "base/Status.h"
+#include "platform/Clock.h"
+#include "platform/PortAccess.h"
+#include "platform/SerialLink.h"
+#include "platform/System.h"
+#include "platform/WindowServices.h"
 #include "protocol/StatusDecode.h"
-
+#include "protocol/Ticket.h"
+#include "transport/LineSettings.h"
 #include "transport/SpoolFile.h"
 
 namespace qw77 {
 
-class FrmMenu;
-
 // The command buttons whose enable state says what the operator may do next.
 enum class JobButton : std::uint8_t { kRestore, kSettings, kPrint, kAutotest, kCheck };
-
-// The control of a job button (CmdRestore, CmdSettings, CmdPrint, CmdAutotest, CmdCheck).
-ControlId ButtonControl(JobButton button);
+inline constexpr std::size_t kJobButtonCount = 5;
 
 // A set of job buttons; a name that is not a button cannot be spelt.
 class JobButtons {
@@ -52,6 +57,18 @@ inline constexpr JobButtons kStatusAnswered = {JobButton::kRestore, JobButton::k
 // Added to kStatusAnswered for a printer that reports no error.
 inline constexpr JobButtons kPrinterReady = {JobButton::kPrint, JobButton::kAutotest};
 
+// The enable state a job gives each button: on, off, or left as it was. A later change of
+// the same button replaces an earlier one.
+class ButtonStates {
+ public:
+  void Set(JobButtons buttons, bool enabled);
+  std::optional<bool> Of(JobButton b) const { return states_[static_cast<std::size_t>(b)]; }
+  friend bool operator==(const ButtonStates&, const ButtonStates&) = default;
+
+ private:
+  std::array<std::optional<bool>, kJobButtonCount> states_{};
+};
+
 // How a job ended, beyond what the window shows: for the shell front end's exit codes.
 enum class JobEnd : std::uint8_t {
   kDone,              // done; the printer reports no condition (where it was asked)
@@ -74,9 +91,19 @@ struct PrinterStatus {
   bool ReportsError() const { return asked == StatusAsked::kAnswered && !flags.no_error; }
 };
 
+// One message for the operator: a box's text, the cause behind it (empty for none), its
+// icon and its title (empty: the application's title).
+struct JobMessage {
+  std::string text;
+  std::string detail;
+  MessageIcon icon = MessageIcon::kNone;
+  std::string title;
+  bool shown = false;  // shown while the job ran; whoever draws the report does not repeat it
+};
+
 // What a job did: how it ended, the bytes the port accepted, the printer's status where the
-// job asked for it, and every message the operator was shown, in order. Nobody reads a
-// control back to learn any of it.
+// job asked for it, every message for the operator in order, the job buttons' enable state
+// afterwards, and whether the port access was refused (which ends the program).
 struct JobReport {
   JobReport() = default;
   JobReport(JobEnd end_, std::size_t bytes_sent_, PrinterStatus status_ = {})
@@ -85,46 +112,84 @@ struct JobReport {
   JobEnd end = JobEnd::kDone;
   std::size_t bytes_sent = 0;  // bytes the port accepted
   PrinterStatus status;
-  std::vector<std::string> messages;
+  std::vector<JobMessage> messages;
+  ButtonStates buttons;
+  bool access_refused = false;
+
+  // The messages' texts, in order.
+  std::vector<std::string> MessageTexts() const;
 };
 
-// Enables or disables the buttons of the set, in the order of JobButton.
-void SetButtonsEnabled(FrmMenu& frm, JobButtons buttons, bool enabled);
-
-// True when a click on a job button must be declined: a job is under way (JobBusy), or the
-// program is ending after a refused hardware access. A parallel transfer lets the window
-// process clicks between bytes; a second job started from such a click would interleave
-// its bytes with the running one or rewrite tempo.txt under it, and waiting for the first
-// job inside the click handler would deadlock it (that job only goes on once the handler
-// has returned). So the click is dropped: the operator sees the running job finish and
-// its buttons come back, and clicks again if still wanted.
-bool JobRefused(const FrmMenu& frm);
-
-// Marks a job under way for its lifetime: JobBusy is 1 inside, 0 afterwards.
-class JobBusyMark {
+// What a job may ask of whoever runs it while it runs.
+class JobHost {
  public:
-  explicit JobBusyMark(FrmMenu& frm);
-  ~JobBusyMark();
-  JobBusyMark(const JobBusyMark&) = delete;
-  JobBusyMark& operator=(const JobBusyMark&) = delete;
+  virtual ~JobHost() = default;
+  // Draws what the report holds so far (the buttons as they now are, the status, any
+  // message not shown yet), before the job goes on with something that waits.
+  virtual void Show(JobReport& so_far) = 0;
+  // Lets the window take its events once (between parallel bytes, during a wait).
+  virtual void TakeEvents() = 0;
+  // Disables (false) or enables the main window around a command the job waits for.
+  virtual void HoldWindow(bool enabled) = 0;
+  // True once the program is ending: no port access may follow.
+  virtual bool Ending() const = 0;
+};
+
+// Everything a job works with, translated once from the window (or the command line).
+struct JobInputs {
+  int serial_port = 0;    // COM 1..3 (the link serial[serial_port - 1]), 0 for none
+  int parallel_port = 0;  // LPT 1..2, 0 for none
+  // The line configuration; refused while the operator has picked no baud rate or parity.
+  Result<SerialConfig> line = Status(ErrorCode::kInvalidArgument, "no line settings");
+  SampleTicketSettings ticket;  // what the ticket a print composes looks like
+  std::string spool_file = "tempo.txt";
+  std::array<SerialLink*, 3> serial{};
+  PortAccess* port_access = nullptr;
+  System* system = nullptr;
+  Clock* clock = nullptr;
+
+  SerialLink& Link() const { return *serial[static_cast<std::size_t>(serial_port - 1)]; }
+};
+
+// One job under way: its host and the report it builds.
+class JobRun {
+ public:
+  explicit JobRun(JobHost& host) : host_(host) {}
+
+  JobHost& Host() { return host_; }
+  JobReport& Report() { return report_; }
+
+  void Buttons(JobButtons buttons, bool enabled) { report_.buttons.Set(buttons, enabled); }
+  void Tell(std::string_view text, std::string_view detail = {},
+            MessageIcon icon = MessageIcon::kNone, std::string_view title = {});
+  // The window catches up with the report so far before the job goes on.
+  void ShowNow() { host_.Show(report_); }
+  // The report: how the job ended, the bytes and the status from `outcome`, with the
+  // messages and buttons gathered on the way.
+  JobReport Finish(const JobReport& outcome);
 
  private:
-  FrmMenu& frm_;
+  JobHost& host_;
+  JobReport report_;
 };
 
-// The first selected port option, in the order OptCOM0, OptCOM1, OptCOM2: 1..3 (the number
-// of its serial control MSComm1..3), 0 when no serial port is selected.
-int SelectedSerialPort(const FrmMenu& frm);
-// OptLPT1 -> 1, OptLPT2 -> 2, 0 when no parallel port is selected.
-int SelectedParallelPort(const FrmMenu& frm);
+// Shows the report's messages not shown yet, in order, through `window`, and marks them.
+void ShowNewMessages(JobReport& report, WindowServices& window);
+
+// The job functions' shape, and a job run to its end on `host`: the report it returns.
+using Job = JobReport (*)(const JobInputs&, JobRun&);
+JobReport RunJob(Job job, const JobInputs& in, JobHost& host);
+
+// The buttons after a status request that got an answer: CmdRestore and CmdCheck, and
+// CmdPrint and CmdAutotest only for a printer that reports no error. CmdSettings stays off.
+void EnableAfterStatus(JobRun& run, bool no_error);
 
 // Takes the run's spool file for a job that writes it, waiting for another run to let go of
 // it (letting the window take events meanwhile). On failure the operator is told why and
 // nothing is held: the job sends nothing.
-Result<SpoolLock> HoldSpoolFile(FrmMenu& frm);
+Result<SpoolLock> HoldSpoolFile(const JobInputs& in, JobRun& run);
 
-// SerialBaud "," SerialParity ",8,1", built anew for every job. Empty until the operator
-// has put the focus on a baud and a parity option; the control refuses it then.
-std::string SerialSettingsString(const FrmMenu& frm);
+// The end of a job whose spool file could not be held.
+JobEnd SpoolNotHeld(const Status& why);
 
 }  // namespace qw77

@@ -4,87 +4,77 @@
 #include <string>
 #include <vector>
 
-#include "form/FrmMenu.h"
 #include "form/StartUp.h"
 #include "jobs/JobState.h"
 #include "jobs/SampleTicketJob.h"
 #include "jobs/ShellAndWait.h"
-#include "jobs/StatusView.h"
-#include "transport/ShellRunner.h"
 #include "transport/SpoolFile.h"
 
 namespace qw77 {
-namespace {
 
-// The one reaction to a refused access: tell the operator, close the window (its unload
-// releases the port access) and make sure nothing touches the hardware afterwards.
-void HardwareFailure(FrmMenu& frm) {
-  frm.program_ending = true;
-  // The operator gets the one fixed message; whoever reads the log learns the cause.
-  const std::string reason = frm.Svc().port_access->FailureReason();
-  if (!reason.empty()) std::cerr << "qw77: port access: " << reason << '\n';
-  frm.Svc().window->MsgBoxDetailed("Hardware port error", reason, MessageIcon::kCritical,
-                                   kHardwareErrorTitle);
-  frm.Svc().window->CloseMainWindow();
-}
-
-}  // namespace
-
-ParallelPort WindowParallelPort(FrmMenu& frm) {
+ParallelPort JobParallelPort(const JobInputs& in, JobRun& run) {
   return ParallelPort(
-      *frm.Svc().port_access, [&frm] { return frm.program_ending; },
-      [&frm] { HardwareFailure(frm); });
+      *in.port_access, [&run] { return ParallelEnded(run); },
+      [&in, &run] {
+        // The one reaction to a refused access: the operator gets the one fixed message,
+        // whoever reads the log learns the cause.
+        run.Report().access_refused = true;
+        const std::string reason = in.port_access->FailureReason();
+        if (!reason.empty()) std::cerr << "qw77: port access: " << reason << '\n';
+        run.Tell("Hardware port error", reason, MessageIcon::kCritical, kHardwareErrorTitle);
+      });
 }
 
-JobReport CheckStatusParallel(FrmMenu& frm) {
-  SetButtonsEnabled(frm, kAllJobButtons, false);
-  const int lpt = SelectedParallelPort(frm);
-  ParallelPort port = WindowParallelPort(frm);
-  const std::optional<LptRegisters> found = lpt != 0 ? port.Locate(lpt) : std::nullopt;
+bool ParallelEnded(JobRun& run) {
+  return run.Report().access_refused || run.Host().Ending();
+}
+
+JobReport CheckStatusParallel(const JobInputs& in, JobRun& run) {
+  run.Buttons(kAllJobButtons, false);
+  run.ShowNow();
+  ParallelPort port = JobParallelPort(in, run);
+  const std::optional<LptRegisters> found =
+      in.parallel_port != 0 ? port.Locate(in.parallel_port) : std::nullopt;
   if (port.Ended()) return {JobEnd::kPortUnusable, 0};
   if (!found) {
-    frm.Svc().window->MsgBox("ERROR on parallel PORT selection");
-    EnableAfterStatus(frm, true);
+    run.Tell("ERROR on parallel PORT selection");
+    run.ShowNow();
+    EnableAfterStatus(run, true);
     return {JobEnd::kPortUnusable, 0};
   }
   const std::uint8_t value = port.Read(found->status);
   if (port.Ended()) return {JobEnd::kPortUnusable, 0};
   const PrinterStatus status{StatusAsked::kAnswered, DecodeParallelStatus(value)};
-  ShowStatus(frm, status);
-  EnableAfterStatus(frm, status.flags.no_error);
+  run.Report().status = status;
+  EnableAfterStatus(run, status.flags.no_error);
   return {status.flags.no_error ? JobEnd::kDone : JobEnd::kPrinterCondition, 0, status};
 }
 
-bool SendFileParallel(FrmMenu& frm) {
-  return SendSpoolParallel(frm).end == JobEnd::kDone;
-}
-
-JobReport SendSpoolParallel(FrmMenu& frm) {
-  const int lpt = SelectedParallelPort(frm);
-  if (lpt == 0) return {JobEnd::kNotStarted, 0};
+JobReport SendSpoolParallel(const JobInputs& in, JobRun& run) {
+  if (in.parallel_port == 0) return {JobEnd::kNotStarted, 0};
   // The addresses are taken once: a port option changed during the transfer (the window
   // takes clicks between bytes) does not move the job to another port.
-  ParallelPort port = WindowParallelPort(frm);
-  const std::optional<LptRegisters> registers = port.Locate(lpt);
+  ParallelPort port = JobParallelPort(in, run);
+  const std::optional<LptRegisters> registers = port.Locate(in.parallel_port);
   if (!registers || port.Ended()) return {JobEnd::kPortUnusable, 0};
 
   // The whole job is read before the first byte goes out, so a file that cannot be read
   // sends nothing rather than half a ticket.
-  Result<std::vector<std::uint8_t>> job = ReadSpoolBytes(frm.spool_file);
+  Result<std::vector<std::uint8_t>> job = ReadSpoolBytes(in.spool_file);
   if (!job) {
-    frm.Svc().window->MsgBox("Cannot read the spool file " + frm.spool_file + " (" +
-                             job.status().message() + "). Nothing was sent.");
+    run.Tell("Cannot read the spool file " + in.spool_file + " (" + job.status().message() +
+             "). Nothing was sent.");
     return {JobEnd::kNotStarted, 0};
   }
 
-  WindowServices& window = *frm.Svc().window;
-  const ParallelSent sent = SendParallelBytes(port, *registers, *job, *frm.Svc().clock, kReplyLimit,
-                                              [&window] { window.DoEvents(); });
+  run.ShowNow();  // the window is drawn as it stands before it takes events between bytes
+  const ParallelSent sent = SendParallelBytes(port, *registers, *job, *in.clock, kReplyLimit,
+                                              [&run] { run.Host().TakeEvents(); });
   switch (sent.end) {
     case ParallelSendEnd::kSent:
       return {JobEnd::kDone, sent.strobed};
     case ParallelSendEnd::kTimedOut:
-      window.MsgBox("Timeout ERROR on parallel port");
+      run.Tell("Timeout ERROR on parallel port");
       return {JobEnd::kFailedMidway, sent.strobed};
     case ParallelSendEnd::kEnded:
       break;
@@ -92,31 +82,30 @@ JobReport SendSpoolParallel(FrmMenu& frm) {
   return {JobEnd::kPortUnusable, sent.strobed};
 }
 
-JobReport PrintViaParallel(FrmMenu& frm) {
-  WindowState& s = frm.State();
-  SetButtonsEnabled(frm, kAllJobButtons, false);
-  const JobReport asked = CheckStatusParallel(frm);
-  if (frm.program_ending) return {JobEnd::kPortUnusable, 0};
+JobReport PrintViaParallel(const JobInputs& in, JobRun& run) {
+  run.Buttons(kAllJobButtons, false);
+  run.ShowNow();
+  const JobReport asked = CheckStatusParallel(in, run);
+  if (ParallelEnded(run)) return {JobEnd::kPortUnusable, 0};
   // A printer that reports an error gets no ticket. A port that could not be found goes on,
   // as the window always has: its transfer then finds no port and sends nothing.
   if (asked.status.ReportsError()) return asked;
+  run.ShowNow();  // the status is drawn before the ticket is composed
 
-  if (Status built = BuildSampleTicket(frm); !built.ok()) {
-    frm.Svc().window->MsgBox(built.message());
-    frm.JobBusy = 0;
-    SetButtonsEnabled(frm, kNoTicketPrinted, true);
+  if (Status built = BuildSampleTicket(in.ticket, in.system, in.spool_file); !built.ok()) {
+    run.Tell(built.message());
+    run.Buttons(kNoTicketPrinted, true);
     return {JobEnd::kNotStarted, 0, asked.status};
   }
 
-  JobReport sent = SendSpoolParallel(frm);
+  JobReport sent = SendSpoolParallel(in, run);
   sent.status = asked.status;
-  if (frm.program_ending) return sent;
-  s.SetEnabled(ControlId::kCmdSettings, sent.end == JobEnd::kDone);
-  // Deleted whether or not the transfer completed. A runner that could not start has told
-  // the operator; the buttons still come back.
-  (void)ShellAndWait(frm, DeleteSpoolCommand(frm.spool_file), 0);
-  frm.JobBusy = 0;
-  SetButtonsEnabled(frm, kNoTicketPrinted, true);
+  if (ParallelEnded(run)) return sent;
+  run.Buttons({JobButton::kSettings}, sent.end == JobEnd::kDone);
+  // Deleted whether or not the transfer completed. An interpreter that could not start is
+  // told; the buttons still come back.
+  DeleteSpoolFile(in, run);
+  run.Buttons(kNoTicketPrinted, true);
   return sent;
 }
 

@@ -1,42 +1,34 @@
 #include "jobs/PrintAction.h"
 
-#include "form/FrmMenu.h"
-#include "jobs/JobMessages.h"
 #include "jobs/JobState.h"
 #include "jobs/ParallelJobs.h"
 #include "jobs/SampleTicketJob.h"
 #include "jobs/SerialJobs.h"
+#include "jobs/WindowJobs.h"
 
 namespace qw77 {
-namespace {
 
-JobReport PrintJob(FrmMenu& frm) {
-  if (JobRefused(frm)) return {JobEnd::kNotStarted, 0};
-  JobBusyMark busy(frm);
+JobReport PrintJob(const JobInputs& in, JobRun& run) {
   // Held from before the ticket is composed until it is deleted (or left): another run in
   // the same folder cannot rewrite the file between the two.
-  const Result<SpoolLock> spool = HoldSpoolFile(frm);
-  if (!spool)
-    return {spool.status().code() == ErrorCode::kBusy ? JobEnd::kSpoolInUse : JobEnd::kNotStarted,
-            0};
-  if (const int port = SelectedSerialPort(frm); port != 0) {
-    if (Status built = BuildSampleTicket(frm); !built.ok()) {
+  const Result<SpoolLock> spool = HoldSpoolFile(in, run);
+  if (!spool) return {SpoolNotHeld(spool.status()), 0};
+  if (in.serial_port != 0) {
+    if (Status built = BuildSampleTicket(in.ticket, in.system, in.spool_file); !built.ok()) {
       // Nothing to send: the buttons as after a failed probe, the operator told why.
-      frm.Svc().window->MsgBox(built.message());
-      SetButtonsEnabled(frm, kNoTicketPrinted, true);
-      frm.State().SetEnabled(ControlId::kCmdSettings, false);
+      run.Tell(built.message());
+      run.Buttons(kNoTicketPrinted, true);
+      run.Buttons({JobButton::kSettings}, false);
       return {JobEnd::kNotStarted, 0};
     }
-    return PrintViaSerial(frm, port);
+    return PrintViaSerial(in, run);
   }
-  if (SelectedParallelPort(frm) != 0) return PrintViaParallel(frm);
+  if (in.parallel_port != 0) return PrintViaParallel(in, run);
   return {JobEnd::kNotStarted, 0};
 }
 
-}  // namespace
-
 JobReport RunPrint(FrmMenu& frm) {
-  return RunReported(frm, PrintJob);
+  return RunWindowJob(frm, PrintJob);
 }
 
 void CmdPrint_Click(FrmMenu& frm) {

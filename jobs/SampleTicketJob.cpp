@@ -13,8 +13,7 @@ namespace {
 
 constexpr std::string_view kCannotPrint = "The sample ticket cannot be printed. ";
 
-std::string ProgramFolder(FrmMenu& frm) {
-  System* system = frm.Svc().system;
+std::string ProgramFolder(System* system) {
   return system != nullptr ? system->ProgramDirectory() : ".";
 }
 
@@ -62,14 +61,21 @@ int SelectedLogoOption(const WindowState& state) {
   return 2;
 }
 
+std::string LogoPath(System* system, int option_index) {
+  return ProgramFolder(system) + "/" + std::string(LogoFileName(option_index));
+}
+
 std::string LogoPath(FrmMenu& frm, int option_index) {
-  return ProgramFolder(frm) + "/" + std::string(LogoFileName(option_index));
+  return LogoPath(frm.Svc().system, option_index);
 }
 
 Result<std::string> FindLogo(FrmMenu& frm, int option_index) {
-  std::string beside = LogoPath(frm, option_index);
+  return FindLogo(frm.Svc().system, option_index);
+}
+
+Result<std::string> FindLogo(System* system, int option_index) {
+  std::string beside = LogoPath(system, option_index);
   if (SomethingAt(beside)) return beside;
-  System* system = frm.Svc().system;
   const std::string data_folder = system != nullptr ? system->DataDirectory() : "";
   if (data_folder.empty()) {
     return Status(ErrorCode::kNotFound, "The logo file " + beside + " was not found.");
@@ -79,15 +85,19 @@ Result<std::string> FindLogo(FrmMenu& frm, int option_index) {
   if (SomethingAt(installed)) return installed;
   return Status(ErrorCode::kNotFound, "The logo file " + name +
                                           " is neither beside the program, in " +
-                                          ProgramFolder(frm) + ", nor in " + data_folder + ".");
+                                          ProgramFolder(system) + ", nor in " + data_folder + ".");
 }
 
 Result<std::vector<std::uint8_t>> ComposeWindowTicket(FrmMenu& frm) {
-  const SampleTicketSettings settings = ReadSampleTicketSettings(frm.State());
+  return ComposeTicket(ReadSampleTicketSettings(frm.State()), frm.Svc().system);
+}
+
+Result<std::vector<std::uint8_t>> ComposeTicket(const SampleTicketSettings& settings,
+                                                System* system) {
   std::vector<std::uint8_t> logo;
   std::string logo_label = "The logo file";
   if (settings.logo_wanted) {
-    const auto found = FindLogo(frm, settings.logo_choice);
+    const auto found = FindLogo(system, settings.logo_choice);
     if (!found) {
       return Status(found.status().code(), std::string(kCannotPrint) + found.status().message());
     }
@@ -107,9 +117,14 @@ Result<std::vector<std::uint8_t>> ComposeWindowTicket(FrmMenu& frm) {
 }
 
 Status BuildSampleTicket(FrmMenu& frm) {
-  auto stream = ComposeWindowTicket(frm);
+  return BuildSampleTicket(ReadSampleTicketSettings(frm.State()), frm.Svc().system, frm.spool_file);
+}
+
+Status BuildSampleTicket(const SampleTicketSettings& settings, System* system,
+                         const std::string& spool_file) {
+  auto stream = ComposeTicket(settings, system);
   if (!stream) return stream.status();
-  if (Status written = WriteSpoolFile(frm.spool_file, *stream); !written) {
+  if (Status written = WriteSpoolFile(spool_file, *stream); !written) {
     return {written.code(), std::string(kCannotPrint) + written.message()};
   }
   return Status::Ok();

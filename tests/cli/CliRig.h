@@ -25,6 +25,7 @@ class CliRig : public cli::CliPlatform {
   Clock& Time() override { return clock; }
   std::string SerialEndpoint(int number) override { return "/dev/fake" + std::to_string(number); }
   std::string ParallelEndpoint(int number) override { return "fake-lpt" + std::to_string(number); }
+  bool ErrIsTerminal() override { return terminal; }
 
   FakeSerialControl& com(int n) { return n == 1 ? com1 : (n == 2 ? com2 : com3); }
 
@@ -45,6 +46,7 @@ class CliRig : public cli::CliPlatform {
   FakeSystem system;
   FakeClock clock;
   int parallel_asks = 0;
+  bool terminal = false;
   std::string out;
   std::string err;
 };

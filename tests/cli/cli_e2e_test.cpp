@@ -13,7 +13,9 @@
 
 #include <atomic>
 #include <csignal>
+#include <functional>
 
+#include <png.h>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -27,6 +29,7 @@
 #include "tests/cli/CliRig.h"
 #include "tests/fakes/TestRig.h"
 #include "vprinter/endpoints/Server.h"
+#include "vprinter/paper/Canvas.h"
 
 namespace qw77 {
 namespace {
@@ -51,14 +54,19 @@ struct Ran {
 
 class CliEndToEnd : public ::testing::Test {
  protected:
-  void Start(Conditions conditions = {}, Faults faults = {}) {
+  void Start(Conditions conditions = {}, Faults faults = {},
+             const std::function<void(vprinter::PrinterOptions&)>& tweak = {}) {
     static auto fonts = vprinter::Fonts::LoadDefault();
     ASSERT_TRUE(fonts) << fonts.status().message();
     status_ = std::make_unique<vprinter::StatusModel>(conditions, faults);
     vprinter::PrinterOptions options;
     options.out_dir = (dir_.path() / "tickets").string();
+    if (tweak) tweak(options);
     std::filesystem::create_directories(options.out_dir);
     printer_ = std::make_unique<vprinter::Printer>(*fonts, *status_, options);
+    if (!options.state_path.empty()) {
+      ASSERT_TRUE(printer_->RestoreState().ok());
+    }
     server_ = std::make_unique<vprinter::Server>(*printer_);
     // Unpaced: the tests are about what arrives and what the shell is told.
     ASSERT_TRUE(server_->OpenSerial({com1_.string(), 0, false}).ok());
@@ -409,6 +417,141 @@ TEST_F(CliEndToEnd, ASilentPrinterExitsTwoAtTheProbesLimit) {
   EXPECT_GE(platform.clock.Elapsed(), kReplyLimit);
   EXPECT_LT(platform.clock.Elapsed(), kReplyLimit + std::chrono::milliseconds(100));
   EXPECT_FALSE(platform.line.IsOpen());
+}
+
+// --- The printer tools ----------------------------------------------------------------------
+
+// A 24-bit PNG: a black frame two dots wide around bands of colour, so that its dithered
+// picture starts and ends with ink on every side.
+void WriteColourPng(const std::string& path, int w, int h) {
+  std::vector<std::uint8_t> rgb(std::size_t(w) * h * 3);
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      std::uint8_t* p = &rgb[(std::size_t(y) * w + x) * 3];
+      const bool frame = x < 2 || y < 2 || x >= w - 2 || y >= h - 2;
+      p[0] = frame ? 0 : static_cast<std::uint8_t>(x * 255 / w);
+      p[1] = frame ? 0 : static_cast<std::uint8_t>(y * 255 / h);
+      p[2] = frame ? 0 : 200;
+    }
+  }
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  image.width = static_cast<png_uint_32>(w);
+  image.height = static_cast<png_uint_32>(h);
+  image.format = PNG_FORMAT_RGB;
+  ASSERT_TRUE(png_image_write_to_file(&image, path.c_str(), 0, rgb.data(), 0, nullptr));
+}
+
+// The inked part of a picture (a dot darker than mid grey), as rows of '#' and '.'.
+std::vector<std::string> Inked(const vprinter::Canvas& c) {
+  int x0 = c.width(), y0 = c.height(), x1 = -1, y1 = -1;
+  for (int y = 0; y < c.height(); ++y) {
+    for (int x = 0; x < c.width(); ++x) {
+      if (c.At(x, y) >= 128) continue;
+      x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x), y1 = std::max(y1, y);
+    }
+  }
+  std::vector<std::string> rows;
+  for (int y = y0; y <= y1; ++y) {
+    std::string row;
+    for (int x = x0; x <= x1; ++x) row += c.At(x, y) < 128 ? '#' : '.';
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+class ToolsEndToEnd : public CliEndToEnd {
+ protected:
+  void StartWithState() {
+    Start({}, {}, [this](vprinter::PrinterOptions& o) {
+      o.model_name = "QW-TEST 80";
+      o.firmware = "9.87";
+      o.serial_number = "SN-12345";
+      o.state_path = (dir_.path() / "nv.json").string();
+    });
+  }
+  std::string Tcp() { return "QW77_COM2=tcp:127.0.0.1:" + std::to_string(server_->tcp()->port()); }
+  json Json(const std::string& args, const std::string& env = {}) {
+    const Ran ran = Shell(args + " --json", env);
+    EXPECT_LE(ran.exit_code, 1) << args << "\n" << ran.out << ran.err;
+    return ran.out.empty() ? json() : json::parse(ran.out);
+  }
+  std::int64_t LinesFed(const json& counters) {
+    for (const json& c : counters["counters"]) {
+      if (c["number"] == 20) return c["since_reset"].get<std::int64_t>();
+    }
+    return -1;
+  }
+};
+
+TEST_F(ToolsEndToEnd, InfoTellsWhatPrinterItIsOverThePtyAndTcp) {
+  StartWithState();
+  for (const std::string port : {"COM1", "COM2"}) {
+    const json j = Json("info --port " + port, Tcp());
+    EXPECT_EQ(j["model"], "QW-TEST 80");
+    EXPECT_EQ(j["firmware"], "9.87");
+    EXPECT_EQ(j["serial_number"], "SN-12345");
+    EXPECT_EQ(j["status"], json::array());
+  }
+}
+
+TEST_F(ToolsEndToEnd, ALogoIsStoredKeptOverARestartAndPrintedAsItsPreview) {
+  StartWithState();
+  const std::string png = (dir_.path() / "shop.png").string();
+  const std::string preview = (dir_.path() / "preview.png").string();
+  WriteColourPng(png, 120, 40);
+  const Ran refused = Shell("logo store " + png + " --key A1 --port COM1");
+  EXPECT_EQ(refused.exit_code, 64);
+  EXPECT_NE(refused.err.find("add --yes"), std::string::npos);
+  const json stored =
+      Json("logo store " + png + " --key A1 --preview " + preview + " --port COM1 --yes");
+  EXPECT_EQ(stored["outcome"], "done");
+  EXPECT_EQ(stored["size"], 15 * 40);
+
+  StopPrinter();
+  server_.reset();   // before the printer it serves
+  StartWithState();  // the same state file
+  const json listed = Json("logo list --port COM2", Tcp());
+  ASSERT_EQ(listed["logos"].size(), 1u);
+  EXPECT_EQ(listed["logos"][0]["key"], "A1");
+  const json before = Json("counters --port COM1");
+  EXPECT_EQ(Json("logo print --key A1 --port COM1")["outcome"], "done");
+  EXPECT_GT(LinesFed(Json("counters --port COM1")), LinesFed(before));
+
+  StopPrinter();
+  std::vector<std::filesystem::path> tickets;
+  for (const auto& e : std::filesystem::directory_iterator(dir_.path() / "tickets")) {
+    tickets.push_back(e.path());
+  }
+  ASSERT_EQ(tickets.size(), 1u);
+  Result<vprinter::Canvas> ticket = vprinter::Canvas::ReadPng(tickets[0].string());
+  Result<vprinter::Canvas> want = vprinter::Canvas::ReadPng(preview);
+  ASSERT_TRUE(ticket && want);
+  EXPECT_EQ(want->width(), 120);
+  EXPECT_EQ(Inked(*ticket), Inked(*want));
+}
+
+TEST_F(ToolsEndToEnd, SetupSetReadsBackAndTheHexDumpShowsWhatFollows) {
+  StartWithState();
+  EXPECT_EQ(Shell("setup set --density 3 --port COM1").exit_code, 64);
+  EXPECT_EQ(Json("setup set --density 3 --port COM1 --yes")["outcome"], "done");
+  EXPECT_EQ(Json("setup show --port COM2", Tcp())["density"], 3);
+  EXPECT_EQ(Json("test-print hexdump --port COM1")["outcome"], "done");
+  std::ofstream(com1_) << "Hello, printer!!";
+  StopPrinter();
+  bool dumped = false;
+  for (const LogEntry& e : printer_->log()) {
+    dumped = dumped || e.command.find("hex dump: 48 65 6C 6C 6F") != std::string::npos;
+  }
+  EXPECT_TRUE(dumped);
+}
+
+TEST_F(ToolsEndToEnd, APortThatCannotAnswerIsRefusedBeforeAnyByte) {
+  Start();
+  const Ran ran = Shell("logo delete-all --port LPT1 --yes");
+  EXPECT_EQ(ran.exit_code, 3);
+  EXPECT_NE(ran.err.find("needs a port that can answer"), std::string::npos) << ran.err;
+  EXPECT_TRUE(Commands().empty());
 }
 
 }  // namespace

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "jobs/SerialJobs.h"
+#include "jobs/WindowJobs.h"
 #include "tests/fakes/TestRig.h"
 
 namespace qw77::testing {
@@ -61,6 +63,15 @@ struct SpoolDeleter {
     };
   }
 };
+
+// The probe alone, run for the window: its end, with what it tells drawn.
+inline JobEnd ProbeInWindow(FrmMenu& frm) {
+  return RunInWindow(frm,
+                     [](const JobInputs& in, JobRun& run) {
+                       return JobReport{OpenSerialPort(in, run), 0};
+                     })
+      .end;
+}
 
 inline const Bytes kProbe = {0x0D, 0x10, 0x04, 0x01, 0x0D};
 inline const Bytes kRequest[5] = {{},

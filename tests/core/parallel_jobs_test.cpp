@@ -161,7 +161,7 @@ TEST_F(ParallelJob, AReadyPrinterGetsEveryByteEachStrobed) {
   Bytes all(256);
   for (int i = 0; i < 256; ++i) all[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i);
   WriteSpool(all);
-  EXPECT_TRUE(SendFileParallel(*rig.frm));
+  EXPECT_TRUE(RunInWindow(*rig.frm, SendSpoolParallel).end == JobEnd::kDone);
   EXPECT_EQ(TransferredBytes(1), all);
   EXPECT_EQ(rig.window.do_events, 256);  // one pass per byte
   EXPECT_EQ(rig.clock.sleeps, 0);
@@ -172,7 +172,7 @@ TEST_F(ParallelJob, ABusyPrinterIsPolledWithAYieldEveryPassAndAPauseWhenNotReady
   printer.busy_polls = 3;
   printer.Attach(rig);
   WriteSpool({0x1B, 0x40, 0x0A});
-  EXPECT_TRUE(SendFileParallel(*rig.frm));
+  EXPECT_TRUE(RunInWindow(*rig.frm, SendSpoolParallel).end == JobEnd::kDone);
   EXPECT_EQ(TransferredBytes(1), (Bytes{0x1B, 0x40, 0x0A}));
   EXPECT_EQ(rig.window.do_events, 12);
   EXPECT_EQ(rig.clock.sleeps, 9);
@@ -182,7 +182,7 @@ TEST_F(ParallelJob, Lpt2WithoutABaseAddressSendsNothingAndSaysNothing) {
   rig.state().Select("OptLPT2");
   rig.ports.bios_words[0x408] = 0x378;
   WriteSpool({1, 2, 3});
-  EXPECT_FALSE(SendFileParallel(*rig.frm));
+  EXPECT_FALSE(RunInWindow(*rig.frm, SendSpoolParallel).end == JobEnd::kDone);
   EXPECT_TRUE(rig.window.messages.empty());
   EXPECT_EQ(rig.ports.log.size(), 1u);
 }
@@ -225,7 +225,7 @@ TEST_F(ParallelJob, TheLimitIsMeasuredPerByte) {
   printer.busy_polls = static_cast<int>(kReplyLimit / kPollStep) - 2;
   printer.Attach(rig);
   WriteSpool({1, 2, 3});
-  EXPECT_TRUE(SendFileParallel(*rig.frm));
+  EXPECT_TRUE(RunInWindow(*rig.frm, SendSpoolParallel).end == JobEnd::kDone);
   EXPECT_GT(rig.clock.Elapsed(), 2 * kReplyLimit);
   EXPECT_TRUE(rig.window.messages.empty());
 }

@@ -284,7 +284,7 @@ TEST_F(SerialJob, EveryByteValueArrivesInFileOrderAndTheSettingsFollowTheMembers
   Bytes all(256);
   for (int i = 0; i < 256; ++i) all[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i);
   WriteSpool(all);
-  PrintViaSerial(*rig.frm, 2);
+  RunInWindow(*rig.frm, PrintViaSerial);
   EXPECT_EQ(Wire(rig.com2), Expected({"probe", "ticket"}, all));
   EXPECT_EQ(rig.com2.Settings(), "19200,E,8,1");
   EXPECT_FALSE(SpoolExists());
@@ -294,7 +294,7 @@ TEST_F(SerialJob, AnEmptySpoolFileOpensAndClosesThePortAndIsStillDeleted) {
   Use(3);
   rig.com3.peer = Answering();
   WriteSpool({});
-  PrintViaSerial(*rig.frm, 3);
+  RunInWindow(*rig.frm, PrintViaSerial);
   EXPECT_EQ(Wire(rig.com3), Expected({"probe"}, {}));
   EXPECT_EQ(rig.com3.opens, 2);
   EXPECT_EQ(rig.com3.closes, 2);
@@ -310,7 +310,7 @@ TEST_F(SerialJob, ASpoolFileThatCannotBeReadSendsNothing) {
     std::filesystem::remove("tempo.txt");
   };
   WriteSpool({1, 2, 3});
-  PrintViaSerial(*rig.frm, 2);
+  RunInWindow(*rig.frm, PrintViaSerial);
   EXPECT_EQ(Wire(rig.com2), Expected({"probe"}, {}));
   ExpectMessages({"Cannot read the spool file tempo.txt"});
   EXPECT_EQ(Buttons(rig), "R-PAC");
@@ -322,7 +322,7 @@ TEST_F(SerialJob, AShellThatCannotStartStillGivesTheButtonsBack) {
   rig.com2.peer = Answering();
   rig.system.start_error = Status(ErrorCode::kNotFound, "no shell");
   WriteSpool({0x41});
-  PrintViaSerial(*rig.frm, 2);
+  RunInWindow(*rig.frm, PrintViaSerial);
   EXPECT_EQ(Buttons(rig), "RSPAC");
   EXPECT_EQ(rig.window.messages.size(), 1u);  // the runner's own
 }
@@ -342,7 +342,7 @@ TEST_F(SerialJob, ATicketThatCannotBeComposedIsReportedAndNothingIsSent) {
 
 TEST_F(SerialJob, ProbeWaitsTheReplyLimitWithoutYieldingAndClosesThePort) {
   Use(2);
-  EXPECT_EQ(OpenSerialPort(*rig.frm), JobEnd::kNoAnswer);
+  EXPECT_EQ(ProbeInWindow(*rig.frm), JobEnd::kNoAnswer);
   EXPECT_GT(rig.clock.Elapsed(), kReplyLimit);
   EXPECT_LT(rig.clock.Elapsed(), kReplyLimit + 2 * kPollStep);
   EXPECT_EQ(rig.window.do_events, 0);
@@ -354,12 +354,12 @@ TEST_F(SerialJob, APortLeftOpenByAnEarlierFailureIsReusedAndClosed) {
   Use(2);
   rig.com2.peer = Answering();
   rig.com2.fail_after = 0;  // the probe's first write fails with the port open
-  EXPECT_EQ(OpenSerialPort(*rig.frm), JobEnd::kPortUnusable);
+  EXPECT_EQ(ProbeInWindow(*rig.frm), JobEnd::kPortUnusable);
   ExpectMessages({"Error on serial PORT selection"});
   EXPECT_TRUE(rig.com2.IsOpen());
 
   rig.com2.fail_after.reset();
-  EXPECT_EQ(OpenSerialPort(*rig.frm), JobEnd::kDone);
+  EXPECT_EQ(ProbeInWindow(*rig.frm), JobEnd::kDone);
   EXPECT_EQ(rig.com2.opens, 1);  // not reopened
   EXPECT_FALSE(rig.com2.IsOpen());
 }
@@ -413,7 +413,7 @@ TEST_P(SerialDecode, RepliesBecomeCheckBoxesAndButtons) {
   printer.reply[3] = with_fixed_bits(c.reply3);
   printer.reply[4] = with_fixed_bits(c.reply4);
   rig.com3.peer = printer;
-  CheckStatusSerial(*rig.frm, 3);
+  RunInWindow(*rig.frm, RunStatusSerial);
   EXPECT_EQ(CheckBoxes(rig), c.boxes);
   EXPECT_EQ(Buttons(rig), c.buttons);
   EXPECT_TRUE(rig.window.messages.empty());
@@ -452,7 +452,7 @@ TEST_F(SerialJob, EachRequestWaitsForTheReplyToTheOneBefore) {
       awaited = false;
     }
   };
-  CheckStatusSerial(*rig.frm, 2);
+  RunInWindow(*rig.frm, RunStatusSerial);
   EXPECT_EQ(bytes_while_awaited, 0);
   EXPECT_EQ(rig.clock.sleeps, 50);  // the probe and four requests, ten polls each
   EXPECT_EQ(Wire(rig.com2), Expected({"probe", "req1", "req2", "req3", "req4"}, {}));
@@ -463,7 +463,7 @@ TEST_F(SerialJob, ATimedOutExchangeKeepsTheCheckBoxesAndShowsNothing) {
   Use(1);
   rig.state().SetValue("ChkCutter", 1);
   rig.com1.peer = Answering(2);  // the probe and request 1
-  CheckStatusSerial(*rig.frm, 1);
+  RunInWindow(*rig.frm, RunStatusSerial);
   EXPECT_EQ(CheckBoxes(rig), "0010000");
   EXPECT_EQ(Buttons(rig), "R---C");
   EXPECT_TRUE(rig.window.messages.empty());
@@ -474,7 +474,7 @@ TEST_F(SerialJob, APortThatFailsDuringTheExchangeIsReported) {
   Use(2);
   rig.com2.peer = Answering();
   rig.com2.fail_after = kProbe.size() + 6;
-  CheckStatusSerial(*rig.frm, 2);
+  RunInWindow(*rig.frm, RunStatusSerial);
   ExpectMessages({kSerialError});
   EXPECT_EQ(Buttons(rig), "R---C");
   EXPECT_FALSE(rig.com2.IsOpen());

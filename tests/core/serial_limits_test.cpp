@@ -42,7 +42,7 @@ TEST(SerialLimits, AProbeReplyCountsUpToThePassAfterTheLimit) {
         arrived = true;
       }
     };
-    EXPECT_EQ(OpenSerialPort(*fresh.frm), c.end)
+    EXPECT_EQ(ProbeInWindow(*fresh.frm), c.end)
         << std::chrono::duration_cast<std::chrono::milliseconds>(c.arrives).count() << " ms";
   }
 }
@@ -57,7 +57,7 @@ TEST(SerialLimits, AShortWriteWithoutAnErrorIsAFailure) {
   rig.com2.fail_after = kProbe.size() + 3;
   rig.com2.write_error = Status::Ok();
   WriteSpool({1, 2, 3, 4, 5});
-  const JobReport report = PrintViaSerial(*rig.frm, 2);
+  const JobReport report = RunInWindow(*rig.frm, PrintViaSerial);
   EXPECT_EQ(report.end, JobEnd::kFailedMidway);
   EXPECT_EQ(report.bytes_sent, 3u);
   ASSERT_EQ(rig.window.messages.size(), 1u);
@@ -86,7 +86,7 @@ TEST(SerialLimits, AnOpenFailureNamesItsCauseAndAdvice) {
     TestRig fresh;
     SelectCom2(fresh);
     fresh.com2.open_error = c.why;
-    EXPECT_EQ(OpenSerialPort(*fresh.frm), JobEnd::kPortUnusable);
+    EXPECT_EQ(ProbeInWindow(*fresh.frm), JobEnd::kPortUnusable);
     ASSERT_EQ(fresh.window.messages.size(), 1u);
     EXPECT_EQ(fresh.window.messages[0].text, "Error on serial PORT selection");
     const std::string& detail = fresh.window.messages[0].detail;

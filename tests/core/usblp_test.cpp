@@ -76,7 +76,7 @@ TEST(UsbLpStatus, DecodesAsOnAParallelPort) {
   for (const Case& c : cases) {
     Lpt1OnDevice lpt(c.path);
     lpt.fake->status = c.lp_status;
-    EXPECT_NE(CheckStatusParallel(*lpt.rig.frm).end, JobEnd::kPortUnusable);
+    EXPECT_NE(RunInWindow(*lpt.rig.frm, CheckStatusParallel).end, JobEnd::kPortUnusable);
     EXPECT_EQ(CheckBoxes(lpt.rig), c.boxes) << c.path << " " << int{c.lp_status};
   }
 }
@@ -88,7 +88,7 @@ TEST(UsbLpTransfer, A20KilobyteTicketTakesAFewWritesAndArrivesWhole) {
   std::vector<std::uint8_t> ticket(20 * 1024);
   for (std::size_t i = 0; i < ticket.size(); ++i) ticket[i] = static_cast<std::uint8_t>(i * 7);
   ASSERT_TRUE(WriteSpoolFile(ticket).ok());
-  const JobReport sent = SendSpoolParallel(*lpt.rig.frm);
+  const JobReport sent = RunInWindow(*lpt.rig.frm, SendSpoolParallel);
   EXPECT_EQ(sent.end, JobEnd::kDone);
   EXPECT_EQ(sent.bytes_sent, ticket.size());
   EXPECT_EQ(lpt.fake->received, ticket);

@@ -15,6 +15,7 @@
 #include "jobs/Actions.h"
 #include "jobs/PrintAction.h"
 #include "jobs/SerialJobs.h"
+#include "jobs/WindowJobs.h"
 #include "platform/posix/TcpSerialControl.h"
 #include "platform/posix/TermiosSerialControl.h"
 #include "platform/posix/VPrinterPortAccess.h"
@@ -379,7 +380,7 @@ TEST_F(EndToEnd, A40KilobyteStreamAt4800BaudGoesThroughAtLineRate) {
   while (stream.size() + line.size() <= 40 * 1024)
     stream.insert(stream.end(), line.begin(), line.end());
   ASSERT_TRUE(WriteSpoolFile(stream).ok());
-  const JobReport report = PrintViaSerial(*frm_, 1);
+  const JobReport report = RunInWindow(*frm_, PrintViaSerial);
   EXPECT_TRUE(Messages().empty()) << Messages().front();
   EXPECT_EQ(report.end, JobEnd::kDone);
   EXPECT_EQ(report.bytes_sent, stream.size());

@@ -10,13 +10,16 @@
 
 namespace qw77::testing {
 
-GuiRig::GuiRig() {
+GuiRig::GuiRig() : GuiRig([](Services&) {}) {}
+
+GuiRig::GuiRig(const std::function<void(Services&)>& replace) {
   Services s;
   s.serial = {&com1, &com2, &com3};
   s.port_access = &ports;
   s.system = &system;
   s.clock = &clock;
   s.window = &window_services;
+  replace(s);
   frm = std::make_unique<FrmMenu>(s);
   window = std::make_unique<frontend::MainWindow>(*frm);
   window_services.Attach(window.get());

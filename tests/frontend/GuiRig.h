@@ -30,6 +30,8 @@ struct GuiRig {
   std::unique_ptr<frontend::MainWindow> window;
 
   GuiRig();
+  // The same window with some of its services replaced (a real serial link, a real clock).
+  explicit GuiRig(const std::function<void(Services&)>& replace);
   ~GuiRig();
 
   // Runs the load handler and shows the window; false when it did not become active.

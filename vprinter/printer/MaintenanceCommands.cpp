@@ -181,6 +181,8 @@ void Printer::LeaveSetup(Command& c) {
   c.then = [this, src = c.src] {
     if (TicketInProgress()) EndTicket(src, "user setup ends");
     ApplySetup();
+    // A printer that has restarted holds no interface's ticket: the others go on at once.
+    owner_.reset();
   };
 }
 
