@@ -11,7 +11,6 @@
 #include "cli/CommandLine.h"
 #include "cli/Interrupt.h"
 #include "platform/factory/PlatformFactory.h"
-#include "platform/linux/Discovery.h"
 #include "transport/PortListing.h"
 #include "transport/PortMap.h"
 
@@ -44,7 +43,7 @@ class MachinePlatform : public qw77::cli::CliPlatform {
   }
   // Every port is listed, a refused one with its reason; the listing then fails.
   bool ListPorts(std::ostream& out, std::ostream& err) override {
-    qw77::WritePortListing(out, map_.map, qw77::DiscoverDevices("/"), &map_.refused);
+    qw77::WritePortListing(out, map_.map, system_->Devices(), &map_.refused);
     bool all_taken = true;
     for (const qw77::Status& refused : map_.refused) {
       if (!refused.ok()) err << "qw77-cli: " << refused.message() << std::endl;

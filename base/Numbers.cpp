@@ -1,7 +1,6 @@
 #include "base/Numbers.h"
 
-#include <locale.h>
-#include <stdlib.h>
+#include "base/CLocaleNumber.h"
 
 #include <cmath>
 #include <string>
@@ -40,15 +39,6 @@ std::size_t NumberLength(std::string_view text) {
   return i;
 }
 
-// Reads a number already checked against the grammar above. strtod_l with the "C" locale
-// keeps the decimal point a point whatever locale the front end has set, and reports
-// overflow as infinity (refused by every range check) and underflow as 0.
-double ToDouble(std::string_view number) {
-  static const locale_t c_locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
-  const std::string copy(number);
-  return strtod_l(copy.c_str(), nullptr, c_locale);
-}
-
 std::string_view TrimBlanks(std::string_view text) {
   while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
   while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
@@ -73,7 +63,7 @@ double RoundHalfEven(double value) {
 bool ParseDecimal(std::string_view text, double& value) {
   text = TrimBlanks(text);
   if (text.empty() || NumberLength(text) != text.size()) return false;
-  value = ToDouble(text);
+  value = CLocaleToDouble(text);
   return std::isfinite(value);
 }
 
@@ -82,7 +72,7 @@ double LeadingNumber(std::string_view text) {
   const std::size_t length = NumberLength(text);
   if (length == 0) return 0;
   // An overflow stays infinite, so the range checks refuse it.
-  return ToDouble(text.substr(0, length));
+  return CLocaleToDouble(text.substr(0, length));
 }
 
 }  // namespace qw77

@@ -1,10 +1,7 @@
 #include "cli/OutputFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
+#include <cstdio>
 #include <filesystem>
 
 #include "base/Errno.h"
@@ -21,10 +18,11 @@ Status Failure(const std::string& path, int error_number) {
 // Writes into what is already there: a device or a pipe cannot be replaced, and replacing
 // one (as root, /dev/null) would be a disaster.
 Status WriteInto(const std::string& path, std::span<const std::uint8_t> bytes) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
-  if (fd < 0) return Failure(path, errno);
-  int error_number = WriteWhole(fd, bytes);
-  if (::close(fd) != 0 && error_number == 0) error_number = errno;
+  std::FILE* file = std::fopen(path.c_str(), "ab");
+  if (!file) return Failure(path, errno);
+  int error_number = 0;
+  if (std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size()) error_number = errno;
+  if (std::fclose(file) != 0 && error_number == 0) error_number = errno;
   return error_number == 0 ? Status::Ok() : Failure(path, error_number);
 }
 

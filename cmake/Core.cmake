@@ -1,6 +1,21 @@
 # The application core, room by room from the bottom up. No window system below frontend/.
+# What differs between the systems sits in a subfolder named for the system (posix, win32),
+# one file per system for the same declarations; CMake picks the folder.
+if(WIN32)
+  set(QW77_OS win32)
+  # Windows 10's interfaces (WSAPoll among them), and windows.h without min and max macros.
+  add_compile_definitions(_WIN32_WINNT=0x0A00 WINVER=0x0A00 WIN32_LEAN_AND_MEAN NOMINMAX
+                          UNICODE _UNICODE)
+  set(_base_os base/win32/CLocaleNumber.cpp base/win32/FileReplace.cpp base/win32/WindowsError.cpp)
+else()
+  set(QW77_OS posix)
+  set(_base_os base/posix/CLocaleNumber.cpp base/posix/FileReplace.cpp)
+endif()
 qw77_room(qw77_base FOLDERS base
-  SOURCES base/CodePage.cpp base/Errno.cpp base/FileReplace.cpp base/Numbers.cpp base/Utf8.cpp)
+  SOURCES base/CodePage.cpp base/Errno.cpp base/Numbers.cpp base/Utf8.cpp ${_base_os})
+if(WIN32)
+  target_link_libraries(qw77_base PUBLIC ws2_32)
+endif()
 
 # The seams only; their implementations are a room of their own further down.
 qw77_room(qw77_platform
@@ -23,16 +38,13 @@ qw77_room(qw77_form FOLDERS form
   LINKS qw77_protocol qw77_platform)
 
 qw77_room(qw77_transport FOLDERS transport
-  SOURCES transport/Binding.cpp transport/ImageFile.cpp transport/LineSettings.cpp transport/LogoFile.cpp
+  SOURCES transport/Binding.cpp transport/ImageFile.cpp transport/IniLines.cpp
+          transport/LineSettings.cpp transport/LogoFile.cpp
           transport/ParallelPort.cpp transport/PortListing.cpp transport/PortMap.cpp
           transport/PortsFile.cpp transport/SerialTransfer.cpp transport/ShellRunner.cpp
-          transport/SpoolFile.cpp
+          transport/SpoolFile.cpp transport/${QW77_OS}/FileLock.cpp
+          transport/${QW77_OS}/SystemNames.cpp
   LINKS qw77_protocol qw77_platform)
-# The ports file is INI (inih), which shows in no header of the room, so the rooms above do not
-# see it.
-find_package(PkgConfig REQUIRED)
-pkg_check_modules(INIH REQUIRED IMPORTED_TARGET inih)
-target_link_libraries(qw77_transport PRIVATE PkgConfig::INIH)
 # Pictures for the printer tools' logos are read and written as PNG too.
 find_package(PNG REQUIRED)
 target_link_libraries(qw77_transport PRIVATE PNG::PNG)
@@ -44,13 +56,22 @@ qw77_room(qw77_jobs FOLDERS jobs
           jobs/WindowJobs.cpp
   LINKS qw77_transport qw77_form)
 
-# The POSIX and Linux implementations of the seams, and the factory that picks them.
-set(_os_sources platform/factory/PlatformFactory.cpp
-                platform/posix/PosixSystem.cpp platform/posix/SteadyClock.cpp
-                platform/posix/StreamSerialControl.cpp
-                platform/posix/TcpSerialControl.cpp platform/posix/TermiosSerialControl.cpp
-                platform/posix/VPrinterParallelLink.cpp)
-set(_os_folders platform/factory platform/posix)
+# The POSIX and Linux implementations of the seams, and the factory that picks them; on
+# Windows, the Win32 ones and a factory of their own (the clock and the byte-stream COM port
+# are the same code on both).
+if(WIN32)
+  set(_os_sources platform/posix/SteadyClock.cpp platform/posix/StreamSerialControl.cpp
+                  platform/win32/PlatformFactory.cpp platform/win32/Win32SerialLink.cpp
+                  platform/win32/Win32System.cpp platform/win32/WinsockTcpLink.cpp)
+  set(_os_folders platform/factory platform/posix platform/win32)
+else()
+  set(_os_sources platform/factory/PlatformFactory.cpp
+                  platform/posix/PosixSystem.cpp platform/posix/SteadyClock.cpp
+                  platform/posix/StreamSerialControl.cpp
+                  platform/posix/TcpSerialControl.cpp platform/posix/TermiosSerialControl.cpp
+                  platform/posix/VPrinterParallelLink.cpp)
+  set(_os_folders platform/factory platform/posix)
+endif()
 if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
   list(APPEND _os_sources platform/linux/Discovery.cpp platform/linux/PpdevLink.cpp
                           platform/linux/UsbLp.cpp)

@@ -132,7 +132,7 @@ set(_qw77_man_names
     "qw77=exercise thermal ticket printers from a window"
     "qw77-vprinter=virtual thermal ticket printer to try qw77 on"
     "qw77-cli=exercise thermal ticket printers from the command line")
-if(QW77_HELP2MAN)
+if(QW77_HELP2MAN AND NOT WIN32)
   set(_qw77_pages "")
   foreach(_entry IN LISTS _qw77_man_names)
     string(REGEX MATCH "^[^=]+" _program "${_entry}")

@@ -4,6 +4,8 @@
 #include <array>
 #include <string>
 
+#include "base/LineTiming.h"
+
 namespace qw77 {
 namespace {
 
@@ -23,6 +25,13 @@ Status CheckSerialConfig(const SerialConfig& config) {
     return {ErrorCode::kInvalidArgument, "stop bits must be 1 or 2"};
   }
   return Status::Ok();
+}
+
+std::chrono::milliseconds SerialStallLimit(const SerialConfig& config, std::size_t buffer_bytes,
+                                           std::chrono::milliseconds floor) {
+  const auto drain = std::chrono::duration_cast<std::chrono::milliseconds>(
+      WireTime(buffer_bytes, config.BitsPerCharacter(), config.baud));
+  return std::max(floor, 2 * drain);
 }
 
 }  // namespace qw77

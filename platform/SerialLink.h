@@ -2,6 +2,7 @@
 // within a progress limit, what arrived read back, closed with a bounded drain.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -39,6 +40,13 @@ inline SerialConfig WithFlow(SerialConfig config, FlowControl flow) {
 // kInvalidArgument, saying why, for a configuration no line can run: a baud rate outside
 // the standard ones, data bits outside 5..8, stop bits other than 1 or 2.
 Status CheckSerialConfig(const SerialConfig& config);
+
+// How long Write waits for the line to take one more byte: the larger of `floor` and twice
+// the time the line needs to send `buffer_bytes` at the settings in force (start bit, data
+// bits, parity bit and stop bits per character). A line that moves at its baud never runs
+// out of it; a line held for good ends within it (18.8 s at 4800 baud 8E1 for 4 KiB).
+std::chrono::milliseconds SerialStallLimit(const SerialConfig& config, std::size_t buffer_bytes,
+                                           std::chrono::milliseconds floor);
 
 // What one call of Write achieved. `written` counts the bytes handed to the driver, in order
 // from the first; it is meaningful on failure too.

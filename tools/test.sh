@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, then builds and runs every test: the debug build, the
-# address and undefined-behaviour sanitizer build, the Debian package (made from the debug
+# Installs what is missing, then builds and runs every test: the debug build, the Windows
+# build (cross-compiled, tested under wine), the address and undefined-behaviour sanitizer
+# build, the Debian package (made from the debug
 # build, checked, installed and removed again) and a short fuzzing run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -59,6 +60,21 @@ cat build/debug/ctest-slow.log
 count build/debug/ctest-summary.log
 count build/debug/ctest-slow.log
 stage "debug tests"
+
+# The Windows build: cross-compiled, its suites run under wine, and end to end against the
+# Linux build above. The libraries it links are built once and kept outside the checkout.
+echo "== windows: cross build (MinGW-w64), the suites under wine"
+windows_deps=$(bash tools/windows-deps.sh)
+stage "windows libraries"
+cmake -S . -B build/windows -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
+  -DQW77_WINDOWS_DEPS="$windows_deps" -DCMAKE_BUILD_TYPE=Debug -DQW77_WARNINGS_AS_ERRORS=ON \
+  -DQW77_LINUX_BIN="$PWD/build/debug/bin" >/dev/null
+cmake --build build/windows
+stage "windows build"
+ctest --test-dir build/windows --parallel "$jobs" --output-on-failure |
+  tee build/windows/ctest-summary.log
+count build/windows/ctest-summary.log
+stage "windows tests"
 
 # The sanitizers watch memory: the suites that handle bytes, files and replies (core, shell
 # front end, virtual printer, end to end). The window's tests exercise Qt's widgets, which

@@ -1,17 +1,14 @@
 #include "transport/Binding.h"
 
-#include <arpa/inet.h>
-#include <sys/un.h>
-
 #include <algorithm>
 #include <cctype>
 #include <charconv>
 
+#include "transport/SystemNames.h"
+
 namespace qw77 {
 namespace {
 
-constexpr std::string_view kSerialTakes =
-    "a serial device path (/dev/ttyUSB0), tcp:HOST[:PORT] or usblp:/dev/usb/lpN";
 constexpr std::string_view kParallelTakes =
     "ppdev:/dev/parportN, vprinter:SOCKET or usblp:/dev/usb/lpN";
 
@@ -22,8 +19,8 @@ bool HasControlCharacter(std::string_view text) {
 
 Status Refuse(PortName port, std::string_view spec, std::string_view why) {
   std::string message = std::string(PortNameText(port)) + " takes " +
-                        std::string(IsSerialPort(port) ? kSerialTakes : kParallelTakes) + "; got " +
-                        Quoted(spec);
+                        std::string(IsSerialPort(port) ? SerialSpecsTaken() : kParallelTakes) +
+                        "; got " + Quoted(spec);
   if (!why.empty()) message += " (" + std::string(why) + ")";
   return Status(ErrorCode::kInvalidArgument, message);
 }
@@ -59,8 +56,7 @@ std::string HostProblem(std::string_view host, bool bracketed) {
   if (bracketed) {
     // A link-local address may carry its interface after '%' (fe80::1%eth0).
     const std::string_view address = host.substr(0, host.find('%'));
-    in6_addr parsed{};
-    if (inet_pton(AF_INET6, std::string(address).c_str(), &parsed) != 1) {
+    if (!IsIpv6Address(std::string(address))) {
       return Quoted(host) + " is not an IPv6 address";
     }
     return {};
@@ -68,8 +64,7 @@ std::string HostProblem(std::string_view host, bool bracketed) {
   const bool dotted_digits = std::all_of(
       host.begin(), host.end(), [](unsigned char c) { return std::isdigit(c) || c == '.'; });
   if (dotted_digits) {
-    in_addr parsed{};
-    if (inet_pton(AF_INET, std::string(host).c_str(), &parsed) != 1) {
+    if (!IsIpv4Address(std::string(host))) {
       return Quoted(host) + " is not an IPv4 address";
     }
     return {};
@@ -120,8 +115,9 @@ std::string ParseTcp(std::string_view rest, Endpoint& out) {
   return {};
 }
 
-// The bound on a Unix-domain socket's path (the terminating NUL takes one byte).
-constexpr std::size_t kMaxSocketPath = sizeof(sockaddr_un::sun_path) - 1;
+// The bound on a Unix-domain socket's path (108 bytes in sockaddr_un, the terminating NUL
+// taking one).
+constexpr std::size_t kMaxSocketPath = 107;
 
 }  // namespace
 
@@ -151,13 +147,16 @@ std::string Quoted(std::string_view text) {
 Result<Endpoint> ParseEndpoint(PortName port, std::string_view spec) {
   const bool serial = IsSerialPort(port);
   if (spec.empty()) return Refuse(port, spec, "nothing was given");
-  if (spec.front() == '/') {
+  if (IsSerialDeviceSpec(spec)) {
     // A path alone names a serial device; by-path names hold ':' of their own, so a path is
     // told apart by its leading '/' before any kind prefix is looked for.
     if (!serial) {
       return Refuse(port, spec, "a device path alone names a serial device, for COM1 to COM3");
     }
-    if (std::string problem = DevicePathProblem(spec); !problem.empty()) {
+    std::string problem = SerialDeviceProblem(spec);
+    if (problem.empty() && HasControlCharacter(spec))
+      problem = "the path holds a control character";
+    if (!problem.empty()) {
       return Refuse(port, spec, problem);
     }
     return Endpoint{EndpointKind::kSerialDevice, std::string(spec), {}, kDefaultTcpPort};
@@ -208,8 +207,7 @@ Result<Endpoint> ParseEndpoint(PortName port, std::string_view spec) {
 Endpoint DefaultEndpoint(PortName port) {
   const std::size_t index = PortIndex(port);
   if (IsSerialPort(port)) {
-    return Endpoint{
-        EndpointKind::kSerialDevice, "/dev/ttyS" + std::to_string(index), {}, kDefaultTcpPort};
+    return Endpoint{EndpointKind::kSerialDevice, DefaultSerialDevice(index), {}, kDefaultTcpPort};
   }
   return Endpoint{EndpointKind::kPpdev,
                   "/dev/parport" + std::to_string(index - PortIndex(PortName::kLpt1)),

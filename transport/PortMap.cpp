@@ -7,6 +7,7 @@
 
 #include "platform/Devices.h"
 #include "transport/PortsFile.h"
+#include "transport/SystemNames.h"
 
 namespace qw77 {
 namespace {
@@ -23,17 +24,9 @@ EnvLookup ProcessEnvironment() {
 }
 
 std::filesystem::path PortsFilePath(const EnvLookup& env) {
-  auto value = [&](std::string_view name) -> std::string {
-    if (!env) return {};
-    return env(name).value_or("");
-  };
-  std::filesystem::path base = value("XDG_CONFIG_HOME");
-  if (!base.is_absolute()) {
-    const std::string home = value("HOME");
-    if (home.empty()) return {};
-    base = std::filesystem::path(home) / ".config";
-  }
-  return base / "qw77" / "ports.ini";
+  const std::filesystem::path folder = SettingsFolder(env);
+  if (folder.empty()) return {};
+  return folder / "ports.ini";
 }
 
 Result<PortMap> LoadPortMap(const PortMapSources& sources) {

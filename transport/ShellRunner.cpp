@@ -3,14 +3,12 @@
 #include <vector>
 
 #include "base/Wait.h"
+#include "transport/SystemNames.h"
 
 namespace qw77 {
 
 std::string DeleteSpoolCommand(const std::string& path) {
-  if (path == "tempo.txt") return std::string(kDeleteSpoolCommand);
-  std::string quoted = "'";
-  for (char c : path) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return "rm -f -- " + quoted + "'";
+  return RemoveFileCommand(path);
 }
 
 std::string CommandInterpreter(System& system) {
@@ -21,7 +19,8 @@ std::string CommandInterpreter(System& system) {
 
 Result<ProcessId> StartCommand(System& system, std::string_view interpreter,
                                std::string_view command) {
-  std::vector<std::string> argv = {std::string(interpreter), "-c", std::string(command)};
+  std::vector<std::string> argv = {std::string(interpreter), std::string(RunOneCommandSwitch()),
+                                   std::string(command)};
   return system.StartProcess(argv);
 }
 

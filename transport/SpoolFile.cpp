@@ -1,10 +1,5 @@
 #include "transport/SpoolFile.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -14,6 +9,7 @@
 #include "base/Errno.h"
 #include "base/FileReplace.h"
 #include "base/Wait.h"
+#include "transport/FileLock.h"
 #include "transport/Limits.h"
 
 namespace qw77 {
@@ -100,36 +96,24 @@ SpoolLock::~SpoolLock() {
 
 void SpoolLock::Release() {
   if (fd_ < 0) return;
-  // Removed while still locked: a run waiting on this file then finds it gone (below) and
-  // makes a new one, so no two runs ever hold two files of the same name.
-  ::unlink(lock_path_.c_str());
-  ::close(fd_);
+  DropFileLock(fd_, lock_path_);
   fd_ = -1;
 }
 
 Result<SpoolLock> TryLockSpoolFile(const std::string& path) {
   const std::string lock_path = Beside(path, ".lock");
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const int fd = ::open(lock_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (fd < 0) return SpoolFailure(path, errno);
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-      const int error_number = errno;
-      ::close(fd);
-      if (error_number == EWOULDBLOCK) return InUse(path);
-      return SpoolFailure(path, error_number);
-    }
+    const int fd = TakeFileLock(lock_path);
+    if (fd < 0) return errno == EWOULDBLOCK ? InUse(path) : SpoolFailure(path, errno);
     // The holder before us may have removed the file between our open and our lock: the
     // lock is then on a file no one else will find, so take the one now there instead.
-    struct stat held {};
-    struct stat named {};
-    if (::fstat(fd, &held) == 0 && ::stat(lock_path.c_str(), &named) == 0 &&
-        held.st_dev == named.st_dev && held.st_ino == named.st_ino) {
+    if (StillNamed(fd, lock_path)) {
       SpoolLock lock;
       lock.fd_ = fd;
       lock.lock_path_ = lock_path;
       return lock;
     }
-    ::close(fd);
+    CloseFileLock(fd);
   }
   return InUse(path);
 }

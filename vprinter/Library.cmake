@@ -20,7 +20,7 @@ find_package(nlohmann_json 3 CONFIG REQUIRED)
 # Makes <prefix>_paper, <prefix>_framing and <prefix>_printer.
 function(qw77_add_vprinter_printer prefix)
   set(_paper Barcode.cpp Canvas.cpp CodePages.cpp CodePageTables.cpp HexFont.cpp PsfFont.cpp
-             Renderer.cpp Symbol.cpp)
+             Renderer.cpp Symbol.cpp ${QW77_OS}/FontFiles.cpp)
   list(TRANSFORM _paper PREPEND vprinter/paper/)
   qw77_room(${prefix}_paper FOLDERS vprinter/paper SOURCES ${_paper}
             LINKS qw77_base PNG::PNG ZLIB::ZLIB ${QW77_ZINT_LIBRARY})
@@ -41,11 +41,21 @@ endfunction()
 # The interfaces (pseudo-terminal, serial link, parallel socket, TCP, the server loop and
 # crash clean-up) and the program's options: <prefix>_endpoints and <prefix>_app.
 function(qw77_add_vprinter_service prefix)
-  set(_endpoints CrashCleanup.cpp ParallelEndpoint.cpp SerialEndpoint.cpp SerialLink.cpp
-                 Server.cpp TcpEndpoint.cpp)
+  # The pseudo-terminal, its link and the parallel socket are Linux interfaces; the Windows
+  # build refuses them (win32/LinuxInterfaces.cpp). Sockets are each system's own.
+  set(_endpoints ParallelRegisters.cpp Server.cpp TcpEndpoint.cpp ${QW77_OS}/Sockets.cpp)
+  if(WIN32)
+    list(APPEND _endpoints win32/LinuxInterfaces.cpp)
+  else()
+    list(APPEND _endpoints CrashCleanup.cpp ParallelEndpoint.cpp SerialEndpoint.cpp SerialLink.cpp)
+  endif()
   list(TRANSFORM _endpoints PREPEND vprinter/endpoints/)
   qw77_room(${prefix}_endpoints FOLDERS vprinter/endpoints SOURCES ${_endpoints}
             LINKS ${prefix}_printer qw77_base)
-  qw77_room(${prefix}_app FOLDERS vprinter/app SOURCES vprinter/app/Options.cpp
+  # SocketApi.h: the system's socket headers and handle type.
+  target_include_directories(${prefix}_endpoints
+                             PUBLIC ${PROJECT_SOURCE_DIR}/vprinter/endpoints/${QW77_OS})
+  qw77_room(${prefix}_app FOLDERS vprinter/app
+            SOURCES vprinter/app/Options.cpp vprinter/app/${QW77_OS}/Process.cpp
             LINKS ${prefix}_endpoints CLI11::CLI11)
 endfunction()

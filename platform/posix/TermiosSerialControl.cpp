@@ -190,13 +190,6 @@ Status TermiosSerialControl::Apply(int fd, const SerialConfig& s) const {
   return Status::Ok();
 }
 
-std::chrono::milliseconds SerialStallLimit(const SerialConfig& config, std::size_t buffer_bytes,
-                                           std::chrono::milliseconds floor) {
-  const auto drain = std::chrono::duration_cast<std::chrono::milliseconds>(
-      WireTime(buffer_bytes, config.BitsPerCharacter(), config.baud));
-  return std::max(floor, 2 * drain);
-}
-
 Status TermiosSerialControl::OpenDevice(const SerialConfig& config) {
   const std::string path = DevicePath();
   if (path.empty()) {

@@ -26,12 +26,6 @@ inline constexpr std::size_t kSerialLineBufferBytes = 4096;
 // time the line needs for this much, at the baud in force, for the bytes to be on the wire.
 inline constexpr std::size_t kSerialHiddenBufferBytes = 16384;
 
-// How long Write waits for the line to take one more byte: the larger of `floor` and twice
-// the time the line needs to send `buffer_bytes` at the settings in force (start bit, data
-// bits, parity bit and stop bits per character). A line that moves at its baud never runs
-// out of it; a line held for good ends within it (18.8 s at 4800 baud 8E1 for 4 KiB).
-std::chrono::milliseconds SerialStallLimit(const SerialConfig& config, std::size_t buffer_bytes,
-                                           std::chrono::milliseconds floor);
 // How long closing waits for the driver's queue to shrink before the rest is dropped.
 // tcdrain() has no limit at all, so closing polls the queue instead.
 inline constexpr std::chrono::milliseconds kSerialCloseLimit{2000};

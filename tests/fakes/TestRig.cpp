@@ -1,15 +1,22 @@
 #include "tests/fakes/TestRig.h"
 
 #include <cstdlib>
+#include <random>
 #include <stdexcept>
 #include <string>
 
 namespace qw77::testing {
 
 ScopedTempDir::ScopedTempDir() : previous_(std::filesystem::current_path()) {
-  std::string pattern = (std::filesystem::temp_directory_path() / "qw77-test-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  path_ = pattern;
+  // A folder of our own: create_directory fails on one that exists, so try another name.
+  std::random_device random;
+  for (int attempt = 0; path_.empty(); ++attempt) {
+    if (attempt == 100) throw std::runtime_error("no temporary folder could be made");
+    const std::filesystem::path candidate =
+        std::filesystem::temp_directory_path() / ("qw77-test-" + std::to_string(random()));
+    std::error_code ec;
+    if (std::filesystem::create_directory(candidate, ec)) path_ = candidate;
+  }
   std::filesystem::current_path(path_);
 }
 

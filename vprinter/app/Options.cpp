@@ -3,10 +3,15 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <charconv>
+#include <climits>
 #include <functional>
 
 namespace qw77::vprinter {
 namespace {
+
+// The largest byte count a fault takes: 2^40, or what a long holds where it has 32 bits
+// (Windows).
+constexpr long kMaxByteCount = static_cast<long>(std::min<long long>(1LL << 40, LONG_MAX));
 
 // The longest model name a printer-ID reply carries.
 constexpr std::size_t kMaxModelName = 40;
@@ -248,10 +253,10 @@ void Parser::AddConditionsAndFaults() {
   app_.add_flag("--stall", x.stall_after_reply,
                 "stop reading the serial line after the first reply")
       ->group(f);
-  Whole("--stall-after", 0, 1L << 40, x.stall_after_bytes,
+  Whole("--stall-after", 0, kMaxByteCount, x.stall_after_bytes,
         "stop reading the serial line after N bytes")
       ->group(f);
-  Whole("--hang-up-after", 0, 1L << 40, x.hang_up_after_bytes,
+  Whole("--hang-up-after", 0, kMaxByteCount, x.hang_up_after_bytes,
         "close the serial line after N bytes\n(on TCP these three apply to each connection)")
       ->group(f);
   Whole("--busy-ms", 0, 3600000, x.busy_ms,
@@ -280,6 +285,15 @@ Result<CommandLine> ParseCommandLine(const std::vector<std::string>& args) {
     return Bad(std::string(e.what()) + " (see --help)");
   }
   if (!parser.error()) return parser.error();
+  // Without pseudo-terminals the serial interface is not the default; asked for by its
+  // link, it is refused when it is opened.
+  if (!SerialEndpoint::Available() && cl.serial_options.link_path.empty()) cl.serial = false;
+  if (!SerialEndpoint::Available() && !cl.serial && cl.tcp_port < 0 && cl.http_port < 0 &&
+      cl.render_file.empty() && !cl.help) {
+    return Bad(
+        "no interface: add --tcp, --http or --render (the serial and parallel "
+        "interfaces are Linux ones)");
+  }
   if (!cl.serial && cl.parallel_socket.empty() && cl.tcp_port < 0 && cl.http_port < 0 &&
       cl.render_file.empty() && !cl.help) {
     return Bad("--no-serial leaves no interface: add --parallel-socket, --tcp or --render");

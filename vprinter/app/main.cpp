@@ -1,19 +1,18 @@
 // qw77-vprinter: a virtual thermal ticket printer on a pseudo-terminal and a socket.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
 
 #include "vprinter/app/Options.h"
+#include "vprinter/app/Process.h"
 #include "vprinter/endpoints/CrashCleanup.h"
 #include "vprinter/endpoints/Server.h"
 #include "vprinter/endpoints/web/WebEndpoint.h"
+#include "vprinter/paper/FontFiles.h"
 
 namespace {
 
@@ -38,34 +37,19 @@ int Fail(const std::string& why) {
   return 2;
 }
 
-// A folder that exists can still refuse files (permissions, a read-only or virtual file
-// system); only making one tells, and it is better told before the first ticket.
-std::string CannotWriteTo(const std::string& dir) {
-  std::string probe = (std::filesystem::path(dir) / ".qw77-vprinter-probe-XXXXXX").string();
-  const int fd = mkstemp(probe.data());
-  if (fd < 0) return std::strerror(errno);
-  close(fd);
-  unlink(probe.c_str());
-  return "";
-}
-
 // Prints a file's bytes, read in pieces so that a file of any size takes bounded memory.
 // 0 when every ticket was saved, 1 when one was not or the file could not be read through,
 // 2 when it could not be opened at all.
 int Render(qw77::vprinter::Printer& printer, const std::string& path) {
   using qw77::vprinter::Source;
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return Fail("cannot read " + path + ": " + std::strerror(errno));
-  struct stat st {};
-  if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-    close(fd);
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) {
     return Fail("cannot read " + path + ": it is a folder, not a file");
   }
-  struct sigaction sa {};
-  sa.sa_handler = OnRenderSignal;
-  sa.sa_flags = SA_RESTART;  // a write under way goes on to its end
-  sigemptyset(&sa.sa_mask);
-  for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaction(sig, &sa, nullptr);
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) return Fail("cannot read " + path + ": " + std::strerror(errno));
+  // A write under way goes on to its end.
+  qw77::vprinter::OnStopSignals(OnRenderSignal, true);
   printer.on_ticket = [](const std::string& saved) {
     if (!saved.empty()) std::cout << "ticket: " << saved << std::endl;
     if (g_render_signal) throw Interrupted{};
@@ -75,15 +59,14 @@ int Render(qw77::vprinter::Printer& printer, const std::string& path) {
   std::string read_error;
   try {
     while (!g_render_signal) {
-      const ssize_t n = read(fd, buf.data(), buf.size());
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) {
+      const std::size_t n = std::fread(buf.data(), 1, buf.size(), file);
+      if (n == 0 && std::ferror(file)) {
         read_error = std::strerror(errno);
         break;
       }
       if (n == 0) break;
-      done += static_cast<std::size_t>(n);
-      printer.Feed(Source::kFile, {buf.data(), static_cast<std::size_t>(n)}, 0);
+      done += n;
+      printer.Feed(Source::kFile, {buf.data(), n}, 0);
     }
     if (!g_render_signal) {
       printer.EndOfStream(Source::kFile);
@@ -91,9 +74,9 @@ int Render(qw77::vprinter::Printer& printer, const std::string& path) {
     }
   } catch (const Interrupted&) {
   }
-  close(fd);
+  std::fclose(file);
   if (g_render_signal) {
-    Fail(std::string("interrupted by ") + strsignal(g_render_signal) + " with " +
+    Fail("interrupted by " + qw77::vprinter::SignalName(g_render_signal) + " with " +
          std::to_string(done) + " bytes of " + path +
          " read: the tickets listed are complete; the ticket in progress and the rest of the "
          "file are not printed");
@@ -131,11 +114,7 @@ int Serve(qw77::vprinter::Printer& printer, qw77::vprinter::CommandLine& cl) {
   struct Unhook {
     ~Unhook() { g_server = nullptr; }
   } unhook;
-  struct sigaction sa {};
-  sa.sa_handler = OnSignal;
-  sigemptyset(&sa.sa_mask);
-  for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaction(sig, &sa, nullptr);
-  std::signal(SIGPIPE, SIG_IGN);
+  OnStopSignals(OnSignal, false);
   RemoveOnCrash();
   if (cl.serial) {
     const Status s = server.OpenSerial(cl.serial_options);
@@ -191,16 +170,18 @@ int main(int argc, char** argv) {
   std::error_code ec;
   std::filesystem::create_directories(cl.out_dir, ec);
   if (ec) return Fail("cannot create " + cl.out_dir + ": " + ec.message());
-  const std::string refused = CannotWriteTo(cl.out_dir);
+  const std::string refused = qw77::vprinter::CannotWriteTo(cl.out_dir);
   if (!refused.empty()) return Fail("cannot write to " + cl.out_dir + ": " + refused);
   if (!cl.log_path.empty()) {
-    const int fd = open(cl.log_path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) return Fail("cannot write the log " + cl.log_path + ": " + std::strerror(errno));
-    close(fd);
+    std::FILE* log = std::fopen(cl.log_path.c_str(), "ab");
+    if (!log) return Fail("cannot write the log " + cl.log_path + ": " + std::strerror(errno));
+    std::fclose(log);
   }
 
   Result<std::shared_ptr<const Fonts>> fonts = Fonts::LoadDefault();
-  if (!fonts) return Fail(fonts.status().message() + " (install console-setup-linux and unifont)");
+  if (!fonts) {
+    return Fail(fonts.status().message() + " (" + DefaultFontFiles().install_hint + ")");
+  }
   StatusModel status(cl.conditions, cl.faults);
   PrinterOptions po;
   po.paper.printable_dots = cl.paper_dots;

@@ -4,11 +4,11 @@
 // the connection that asked.
 #pragma once
 
-#include <poll.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <vector>
+
+#include "vprinter/endpoints/Sockets.h"
 
 namespace qw77::vprinter {
 
@@ -29,7 +29,7 @@ class Endpoint {
 };
 
 // The events the poll found for `fd`, 0 when it was not polled.
-inline short EventsOf(const std::vector<pollfd>& fds, int fd) {
+inline short EventsOf(const std::vector<pollfd>& fds, SocketHandle fd) {
   for (const pollfd& p : fds) {
     if (p.fd == fd) return p.revents;
   }

@@ -11,8 +11,6 @@
 // unread gets no more requests read until it reads.
 #pragma once
 
-#include <poll.h>
-
 #include <cstdint>
 #include <memory>
 #include <optional>

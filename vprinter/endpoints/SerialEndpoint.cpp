@@ -55,6 +55,10 @@ Millis ToMillis(Micros us) {
 
 }  // namespace
 
+bool SerialEndpoint::Available() {
+  return true;
+}
+
 Result<std::unique_ptr<SerialEndpoint>> SerialEndpoint::Open(Printer& printer,
                                                              SerialOptions options) {
   std::unique_ptr<SerialEndpoint> ep(new SerialEndpoint(printer, std::move(options)));

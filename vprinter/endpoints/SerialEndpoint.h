@@ -3,8 +3,6 @@
 // byte), so a ticket takes as long as it would on a wire.
 #pragma once
 
-#include <poll.h>
-
 #include <atomic>
 #include <cstdint>
 #include <deque>
@@ -29,6 +27,8 @@ struct SerialOptions {
 class SerialEndpoint : public Endpoint, public ReplySink {
  public:
   static Result<std::unique_ptr<SerialEndpoint>> Open(Printer& printer, SerialOptions options);
+  // False where the system has no pseudo-terminals (Windows): Open refuses, saying so.
+  static bool Available();
   ~SerialEndpoint() override;
   SerialEndpoint(const SerialEndpoint&) = delete;
   SerialEndpoint& operator=(const SerialEndpoint&) = delete;

@@ -1,10 +1,6 @@
 #include "vprinter/endpoints/Server.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 
 #include "base/Deadline.h"
@@ -18,7 +14,7 @@ Micros NowMicros() {
 }
 
 Server::Server(Printer& printer) : printer_(printer) {
-  if (pipe2(wake_, O_NONBLOCK | O_CLOEXEC) != 0) wake_[0] = wake_[1] = -1;
+  wake_ = OpenWakePair();
 }
 
 Server::~Server() {
@@ -26,9 +22,7 @@ Server::~Server() {
   tcp_.reset();
   parallel_.reset();
   serial_.reset();
-  for (int fd : wake_) {
-    if (fd >= 0) close(fd);
-  }
+  CloseWakePair(wake_);
 }
 
 Status Server::OpenSerial(SerialOptions options) {
@@ -58,10 +52,7 @@ Status Server::OpenTcp(const std::string& host, int port, Micros idle_us) {
 void Server::Stop(bool drain) {
   drain_ = drain;
   stop_ = true;
-  if (wake_[1] >= 0) {
-    const char c = 1;
-    [[maybe_unused]] const ssize_t n = write(wake_[1], &c, 1);
-  }
+  Wake(wake_);
 }
 
 void Server::Run() {
@@ -80,23 +71,20 @@ bool Server::RunOnce(Micros max_wait_us) {
   if (deadline >= 0) wake_at = std::min(wake_at, deadline * 1000);
 
   std::vector<pollfd> fds;
-  if (wake_[0] >= 0) fds.push_back({wake_[0], POLLIN, 0});
+  const bool wakeable = wake_.waiter != kNoSocket;
+  if (wakeable) fds.push_back({wake_.waiter, POLLIN, 0});
   for (Endpoint* endpoint : endpoints_) endpoint->Prepare(fds, now, wake_at);
 
   const auto at = [](Micros us) {
     return std::chrono::steady_clock::time_point(std::chrono::microseconds(us));
   };
   const int timeout_ms = MillisecondsUntil(at(wake_at), at(now));
-  const int ready = poll(fds.data(), fds.size(), timeout_ms);
-  if (ready < 0 && errno != EINTR) return false;
+  const int ready = WaitForSockets(fds, timeout_ms);
+  if (ready < 0) return false;
   now = NowMicros();
-  if (wake_[0] >= 0 && (fds[0].revents & POLLIN)) {
-    char buf[16];
-    while (read(wake_[0], buf, sizeof buf) > 0) {
-    }
-  }
+  if (wakeable && (fds[0].revents & POLLIN)) DrainWakes(wake_);
   bool took_input = false;
-  for (std::size_t i = wake_[0] >= 0 ? 1 : 0; i < fds.size() && ready > 0; ++i) {
+  for (std::size_t i = wakeable ? 1 : 0; i < fds.size() && ready > 0; ++i) {
     took_input = took_input || (fds[i].revents & POLLIN) != 0;
   }
   for (Endpoint* endpoint : endpoints_) endpoint->Service(fds, now);

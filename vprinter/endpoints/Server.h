@@ -48,7 +48,7 @@ class Server {
   std::unique_ptr<ParallelEndpoint> parallel_;
   std::unique_ptr<TcpEndpoint> tcp_;
   std::vector<Endpoint*> endpoints_;  // those open, in the order they are served
-  int wake_[2] = {-1, -1};
+  WakePair wake_;
   std::atomic<bool> stop_{false};
   std::atomic<bool> drain_{false};
 };

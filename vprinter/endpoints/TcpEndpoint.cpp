@@ -1,14 +1,6 @@
 #include "vprinter/endpoints/TcpEndpoint.h"
 
-#include <arpa/inet.h>
-#include <netdb.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 
 namespace qw77::vprinter {
 namespace {
@@ -34,6 +26,7 @@ std::string Describe(const sockaddr_storage& a) {
 
 Result<std::unique_ptr<TcpEndpoint>> TcpEndpoint::Open(Printer& printer, const std::string& host,
                                                        int port, Micros idle_us) {
+  if (Status started = StartSockets(); !started) return started;
   std::unique_ptr<TcpEndpoint> ep(new TcpEndpoint(printer, idle_us));
   addrinfo hints{};
   hints.ai_family = AF_UNSPEC;
@@ -43,26 +36,27 @@ Result<std::unique_ptr<TcpEndpoint>> TcpEndpoint::Open(Printer& printer, const s
   const std::string where = host + " port " + std::to_string(port);
   if (const int rc = getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found)) {
     return Status{ErrorCode::kInvalidArgument,
-                  "cannot listen on " + where + ": " + gai_strerror(rc)};
+                  "cannot listen on " + where + ": " + AddressLookupError(rc)};
   }
   std::string why = "no address";
-  for (addrinfo* a = found; a && ep->listen_fd_ < 0; a = a->ai_next) {
-    const int fd = socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (fd < 0) continue;
+  bool in_use = false;
+  for (addrinfo* a = found; a && ep->listen_fd_ == kNoSocket; a = a->ai_next) {
+    const SocketHandle fd = OpenStreamSocket(a->ai_family);
+    if (fd == kNoSocket) continue;
     // A printer restarted at once finds its port still in TIME_WAIT otherwise.
-    const int on = 1;
-    setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    if (bind(fd, a->ai_addr, a->ai_addrlen) == 0 &&
+    SetSocketOption(fd, SOL_SOCKET, SO_REUSEADDR, 1);
+    if (bind(fd, a->ai_addr, static_cast<socklen_t>(a->ai_addrlen)) == 0 &&
         listen(fd, static_cast<int>(kMaxWaitingConnections)) == 0) {
       ep->listen_fd_ = fd;
     } else {
-      why = std::strerror(errno);
-      close(fd);
+      why = LastSocketError();
+      in_use = LastSocketErrorIsAddressInUse();
+      CloseSocket(fd);
     }
   }
   freeaddrinfo(found);
-  if (ep->listen_fd_ < 0) {
-    return Status{errno == EADDRINUSE ? ErrorCode::kBusy : ErrorCode::kIo,
+  if (ep->listen_fd_ == kNoSocket) {
+    return Status{in_use ? ErrorCode::kBusy : ErrorCode::kIo,
                   "cannot listen on " + where + ": " + why};
   }
   sockaddr_storage bound{};
@@ -77,9 +71,9 @@ Result<std::unique_ptr<TcpEndpoint>> TcpEndpoint::Open(Printer& printer, const s
 
 TcpEndpoint::~TcpEndpoint() {
   printer_.AttachReplies(Source::kTcp, nullptr);
-  if (client_) close(client_->fd);
-  for (const Waiting& w : waiting_) close(w.fd);
-  if (listen_fd_ >= 0) close(listen_fd_);
+  if (client_) CloseSocket(client_->fd);
+  for (const Waiting& w : waiting_) CloseSocket(w.fd);
+  CloseSocket(listen_fd_);
 }
 
 void TcpEndpoint::Prepare(std::vector<pollfd>& fds, Micros now, Micros& wake_at) {
@@ -91,7 +85,7 @@ void TcpEndpoint::Prepare(std::vector<pollfd>& fds, Micros now, Micros& wake_at)
   if (held) client_->last_input = now;
   short events = 0;
   if (client_->stalled) {
-    events = POLLRDHUP;  // reads nothing, but sees the client go
+    events = kPollPeerGone;  // reads nothing, but sees the client go
   } else if (!held && !client_->input_ended && client_->out.size() < kMaxUnsentReplyBytes) {
     events = POLLIN;  // a client that leaves replies unread gets no more requests read
   }
@@ -107,15 +101,13 @@ void TcpEndpoint::Prepare(std::vector<pollfd>& fds, Micros now, Micros& wake_at)
 void TcpEndpoint::Accept(Micros now) {
   for (;;) {
     sockaddr_storage peer{};
-    socklen_t length = sizeof peer;
-    const int fd = accept4(listen_fd_, reinterpret_cast<sockaddr*>(&peer), &length,
-                           SOCK_NONBLOCK | SOCK_CLOEXEC);
-    if (fd < 0) return;
+    const SocketHandle fd = AcceptConnection(listen_fd_, peer);
+    if (fd == kNoSocket) return;
     // A printer's input buffer is small: without this the kernel grows a connection's
     // buffers to megabytes, and a printer that stops reading (--stall, or a client that
     // leaves replies unread) would hold the sender back only megabytes later.
-    setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &kSocketBufferBytes, sizeof kSocketBufferBytes);
-    setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &kSocketBufferBytes, sizeof kSocketBufferBytes);
+    SetSocketOption(fd, SOL_SOCKET, SO_RCVBUF, kSocketBufferBytes);
+    SetSocketOption(fd, SOL_SOCKET, SO_SNDBUF, kSocketBufferBytes);
     if (client_) {
       Queue(fd, Describe(peer));
     } else {
@@ -126,9 +118,9 @@ void TcpEndpoint::Accept(Micros now) {
 
 // A network printer takes one job at a time, two streams would run into each other: the
 // connection waits its turn, as it would in a printer's queue.
-void TcpEndpoint::Queue(int fd, const std::string& peer) {
+void TcpEndpoint::Queue(SocketHandle fd, const std::string& peer) {
   if (waiting_.size() >= kMaxWaitingConnections) {
-    close(fd);
+    CloseSocket(fd);
     printer_.Note(Source::kTcp, "client " + peer +
                                     " refused: " + std::to_string(kMaxWaitingConnections) +
                                     " connections already wait their turn");
@@ -139,7 +131,7 @@ void TcpEndpoint::Queue(int fd, const std::string& peer) {
                                   std::to_string(waiting_.size()) + " waiting)");
 }
 
-void TcpEndpoint::Start(int fd, std::string peer, Micros now) {
+void TcpEndpoint::Start(SocketHandle fd, std::string peer, Micros now) {
   client_.emplace(fd, std::move(peer));
   client_->last_input = now;
   printer_.AttachReplies(Source::kTcp, &*client_);
@@ -156,8 +148,8 @@ void TcpEndpoint::ServeNextWaiting(Micros now) {
 bool TcpEndpoint::SendReplies() {
   Client& c = *client_;
   while (!c.out.empty()) {
-    const ssize_t n = send(c.fd, c.out.data(), c.out.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
-    if (n < 0) return errno == EAGAIN || errno == EINTR;
+    const long n = SendSome(c.fd, c.out.data(), c.out.size());
+    if (n < 0) return n == kWouldBlock;
     c.out.erase(c.out.begin(), c.out.begin() + n);
   }
   return true;
@@ -171,11 +163,8 @@ std::string TcpEndpoint::ReadInput(Micros now) {
   std::size_t want = status.ReadAllowance(c.received, sizeof buf);
   want = std::min(want, kMaxUnsentReplyBytes - std::min(kMaxUnsentReplyBytes, c.out.size()));
   if (want == 0) return "";
-  const ssize_t n = recv(c.fd, buf, want, MSG_DONTWAIT);
-  if (n < 0) {
-    return errno == EAGAIN || errno == EINTR ? ""
-                                             : std::string("read failed: ") + std::strerror(errno);
-  }
+  const long n = ReceiveSome(c.fd, buf, want);
+  if (n < 0) return n == kWouldBlock ? "" : "read failed: " + LastSocketError();
   if (n == 0) {
     c.input_ended = true;
     printer_.EndOfStream(Source::kTcp);
@@ -202,12 +191,12 @@ std::string TcpEndpoint::ReadInput(Micros now) {
 std::string TcpEndpoint::Serve(short revents, Micros now) {
   Client& c = *client_;
   if (c.stalled) {
-    if (revents & (POLLRDHUP | POLLHUP | POLLERR)) return "client went away while stalled";
+    if (revents & (kPollPeerGone | POLLHUP | POLLERR)) return "client went away while stalled";
   } else if ((revents & (POLLIN | POLLHUP | POLLERR)) && printer_.Accepts(Source::kTcp)) {
     const std::string why = ReadInput(now);
     if (!why.empty()) return why;
   }
-  if (!SendReplies()) return std::string("write failed: ") + std::strerror(errno);
+  if (!SendReplies()) return "write failed: " + LastSocketError();
   if (c.input_ended && c.out.empty()) return "client disconnected";
   if (!c.stalled && !c.input_ended && now - c.last_input >= idle_us_) {
     return "silent for " + std::to_string(idle_us_ / 1000000) + " s";
@@ -217,7 +206,7 @@ std::string TcpEndpoint::Serve(short revents, Micros now) {
 
 void TcpEndpoint::Close(const std::string& why) {
   if (!client_->input_ended) printer_.EndOfStream(Source::kTcp);
-  close(client_->fd);
+  CloseSocket(client_->fd);
   const std::size_t unsent = client_->out.size();
   printer_.AttachReplies(Source::kTcp, nullptr);
   client_.reset();

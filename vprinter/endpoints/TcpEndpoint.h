@@ -9,8 +9,6 @@
 // connection; a hang-up closes the connection and the next one starts afresh.
 #pragma once
 
-#include <poll.h>
-
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -55,11 +53,11 @@ class TcpEndpoint : public Endpoint {
  private:
   // One connection, and the sink of its replies while it is served.
   struct Client : ReplySink {
-    Client(int socket, std::string address) : fd(socket), peer(std::move(address)) {}
+    Client(SocketHandle socket, std::string address) : fd(socket), peer(std::move(address)) {}
     void SendReply(std::span<const std::uint8_t> reply) override {
       out.insert(out.end(), reply.begin(), reply.end());
     }
-    int fd;
+    SocketHandle fd;
     std::string peer;
     long received = 0;
     bool stalled = false;
@@ -69,12 +67,12 @@ class TcpEndpoint : public Endpoint {
   };
   // A connection accepted while another is served.
   struct Waiting {
-    int fd;
+    SocketHandle fd;
     std::string peer;
   };
   TcpEndpoint(Printer& printer, Micros idle_us) : printer_(printer), idle_us_(idle_us) {}
-  void Queue(int fd, const std::string& peer);
-  void Start(int fd, std::string peer, Micros now);
+  void Queue(SocketHandle fd, const std::string& peer);
+  void Start(SocketHandle fd, std::string peer, Micros now);
   void ServeNextWaiting(Micros now);
   void Accept(Micros now);
   // Serves the connection; returns why it must close, or "" to keep it.
@@ -84,7 +82,7 @@ class TcpEndpoint : public Endpoint {
   void Close(const std::string& why);
 
   Printer& printer_;
-  int listen_fd_ = -1;
+  SocketHandle listen_fd_ = kNoSocket;
   int port_ = 0;
   std::string address_;
   Micros idle_us_;

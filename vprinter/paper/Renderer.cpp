@@ -2,18 +2,11 @@
 
 #include <algorithm>
 
+#include "vprinter/paper/FontFiles.h"
 #include "vprinter/paper/HexFont.h"
 
 namespace qw77::vprinter {
 namespace {
-
-// The Uni2 sets: the Lat15 glyphs unchanged, plus the box drawing and Greek letters of the
-// PC437 table and the few PC850 signs Lat15 lacks.
-constexpr const char* kFontA = "/usr/share/consolefonts/Uni2-Terminus24x12.psf.gz";
-constexpr const char* kFontB = "/usr/share/consolefonts/Uni2-Terminus16.psf.gz";
-// GNU Unifont draws every character of the code pages; what the two fonts above lack is
-// taken from it, scaled to their cells.
-constexpr const char* kFallbackFont = "/usr/share/unifont/unifont.hex";
 
 // Scanners need blank space of ten modules either side of the bars.
 constexpr int kQuietModules = 10;
@@ -131,11 +124,12 @@ std::string TextSettings::Describe() const {
 
 Result<std::shared_ptr<const Fonts>> Fonts::LoadDefault() {
   auto fonts = std::make_shared<Fonts>();
-  Result<PsfFont> a = PsfFont::Load(kFontA);
+  const FontFiles files = DefaultFontFiles();
+  Result<PsfFont> a = PsfFont::Load(files.font_a);
   if (!a) return a.status();
-  Result<PsfFont> b = PsfFont::Load(kFontB);
+  Result<PsfFont> b = PsfFont::Load(files.font_b);
   if (!b) return b.status();
-  Result<HexFont> fallback = HexFont::Load(kFallbackFont);
+  Result<HexFont> fallback = HexFont::Load(files.fallback);
   if (!fallback) return fallback.status();
   fonts->a = std::move(*a);
   fonts->b = std::move(*b);

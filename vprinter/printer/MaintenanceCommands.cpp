@@ -1,7 +1,8 @@
 // What a technician's setting utility sends: user setup, maintenance counters, NV bit
 // images and the NV graphics queries, with the memory they change kept in the state file.
 #include <algorithm>
-#include <ctime>
+#include <chrono>
+#include <cstdio>
 #include <iostream>
 
 #include "vprinter/printer/LogText.h"
@@ -42,11 +43,11 @@ bool Is(std::span<const std::uint8_t> args, const char* word) {
 }
 
 std::string TodayUtc() {
-  const std::time_t now = std::time(nullptr);
-  std::tm tm{};
-  gmtime_r(&now, &tm);
+  const std::chrono::year_month_day today{
+      std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now())};
   char day[16];
-  std::strftime(day, sizeof day, "%Y-%m-%d", &tm);
+  std::snprintf(day, sizeof day, "%04d-%02u-%02u", static_cast<int>(today.year()),
+                static_cast<unsigned>(today.month()), static_cast<unsigned>(today.day()));
   return day;
 }
 

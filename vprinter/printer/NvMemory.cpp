@@ -1,12 +1,11 @@
 #include "vprinter/printer/NvMemory.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <nlohmann/json.hpp>
+#include <vector>
 
 #include "base/Errno.h"
 #include "base/FileReplace.h"
@@ -197,31 +196,30 @@ Status StateFromJson(const std::string& text, NvMemory& memory, NvGraphics& grap
 
 Status LoadStateFile(const std::string& path, NvMemory& memory, NvGraphics& graphics, bool& found) {
   found = false;
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0 && errno == ENOENT) return Status::Ok();
-  if (fd < 0)
-    return Status(ErrorCode::kPermission,
-                  "cannot read state file " + path + ": " + std::strerror(errno));
-  struct stat st {};
-  if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-    ::close(fd);
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) {
     return Status(ErrorCode::kInvalidArgument,
                   "cannot read state file " + path + ": it is a folder, not a file");
   }
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file && errno == ENOENT) return Status::Ok();
+  if (!file) {
+    return Status(ErrorCode::kPermission,
+                  "cannot read state file " + path + ": " + std::strerror(errno));
+  }
   std::string text;
-  char buf[65536];
+  std::vector<char> buf(65536);
   for (;;) {
-    const ssize_t n = ::read(fd, buf, sizeof buf);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
+    const std::size_t n = std::fread(buf.data(), 1, buf.size(), file);
+    if (n == 0 && std::ferror(file)) {
       const int error = errno;
-      ::close(fd);
+      std::fclose(file);
       return ErrnoStatus(error, "cannot read state file " + path);
     }
     if (n == 0) break;
-    text.append(buf, static_cast<std::size_t>(n));
+    text.append(buf.data(), n);
   }
-  ::close(fd);
+  std::fclose(file);
   const Status s = StateFromJson(text, memory, graphics);
   if (!s) {
     return Bad("state file " + path + " is damaged: " + s.message() +

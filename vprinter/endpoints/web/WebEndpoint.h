@@ -5,8 +5,6 @@
 // thread hands back as JSON.
 #pragma once
 
-#include <poll.h>
-
 #include <condition_variable>
 #include <map>
 #include <memory>
