@@ -429,9 +429,9 @@ void WriteColourPng(const std::string& path, int w, int h) {
     for (int x = 0; x < w; ++x) {
       std::uint8_t* p = &rgb[(std::size_t(y) * w + x) * 3];
       const bool frame = x < 2 || y < 2 || x >= w - 2 || y >= h - 2;
-      p[0] = frame ? 0 : static_cast<std::uint8_t>(x * 255 / w);
-      p[1] = frame ? 0 : static_cast<std::uint8_t>(y * 255 / h);
-      p[2] = frame ? 0 : 200;
+      p[0] = static_cast<std::uint8_t>(frame ? 0 : x * 255 / w);
+      p[1] = static_cast<std::uint8_t>(frame ? 0 : y * 255 / h);
+      p[2] = static_cast<std::uint8_t>(frame ? 0 : 200);
     }
   }
   png_image image{};
