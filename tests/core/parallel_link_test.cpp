@@ -217,8 +217,7 @@ TEST(PlatformFactory, LinksForTheMapsEndpoints) {
                                  At(EndpointKind::kPpdev, "/dev/parport1"));
   EXPECT_NE(dynamic_cast<PpdevLink*>(plain[0].get()), nullptr);
   EXPECT_NE(dynamic_cast<PpdevLink*>(plain[1].get()), nullptr);
-  auto odd =
-      MakeParallelLinks(At(EndpointKind::kPpdev, "/dev/lp0"), At(EndpointKind::kTcp, ""));
+  auto odd = MakeParallelLinks(At(EndpointKind::kPpdev, "/dev/lp0"), At(EndpointKind::kTcp, ""));
   EXPECT_NE(odd[0]->Open().message().find("is not a /dev/parportN device"), std::string::npos);
   EXPECT_NE(odd[1]->Open().message().find("cannot be reached"), std::string::npos);
   EXPECT_FALSE(odd[1]->Present());
