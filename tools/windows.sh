@@ -3,16 +3,30 @@
 # cross compiler and packs them, with the logos, the virtual printer's fonts and a README for
 # Windows users, into out/windows/qw77-VERSION-win64.zip.
 #
-#   windows.sh [--build-dir DIR]   (default build/windows-release)
+#   windows.sh                   configures a release build of its own (build/windows-release)
+#   windows.sh --build-dir DIR   packs from DIR as it is configured (CI's tested release
+#                                build); a DIR not yet configured is configured as above
+#
+# Only a release build is packed. Prints the zip's path on its last line.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=build/windows-release
-[ "${1:-}" = "--build-dir" ] && build=$2
+if [ "${1:-}" = "--build-dir" ]; then
+  [ -n "${2:-}" ] || { echo "windows.sh: --build-dir needs a folder" >&2; exit 64; }
+  build=$2
+fi
 
-deps=$(bash tools/windows-deps.sh)
-cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
-  -DQW77_WINDOWS_DEPS="$deps" -DCMAKE_BUILD_TYPE=Release -DQW77_BUILD_TESTS=OFF >/dev/null
-nice cmake --build "$build" --target qw77-cli qw77-vprinter qw77_logos
+if [ ! -f "$build/CMakeCache.txt" ]; then
+  deps=$(bash tools/windows-deps.sh)
+  cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
+    -DQW77_WINDOWS_DEPS="$deps" -DCMAKE_BUILD_TYPE=Release -DQW77_BUILD_TESTS=OFF >/dev/null
+fi
+cache() { sed -n "s/^$1:[A-Z]*=//p" "$build/CMakeCache.txt"; }
+[[ "$(cache CMAKE_TOOLCHAIN_FILE)" == */mingw-w64.cmake ]] ||
+  { echo "windows.sh: $build is not a Windows build" >&2; exit 1; }
+[ "$(cache CMAKE_BUILD_TYPE)" = Release ] ||
+  { echo "windows.sh: $build is a $(cache CMAKE_BUILD_TYPE) build; only a Release one ships" >&2; exit 1; }
+nice cmake --build "$build" --target qw77-cli qw77-vprinter qw77_logos >/dev/null
 
 version=$(sed -n 's/^project(qw77 VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 name=qw77-$version-win64
