@@ -14,6 +14,7 @@
 #include "form/StartUp.h"
 #include "jobs/PrintAction.h"
 #include "tests/cli/CliRig.h"
+#include "tests/core/job_test_support.h"
 #include "tests/fakes/TestRig.h"
 
 namespace qw77 {
@@ -98,7 +99,7 @@ TEST_P(SameTicket, ComposeWritesWhatTheWindowsPrintSpools) {
   rig.com1.peer = StatusResponder{};
   Bytes spooled;
   rig.system.on_start = [&spooled](testing::FakeSystem::Process& p) {
-    if (p.argv.size() == 3 && p.argv[2] == "rm -f tempo.txt") {
+    if (testing::DeletesSpool(p)) {
       spooled = ReadAll("tempo.txt");
       std::filesystem::remove("tempo.txt");
     }

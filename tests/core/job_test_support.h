@@ -12,6 +12,7 @@
 #include "jobs/SerialJobs.h"
 #include "jobs/WindowJobs.h"
 #include "tests/fakes/TestRig.h"
+#include "transport/SystemNames.h"
 
 namespace qw77::testing {
 
@@ -49,13 +50,20 @@ inline void WriteSpool(const Bytes& bytes) {
             static_cast<std::streamsize>(bytes.size()));
 }
 
+// Whether a started process is the job's clean-up of tempo.txt, as this system's build
+// words it ("sh -c 'rm -f tempo.txt'", "cmd /c del /f /q \"tempo.txt\"").
+inline bool DeletesSpool(const FakeSystem::Process& p) {
+  return p.argv.size() == 3 && p.argv[1] == RunOneCommandSwitch() &&
+         p.argv[2] == RemoveFileCommand("tempo.txt");
+}
+
 // Makes the shell's delete command act on the real file, keeping what the file held.
 struct SpoolDeleter {
   Bytes deleted;
   int runs = 0;
   void Arm(TestRig& rig) {
     rig.system.on_start = [this](FakeSystem::Process& p) {
-      if (p.argv.size() == 3 && p.argv[2] == "rm -f tempo.txt") {
+      if (DeletesSpool(p)) {
         ++runs;
         deleted = ReadSpool();
         std::filesystem::remove("tempo.txt");
