@@ -10,6 +10,9 @@ namespace qw77::cli {
 // empty: nothing to say.
 void PrepareInterruptLine(std::string_view line);
 
+// The line prepared now, for the system's handler (safe to call from a signal handler).
+std::string_view PreparedInterruptLine();
+
 // SIGINT, SIGTERM and SIGHUP then write the prepared line and end the process with 130.
 void InstallInterruptReport();
 

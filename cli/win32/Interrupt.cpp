@@ -1,7 +1,5 @@
 #include <windows.h>
 
-#include <algorithm>
-#include <atomic>
 #include <cstddef>
 
 #include "cli/Interrupt.h"
@@ -9,10 +7,6 @@
 
 namespace qw77::cli {
 namespace {
-
-// Long enough for a JSON object whose message quotes a long device path.
-char g_line[8192];
-std::atomic<std::size_t> g_length{0};
 
 void WriteAll(DWORD which, const char* text, std::size_t size) {
   const HANDLE out = GetStdHandle(which);
@@ -26,20 +20,14 @@ void WriteAll(DWORD which, const char* text, std::size_t size) {
 
 // Windows calls this on a thread of its own for Ctrl+C, Ctrl+Break and the console closing.
 BOOL WINAPI OnConsoleEvent(DWORD) {
-  WriteAll(STD_OUTPUT_HANDLE, g_line, g_length.load());
+  const std::string_view line = PreparedInterruptLine();
+  WriteAll(STD_OUTPUT_HANDLE, line.data(), line.size());
   constexpr char kSaid[] = "qw77-cli: interrupted\n";
   WriteAll(STD_ERROR_HANDLE, kSaid, sizeof kSaid - 1);
   ExitProcess(static_cast<UINT>(kExitInterrupted));
 }
 
 }  // namespace
-
-void PrepareInterruptLine(std::string_view line) {
-  g_length.store(0);
-  const std::size_t size = std::min(line.size(), sizeof g_line);
-  std::copy_n(line.data(), size, g_line);
-  g_length.store(size);
-}
 
 void InstallInterruptReport() {
   SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
