@@ -42,7 +42,7 @@ qw77_room(qw77_transport FOLDERS transport
           transport/LineSettings.cpp transport/LogoFile.cpp
           transport/ParallelPort.cpp transport/PortListing.cpp transport/PortMap.cpp
           transport/PortsFile.cpp transport/SerialTransfer.cpp transport/ShellRunner.cpp
-          transport/SpoolFile.cpp transport/${QW77_OS}/FileLock.cpp
+          transport/SpoolFile.cpp transport/SystemNames.cpp transport/${QW77_OS}/FileLock.cpp
           transport/${QW77_OS}/SystemNames.cpp
   LINKS qw77_protocol qw77_platform)
 # Pictures for the printer tools' logos are read and written as PNG too.

@@ -164,7 +164,7 @@ Result<Endpoint> ParseEndpoint(PortName port, std::string_view spec) {
 
   const std::size_t colon = spec.find(':');
   if (colon == std::string_view::npos) {
-    return Refuse(port, spec, serial ? "a device path must be absolute" : "");
+    return Refuse(port, spec, serial ? SerialDeviceProblem(spec) : "");
   }
   const std::string kind = Lower(spec.substr(0, colon));
   const std::string_view rest = spec.substr(colon + 1);

@@ -1,5 +1,7 @@
 #include "transport/PortListing.h"
 
+#include "transport/SystemNames.h"
+
 namespace qw77 {
 namespace {
 
@@ -33,8 +35,16 @@ void WritePortListing(std::ostream& out, const PortMap& map, const std::vector<D
           << '\n';
       continue;
     }
-    out << "  " << DescribeBinding(port, binding, FindDevice(devices, binding.endpoint)) << "  ("
-        << (binding.origin == kDefaultOrigin ? "" : "from ") << binding.origin << ")\n";
+    const bool is_default = binding.origin == kDefaultOrigin;
+    out << "  ";
+    if (!IsSerialPort(port) && !ParallelPortsMissing().empty()) {
+      // The default would be another system's device; a binding is shown as it was given.
+      out << PortNameText(port) << " - " << (is_default ? "" : binding.endpoint.Spec() + ": ")
+          << ParallelPortsMissing();
+    } else {
+      out << DescribeBinding(port, binding, FindDevice(devices, binding.endpoint));
+    }
+    out << "  (" << (is_default ? "" : "from ") << binding.origin << ")\n";
   }
 }
 

@@ -25,6 +25,9 @@ bool IsIpv4Address(const std::string& text);
 bool IsIpv6Address(const std::string& text);
 // The device COM1..COM3 reach without a binding (`index` 0..2).
 std::string DefaultSerialDevice(std::size_t index);
+// Why this system's build reaches no parallel port (LPT1, LPT2), for the port listing;
+// empty where it reaches them.
+std::string_view ParallelPortsMissing();
 // The shell command that removes the file at `path`, quoted for this system's shell.
 std::string RemoveFileCommand(const std::string& path);
 // The interpreter's switch that makes it run one command: "-c" (sh), "/c" (cmd.exe).

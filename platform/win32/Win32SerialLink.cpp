@@ -28,27 +28,27 @@ BYTE ParityOf(Parity parity) {
   return NOPARITY;
 }
 
-// What a failed CreateFile means for the jobs: another program holds the port (Windows
-// says "access denied" for that), it is not there, or it cannot be had.
-ErrorCode CodeForOpenError(DWORD error) {
-  switch (error) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-      return ErrorCode::kNotFound;
-    case ERROR_ACCESS_DENIED:
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_BUSY:
-      return ErrorCode::kBusy;
-    default:
-      return ErrorCode::kIo;
-  }
-}
-
 std::wstring Wide(const std::string& text) {
   return std::wstring(text.begin(), text.end());
 }
 
 }  // namespace
+
+// Windows says "access denied" for a COM port that another program has open.
+Status SerialOpenError(const std::string& device, DWORD error) {
+  std::string text = "cannot open serial device " + device + ": " + WindowsErrorText(error);
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+      return {ErrorCode::kNotFound, text};
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_BUSY:
+      return {ErrorCode::kBusy, text + " (another program holds the port)"};
+    default:
+      return {ErrorCode::kIo, text};
+  }
+}
 
 std::string Win32DevicePath(const std::string& device) {
   return device.rfind("\\\\.\\", 0) == 0 ? device : "\\\\.\\" + device;
@@ -67,12 +67,7 @@ Status Win32SerialLink::Open(const SerialConfig& config) {
   const std::string path = Win32DevicePath(device_);
   handle_ = CreateFileW(Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                         0, nullptr);
-  if (handle_ == INVALID_HANDLE_VALUE) {
-    const DWORD error = GetLastError();
-    std::string text = "cannot open serial device " + device_ + ": " + WindowsErrorText(error);
-    if (CodeForOpenError(error) == ErrorCode::kBusy) text += " (another program holds the port)";
-    return {CodeForOpenError(error), text};
-  }
+  if (handle_ == INVALID_HANDLE_VALUE) return SerialOpenError(device_, GetLastError());
   if (Status applied = Apply(config); !applied.ok()) {
     CloseHandle(handle_);
     handle_ = INVALID_HANDLE_VALUE;

@@ -17,6 +17,11 @@ namespace qw77 {
 // "\\.\COM5" (COM10 and above open only that way).
 std::string Win32DevicePath(const std::string& device);
 
+// What a COM port that CreateFile refused with `error` (GetLastError) means for the jobs:
+// kNotFound when it is not there, kBusy when another program holds it (the message says so),
+// kIo for anything else; the message names the device and gives Windows' own words.
+Status SerialOpenError(const std::string& device, DWORD error);
+
 struct Win32SerialOptions {
   std::chrono::milliseconds write_limit{5000};
   std::size_t line_buffer_bytes = 4096;

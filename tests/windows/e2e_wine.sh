@@ -4,6 +4,9 @@
 #    dosdevices/com5 link to it), bound to COM1 by QW77_COM1=COM5: status exits 0, then 1
 #    with the printer out of paper; print sends what the Linux qw77-cli sends (the printer's
 #    command logs compared);
+#  - ports lists COM1 bound to COM5 and no parallel port;
+#  - the printer tools: info prints what the printer says it is, logo list reads its NV
+#    memory;
 #  - compose writes the same file as the Linux build for a table of settings;
 #  - the Linux qw77-cli prints to qw77-vprinter.exe --tcp and the picture's barcode reads back;
 #  - a COM port that does not exist and a network printer that refuses: the same exit code
@@ -69,6 +72,29 @@ start_serial_printer paperout --paper-out
 run_windows status-paperout.txt status --port COM1
 [ "$code" = 1 ] && ok "status with the paper out exits 1: $(tr -d '\r' <status-paperout.txt)" ||
   fail "status, paper out: $code $(cat status-paperout.txt)"
+kill "${pids[-1]}" 2>/dev/null || true
+
+# The ports: COM1 bound to COM5, the parallel ports not there.
+run_windows ports.txt ports
+if [ "$code" = 0 ] && grep -q "^  COM1 - COM5  (from QW77_COM1)" <(tr -d '\r' <ports.txt) &&
+  grep -q "^  LPT1 - not available on Windows  (default)" <(tr -d '\r' <ports.txt); then
+  ok "ports: COM1 reaches COM5, LPT1 is not available"
+else
+  fail "ports: $code $(cat ports.txt)"
+fi
+
+# The printer tools: info reads what the printer says it is, logo list its NV memory.
+start_serial_printer tools --model TP-W77 --firmware "FW 1.23" --serial-number SN-0042
+run_windows info.txt info --port COM1
+if [ "$code" = 0 ] && grep -q "^model: TP-W77" info.txt && grep -q "^firmware: FW 1.23" info.txt &&
+  grep -q "^serial number: SN-0042" info.txt; then
+  ok "info names the printer: $(tr -d '\r' <info.txt | head -n 1)"
+else
+  fail "info: $code $(cat info.txt)"
+fi
+run_windows logo-list.txt logo list --port COM1
+[ "$code" = 0 ] && grep -q "^logos: none" logo-list.txt && ok "logo list exits 0: $(tr -d '\r' <logo-list.txt | head -n 1)" ||
+  fail "logo list: $code $(cat logo-list.txt)"
 kill "${pids[-1]}" 2>/dev/null || true
 
 # Print: the same bytes from both builds, as the printer logged them.

@@ -1,4 +1,3 @@
-#include <arpa/inet.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -25,14 +24,8 @@ std::string SerialDeviceProblem(std::string_view spec) {
   return {};
 }
 
-bool IsIpv4Address(const std::string& text) {
-  in_addr parsed{};
-  return inet_pton(AF_INET, text.c_str(), &parsed) == 1;
-}
-
-bool IsIpv6Address(const std::string& text) {
-  in6_addr parsed{};
-  return inet_pton(AF_INET6, text.c_str(), &parsed) == 1;
+std::string_view ParallelPortsMissing() {
+  return {};
 }
 
 std::string RemoveFileCommand(const std::string& path) {

@@ -1,6 +1,3 @@
-#include <winsock2.h>
-#include <ws2tcpip.h>
-
 #include <cctype>
 #include <cerrno>
 #include <charconv>
@@ -54,14 +51,8 @@ std::string SerialDeviceProblem(std::string_view spec) {
   return {};
 }
 
-bool IsIpv4Address(const std::string& text) {
-  in_addr parsed{};
-  return inet_pton(AF_INET, text.c_str(), &parsed) == 1;
-}
-
-bool IsIpv6Address(const std::string& text) {
-  in6_addr parsed{};
-  return inet_pton(AF_INET6, text.c_str(), &parsed) == 1;
+std::string_view ParallelPortsMissing() {
+  return "not available on Windows";
 }
 
 // cmd.exe takes a name in double quotes; a file name holds no double quote on Windows.
