@@ -1,12 +1,6 @@
 // Shared helpers of the virtual printer's tests.
 #pragma once
 
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <stdlib.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <array>
@@ -15,6 +9,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -46,30 +41,21 @@ inline std::vector<std::uint8_t> Join(std::initializer_list<std::vector<std::uin
   return all;
 }
 
-// A non-blocking client of the TCP endpoint, over loopback only; small buffers, so that a
-// client that does not read is soon held back.
-inline int ConnectTcp(int port) {
-  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  const int small = 8192;
-  setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
-  setsockopt(fd, SOL_SOCKET, SO_SNDBUF, &small, sizeof small);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_port = htons(static_cast<std::uint16_t>(port));
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
-    close(fd);
-    return -1;
-  }
-  fcntl(fd, F_SETFL, O_NONBLOCK);
-  return fd;
-}
-
+// A folder of the test's own under the system's temporary folder, removed with everything
+// in it. Its path stays short: Unix-domain sockets are made in it.
 class TempDir {
  public:
   TempDir() {
-    char tmpl[] = "/tmp/qw77-vprinter-XXXXXX";
-    path_ = mkdtemp(tmpl);
+    std::random_device random;
+    const std::filesystem::path base = std::filesystem::temp_directory_path();
+    for (;;) {
+      const std::filesystem::path path =
+          base / ("qw77-vprinter-" + std::to_string(random() % 1000000));
+      if (std::filesystem::create_directory(path)) {
+        path_ = path.string();
+        return;
+      }
+    }
   }
   ~TempDir() { std::filesystem::remove_all(path_); }
   TempDir(const TempDir&) = delete;

@@ -325,8 +325,9 @@ TEST_P(GoldenTest, MatchesTheReferenceImage) {
     for (int x = 0; x < got->width(); ++x) differing += got->At(x, y) != want->At(x, y);
   }
   if (differing) {
-    const std::string keep = std::filesystem::temp_directory_path() /
-                             (std::string("qw77-golden-actual-") + GetParam().name + ".png");
+    const std::string keep = (std::filesystem::temp_directory_path() /
+                              (std::string("qw77-golden-actual-") + GetParam().name + ".png"))
+                                 .string();
     std::filesystem::copy_file(drawn, keep, std::filesystem::copy_options::overwrite_existing);
     FAIL() << differing << " dots differ; the drawn ticket is kept in " << keep;
   }

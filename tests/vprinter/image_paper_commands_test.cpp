@@ -196,8 +196,8 @@ TEST(ReplyTest, SilentPrinterAnswersNothing) {
 }
 
 TEST(ReplyTest, ModelOptionReachesTheModelName) {
-  Result<CommandLine> cl = ParseCommandLine({"--model", "Counter 3"});
-  ASSERT_TRUE(cl.ok());
+  Result<CommandLine> cl = ParseCommandLine({"--tcp", "0", "--model", "Counter 3"});
+  ASSERT_TRUE(cl.ok()) << cl.status().message();
   StatusModel status;
   PrinterOptions options;
   options.model_name = cl->model_name;

@@ -75,9 +75,9 @@ TEST_P(BadOptionTest, ComesBackWithAReason) {
 
 // The idle limit of a TCP connection at both ends of its range, and its default.
 TEST(OptionsTest, TakesTheTcpIdleTimeWithinItsRange) {
-  EXPECT_EQ(ParseCommandLine({})->tcp_idle_s, 30);
+  EXPECT_EQ(ParseCommandLine({"--tcp", "0"})->tcp_idle_s, 30);
   for (const char* n : {"1", "86400"}) {
-    Result<CommandLine> cl = ParseCommandLine({"--tcp-idle-s", n});
+    Result<CommandLine> cl = ParseCommandLine({"--tcp", "0", "--tcp-idle-s", n});
     ASSERT_TRUE(cl) << cl.status().message();
     EXPECT_EQ(cl->tcp_idle_s, std::stoi(n));
   }

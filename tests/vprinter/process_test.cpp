@@ -12,6 +12,7 @@
 #include <fstream>
 
 #include "tests/vprinter/ProcessRig.h"
+#include "tests/vprinter/TcpClient.h"
 #include "vprinter/paper/Canvas.h"
 #include "vprinter/paper/Renderer.h"
 

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <functional>
 
+#include "tests/vprinter/TcpClient.h"
 #include "tests/vprinter/VPrinterTestUtil.h"
 #include "vprinter/endpoints/Server.h"
 

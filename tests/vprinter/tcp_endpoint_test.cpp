@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/vprinter/TcpClient.h"
 #include "tests/vprinter/VPrinterTestUtil.h"
 #include "vprinter/endpoints/Server.h"
 

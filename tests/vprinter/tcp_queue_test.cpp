@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/vprinter/TcpClient.h"
 #include "tests/vprinter/VPrinterTestUtil.h"
 #include "vprinter/endpoints/Server.h"
 

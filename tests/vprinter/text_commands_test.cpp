@@ -317,10 +317,10 @@ TEST(TextCommandsTest, EndlessOverprintingPrintsWhenTheLineBufferIsFull) {
 }
 
 TEST(TextCommandsTest, CodePageFromTheCommandLineComesBackWithInitialize) {
-  Result<CommandLine> cl = ParseCommandLine({"--code-page", "0"});
+  Result<CommandLine> cl = ParseCommandLine({"--tcp", "0", "--code-page", "0"});
   ASSERT_TRUE(cl) << cl.status().message();
   for (const char* bad : {"6", "254", "256", "x"}) {
-    Result<CommandLine> refused = ParseCommandLine({"--code-page", bad});
+    Result<CommandLine> refused = ParseCommandLine({"--tcp", "0", "--code-page", bad});
     ASSERT_FALSE(refused) << bad;
     EXPECT_NE(refused.status().message().find("--code-page takes the ESC t number"),
               std::string::npos);
