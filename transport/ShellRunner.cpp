@@ -13,7 +13,7 @@ std::string DeleteSpoolCommand(const std::string& path) {
 
 std::string CommandInterpreter(System& system) {
   std::string interpreter = system.GetEnv("Comspec").value_or("");
-  if (interpreter.empty()) interpreter = "/bin/sh";
+  if (interpreter.empty()) interpreter = DefaultCommandInterpreter();
   return interpreter;
 }
 

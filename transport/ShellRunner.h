@@ -19,10 +19,10 @@ inline constexpr std::string_view kDeleteSpoolCommand = "rm -f tempo.txt";
 // otherwise the path quoted for the interpreter.
 std::string DeleteSpoolCommand(const std::string& path);
 
-// The interpreter named by Comspec, else /bin/sh.
+// The interpreter named by Comspec, else the system's own (/bin/sh, cmd.exe).
 std::string CommandInterpreter(System& system);
 
-// Starts `interpreter -c command` in the current directory.
+// Starts `interpreter -c command` (cmd.exe: /c) in the current directory.
 Result<ProcessId> StartCommand(System& system, std::string_view interpreter,
                                std::string_view command);
 

@@ -30,6 +30,8 @@ std::string DefaultSerialDevice(std::size_t index);
 std::string_view ParallelPortsMissing();
 // The shell command that removes the file at `path`, quoted for this system's shell.
 std::string RemoveFileCommand(const std::string& path);
+// The command interpreter when Comspec names none: "/bin/sh", "cmd.exe".
+std::string_view DefaultCommandInterpreter();
 // The interpreter's switch that makes it run one command: "-c" (sh), "/c" (cmd.exe).
 std::string_view RunOneCommandSwitch();
 // The folder that holds qw77's settings (its "ports.ini"), from the environment; empty when

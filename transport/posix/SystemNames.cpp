@@ -35,6 +35,10 @@ std::string RemoveFileCommand(const std::string& path) {
   return "rm -f -- " + quoted + "'";
 }
 
+std::string_view DefaultCommandInterpreter() {
+  return "/bin/sh";
+}
+
 std::string_view RunOneCommandSwitch() {
   return "-c";
 }

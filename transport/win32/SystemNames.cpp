@@ -60,6 +60,10 @@ std::string RemoveFileCommand(const std::string& path) {
   return "del /f /q \"" + path + "\"";
 }
 
+std::string_view DefaultCommandInterpreter() {
+  return "cmd.exe";
+}
+
 std::string_view RunOneCommandSwitch() {
   return "/c";
 }
