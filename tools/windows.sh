@@ -19,14 +19,14 @@ fi
 if [ ! -f "$build/CMakeCache.txt" ]; then
   deps=$(bash tools/windows-deps.sh)
   cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
-    -DQW77_WINDOWS_DEPS="$deps" -DCMAKE_BUILD_TYPE=Release -DQW77_BUILD_TESTS=OFF >/dev/null
+    -DQW77_WINDOWS_DEPS="$deps" -DCMAKE_BUILD_TYPE=Release -DQW77_BUILD_TESTS=OFF >&2
 fi
 cache() { sed -n "s/^$1:[A-Z]*=//p" "$build/CMakeCache.txt"; }
 [[ "$(cache CMAKE_TOOLCHAIN_FILE)" == */mingw-w64.cmake ]] ||
   { echo "windows.sh: $build is not a Windows build" >&2; exit 1; }
 [ "$(cache CMAKE_BUILD_TYPE)" = Release ] ||
   { echo "windows.sh: $build is a $(cache CMAKE_BUILD_TYPE) build; only a Release one ships" >&2; exit 1; }
-nice cmake --build "$build" --target qw77-cli qw77-vprinter qw77_logos >/dev/null
+nice cmake --build "$build" --target qw77-cli qw77-vprinter qw77_logos >&2
 
 version=$(sed -n 's/^project(qw77 VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 name=qw77-$version-win64
