@@ -26,6 +26,7 @@
 
 #include "platform/posix/PosixSystem.h"
 #include "platform/posix/TermiosSerialControl.h"
+#include "tests/TestPaths.h"
 #include "tests/cli/CliRig.h"
 #include "tests/fakes/TestRig.h"
 #include "vprinter/endpoints/Server.h"
@@ -87,9 +88,10 @@ class CliEndToEnd : public ::testing::Test {
             const std::string& name = "std") {
     const std::filesystem::path out = dir_.path() / (name + "out"),
                                 err = dir_.path() / (name + "err");
-    const std::string command =
-        "QW77_COM1=" + com1_.string() + " QW77_PORT_ACCESS=vprinter:" + lpt_.string() + " " +
-        more_env + " " + QW77_CLI + " " + args + " >" + out.string() + " 2>" + err.string();
+    const std::string command = "QW77_COM1=" + com1_.string() +
+                                " QW77_PORT_ACCESS=vprinter:" + lpt_.string() + " " + more_env +
+                                " " + test::BinPath("qw77-cli") + " " + args + " >" + out.string() +
+                                " 2>" + err.string();
     const int status = std::system(command.c_str());
     Ran ran;
     ran.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -208,7 +210,8 @@ TEST_F(CliEndToEnd, AnInterruptedRunSaysSoInJson) {
   const std::filesystem::path out = dir_.path() / "interrupted";
   // Made before the fork: the child of a process with threads only opens and executes.
   const std::string com1 = "QW77_COM1=" + com1_.string();
-  const char* argv[] = {QW77_CLI, "status", "--port", "COM1", "--json", nullptr};
+  const std::string cli = test::BinPath("qw77-cli");
+  const char* argv[] = {cli.c_str(), "status", "--port", "COM1", "--json", nullptr};
   const char* envp[] = {com1.c_str(), nullptr};
   const int out_fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
   ASSERT_GE(out_fd, 0);
@@ -216,7 +219,7 @@ TEST_F(CliEndToEnd, AnInterruptedRunSaysSoInJson) {
   ASSERT_GE(pid, 0);
   if (pid == 0) {
     ::dup2(out_fd, STDOUT_FILENO);
-    ::execve(QW77_CLI, const_cast<char* const*>(argv), const_cast<char* const*>(envp));
+    ::execve(cli.c_str(), const_cast<char* const*>(argv), const_cast<char* const*>(envp));
     ::_exit(127);
   }
   ::close(out_fd);

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <nlohmann/json.hpp>
 
+#include "tests/TestPaths.h"
 #include "tests/cli/CliRig.h"
 #include "tests/fakes/TestRig.h"
 
@@ -26,7 +27,7 @@ class ComposeOptions : public ::testing::TestWithParam<OptionCase> {};
 TEST_P(ComposeOptions, AreCheckedAgainstTheWindow) {
   ScopedTempDir dir;
   CliRig cli;
-  cli.system.program_directory = QW77_LOGO_DIR;
+  cli.system.program_directory = test::BinDir();
   std::vector<std::string> args = {"compose", "--out", "t.bin"};
   args.insert(args.end(), GetParam().options.begin(), GetParam().options.end());
   EXPECT_EQ(cli.Run(args), GetParam().exit_code) << cli.err;

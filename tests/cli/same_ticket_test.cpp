@@ -13,6 +13,7 @@
 #include "form/Selection.h"
 #include "form/StartUp.h"
 #include "jobs/PrintAction.h"
+#include "tests/TestPaths.h"
 #include "tests/cli/CliRig.h"
 #include "tests/core/job_test_support.h"
 #include "tests/fakes/TestRig.h"
@@ -95,7 +96,7 @@ TEST_P(SameTicket, ComposeWritesWhatTheWindowsPrintSpools) {
   // The window: started up, the line chosen, the settings made, Print clicked; the spool
   // file is caught as the job's clean-up command removes it.
   TestRig rig;
-  rig.system.program_directory = QW77_LOGO_DIR;
+  rig.system.program_directory = test::BinDir();
   rig.com1.peer = StatusResponder{};
   Bytes spooled;
   rig.system.on_start = [&spooled](testing::FakeSystem::Process& p) {
@@ -114,7 +115,7 @@ TEST_P(SameTicket, ComposeWritesWhatTheWindowsPrintSpools) {
 
   // The shell, with the same settings as options.
   CliRig cli;
-  cli.system.program_directory = QW77_LOGO_DIR;
+  cli.system.program_directory = test::BinDir();
   std::vector<std::string> args = {"compose", "--out", "cli-ticket.bin"};
   args.insert(args.end(), GetParam().options.begin(), GetParam().options.end());
   ASSERT_EQ(cli.Run(args), 0) << cli.err;

@@ -10,6 +10,7 @@
 #include "base/Numbers.h"
 #include "jobs/SampleTicketJob.h"
 #include "protocol/LogoBlock.h"
+#include "tests/TestPaths.h"
 #include "tests/fakes/TestRig.h"
 #include "transport/LogoFile.h"
 
@@ -194,7 +195,7 @@ TEST(LogoFile, ReadErrors) {
 
 // The logos drawn at build time lie in the build's bin folder, beside qw77 and this test.
 TEST(LogoFile, TheShippedLogosFit60mmPaper) {
-  const std::filesystem::path bin = QW77_LOGO_DIR;
+  const std::filesystem::path bin = test::BinDir();
   for (const char* name : {"SPACE.BMP", "ORVAL.BMP", "CUADROS.BMP"}) {
     SCOPED_TRACE(name);
     auto file = ReadLogoFile((bin / name).string());

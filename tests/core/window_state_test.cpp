@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/TestPaths.h"
 #include "tests/fakes/TestRig.h"
 
 namespace qw77 {
@@ -168,7 +169,7 @@ namespace {
 // only in the inventory of names and in the front end's widget table (and in tests).
 TEST(ControlNames, AreSpeltAsTextOnlyInTheInventoryAndTheWidgetTable) {
   namespace fs = std::filesystem;
-  const fs::path root = QW77_SOURCE_DIR;
+  const fs::path root = test::SourcePath("");
   const fs::path allowed[] = {root / "form/ControlId.h", root / "frontend/MainWindowLayout.cpp"};
   int files = 0;
   for (const char* room : {"app", "base", "bench", "cli", "form", "frontend", "jobs", "platform",

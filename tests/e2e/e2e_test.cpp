@@ -19,6 +19,7 @@
 #include "platform/posix/TcpSerialControl.h"
 #include "platform/posix/TermiosSerialControl.h"
 #include "platform/posix/VPrinterParallelLink.h"
+#include "tests/TestPaths.h"
 #include "tests/fakes/TestRig.h"
 #include "transport/SpoolFile.h"
 #include "vprinter/endpoints/Server.h"
@@ -89,7 +90,7 @@ class EndToEnd : public ::testing::Test {
     // The limits run on the fake clock; each poll step also gives the printer's thread
     // a moment of real time to answer in.
     clock_.on_sleep = [] { std::this_thread::sleep_for(std::chrono::microseconds(200)); };
-    system_.program_directory = QW77_LOGO_DIR;
+    system_.program_directory = test::BinDir();
     system_.on_start = [](FakeSystem::Process& p) {
       if (p.argv.size() == 3 && p.argv[2] == "rm -f tempo.txt") {
         std::filesystem::remove("tempo.txt");

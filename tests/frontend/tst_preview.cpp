@@ -13,6 +13,7 @@
 #include "frontend/TicketPreview.h"
 #include "jobs/SampleTicketJob.h"
 #include "protocol/BarcodeBlock.h"
+#include "tests/TestPaths.h"
 #include "tests/frontend/GuiRig.h"
 #include "vprinter/endpoints/Server.h"
 
@@ -31,7 +32,7 @@ void Settle() {
 // A window opened with the logos of the build beside the "program".
 struct PreviewRig : GuiRig {
   bool OpenWithLogos() {
-    system.program_directory = QW77_LOGO_DIR;
+    system.program_directory = qw77::test::BinDir();
     const bool opened = Open();
     Settle();
     return opened;
@@ -120,7 +121,7 @@ void PreviewTest::settingsThatMakeNoTicketShowTheComposersSentence_data() {
   QTest::addColumn<QString>("text");
   QTest::addColumn<QString>("logo_dir");
   QTest::newRow("x scale not a number") << "TxtXScale"
-                                        << "x" << QW77_LOGO_DIR;
+                                        << "x" << qw77::test::BinDir();
   QTest::newRow("no logo file") << ""
                                 << ""
                                 << "/nonexistent-qw77";

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/TestPaths.h"
 #include "tests/vprinter/VPrinterTestUtil.h"
 
 namespace qw77::vprinter::testing {
@@ -37,7 +38,7 @@ class VPrinterProcess {
       dup2(out[1], 1);
       dup2(err[1], 2);
       std::vector<char*> argv;
-      std::string exe = QW77_VPRINTER_EXE;
+      std::string exe = test::BinPath("qw77-vprinter");
       argv.push_back(exe.data());
       std::vector<std::string> copy = args;
       for (std::string& a : copy) argv.push_back(a.data());

@@ -11,6 +11,7 @@
 #include <set>
 #include <string>
 
+#include "tests/TestPaths.h"
 #include "tests/vprinter/VPrinterTestUtil.h"
 #include "vprinter/paper/CodePages.h"
 
@@ -258,7 +259,7 @@ void PrintTo(const GoldenCase& c, std::ostream* os) {
 }
 
 std::string GoldenPath(const GoldenCase& c, const char* extension) {
-  return std::string(QW77_GOLDEN_DIR) + "/" + c.name + extension;
+  return test::SourcePath("tests/vprinter/golden/") + c.name + extension;
 }
 
 class GoldenTest : public ::testing::TestWithParam<GoldenCase> {

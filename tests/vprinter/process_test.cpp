@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "tests/TestPaths.h"
 #include "tests/vprinter/ProcessRig.h"
 #include "tests/vprinter/TcpClient.h"
 #include "vprinter/paper/Canvas.h"
@@ -44,7 +45,7 @@ std::string ReadBytes(const std::string& path) {
 // first run is written over.
 TEST(RenderTest, ASecondRunKeepsTheFirstRunsTickets) {
   TempDir dir;
-  const std::string golden = QW77_GOLDEN_DIR;
+  const std::string golden = test::SourcePath("tests/vprinter/golden");
   const testing::Exit first =
       RunVPrinter({"--render", golden + "/ticket.bin", "--out", dir / "out", "--quiet"});
   ASSERT_EQ(first.code, 0) << first.err;
