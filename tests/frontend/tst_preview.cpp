@@ -121,7 +121,7 @@ void PreviewTest::settingsThatMakeNoTicketShowTheComposersSentence_data() {
   QTest::addColumn<QString>("text");
   QTest::addColumn<QString>("logo_dir");
   QTest::newRow("x scale not a number") << "TxtXScale"
-                                        << "x" << qw77::test::BinDir();
+                                        << "x" << QString::fromStdString(qw77::test::BinDir());
   QTest::newRow("no logo file") << ""
                                 << ""
                                 << "/nonexistent-qw77";
