@@ -59,7 +59,8 @@ int SpeedForLevel(int level) {
 
 }  // namespace
 
-void Printer::Answer(Command& c, const std::string& what, std::vector<std::uint8_t> reply) {
+void Printer::Answer(Command& c, const std::string& what, std::vector<std::uint8_t> reply,
+                     bool log_bytes) {
   if (c.src != Source::kSerial && c.src != Source::kTcp) {
     c.entry.note = what + ": no reply channel on this interface";
     return;
@@ -69,7 +70,7 @@ void Printer::Answer(Command& c, const std::string& what, std::vector<std::uint8
     return;
   }
   ++replies_sent_;
-  c.entry.note = what + " answered " + HexBytes(reply, 24);
+  c.entry.note = what + " answered" + (log_bytes ? " " + HexBytes(reply, 24) : "");
   c.then = [this, src = c.src, reply = std::move(reply)]() mutable {
     Reply(src, std::move(reply));
   };

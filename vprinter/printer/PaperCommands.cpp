@@ -178,19 +178,7 @@ void Printer::OnStatusOrId(Command& c) {
     c.Malformed(c.def.id == CommandId::kTransmitStatus ? "no such status" : "no such ID");
     return;
   }
-  if (!HasReplyChannel(c.src)) {
-    c.entry.note = what + ": no reply channel on this interface";
-    return;
-  }
-  if (!status_.MayAnswer()) {
-    c.entry.note = what + " NOT answered (silent)";
-    return;
-  }
-  ++replies_sent_;
-  c.entry.note = what + " answered";
-  c.then = [this, src = c.src, reply = std::move(reply)]() mutable {
-    Reply(src, std::move(reply));
-  };
+  Answer(c, what, std::move(reply), /*log_bytes=*/false);
 }
 
 void Printer::OnAutoStatus(Command& c) {

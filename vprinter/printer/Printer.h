@@ -255,8 +255,10 @@ class Printer {
   void PrintStatusPage();
   void PrintRollingPattern();
   void PrintLines(const std::vector<std::string>& lines);
-  // Sends `reply` after the entry is logged, when the interface can carry it.
-  void Answer(Command& c, const std::string& what, std::vector<std::uint8_t> reply);
+  // Sends `reply` after the entry is logged, when the interface can carry it. The log shows
+  // the reply's bytes unless `what` already says them.
+  void Answer(Command& c, const std::string& what, std::vector<std::uint8_t> reply,
+              bool log_bytes = true);
   // Counts a write to NV memory a host asked for, notes a day's writes past the limit, and
   // saves the state.
   void NvWritten(Command& c);
