@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds the libraries the Windows build links (zlib, libpng, zint, GoogleTest) with the
-# MinGW-w64 cross compiler, from Debian's own source packages, and puts them with the
+# Builds the libraries the Windows build links (zlib, libpng, zint, civetweb, GoogleTest)
+# with the MinGW-w64 cross compiler, from Debian's own source packages, and puts them with the
 # header-only ones (CLI11, nlohmann-json) from their Debian packages into one folder:
 #
 #   ${XDG_CACHE_HOME:-~/.cache}/qw77/windows-<key>/{include,lib,share}
@@ -20,12 +20,13 @@ command -v "$cxx" >/dev/null || { log "$cxx is missing: run tools/setup.sh --win
 # The source package and version each library comes from, read from the installed -dev
 # packages (which the Linux build uses too), so the two builds use the same sources.
 source_of() { dpkg-query -W -f='${source:Package}=${source:Version}' "$1"; }
-sources=("$(source_of zlib1g-dev)" "$(source_of libpng-dev)" "$(source_of libzint-dev)")
+sources=("$(source_of zlib1g-dev)" "$(source_of libpng-dev)" "$(source_of libzint-dev)"
+  "$(source_of libcivetweb-dev)")
 gtest_version=$(dpkg-query -W -f='${Version}' libgtest-dev)
 headers="$(dpkg-query -W -f='${Version}' libcli11-dev)-$(dpkg-query -W -f='${Version}' nlohmann-json3-dev)"
 compiler=$(dpkg-query -W -f='${Version}' g++-mingw-w64-x86-64-posix)
 # Raised whenever the way the libraries are built below changes.
-recipe=1
+recipe=2
 key=$(printf '%s\n' "${sources[@]}" "gtest=$gtest_version" "headers=$headers" \
   "compiler=$compiler" "recipe=$recipe" | sha256sum | cut -c1-16)
 cache_root="${XDG_CACHE_HOME:-$HOME/.cache}/qw77"
@@ -85,6 +86,14 @@ log "building zlib"
   inffast inflate inftrees trees uncompr zutil; do echo "$c"; done |
   xargs -P "$jobs" -I{} "$cc" -O2 -D_LARGEFILE64_SOURCE=1 -c {}.c -o "$work/zlib-{}.o" &&
   $triple-ar rcs "$prefix/lib/libz.a" "$work"/zlib-*.o && cp zlib.h zconf.h "$prefix/include/")
+
+# civetweb, the web view's HTTP server: its one C file, without TLS (the view serves plain
+# HTTP) and without CGI, with IPv6.
+civetweb=$(src civetweb)
+log "building civetweb"
+"$cc" -O2 -DNO_SSL -DNO_CGI -DUSE_IPV6 -I"$civetweb/include" -c "$civetweb/src/civetweb.c" \
+  -o "$work/civetweb.o" && $triple-ar rcs "$prefix/lib/libcivetweb.a" "$work/civetweb.o" &&
+  cp "$civetweb/include/civetweb.h" "$prefix/include/"
 
 build libpng "$(src libpng1.6)" -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF \
   -DPNG_EXECUTABLES=OFF -DPNG_TOOLS=OFF -DZLIB_ROOT="$prefix"

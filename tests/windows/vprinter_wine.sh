@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Windows virtual printer under wine. Tickets printed from files (--render) and over
 # TCP must come out as the Linux build's reference pictures, pixel for pixel; the ticket's
-# barcodes must read back; what Windows lacks must be refused with a message saying so.
+# barcodes must read back; the web view must list the ticket over TCP, serve its picture and
+# take a switch; what Windows lacks must be refused with a message saying so.
 #
 #   vprinter_wine.sh qw77-vprinter.exe WORK_DIR
 set -euo pipefail
@@ -39,10 +40,10 @@ scanned=$(zbarimg -q --nodbus "$(picture_in "$work/render-ticket")" 2>/dev/null 
 [ "$scanned" = "CODE-128:12345678 CODE-39:AB 12 EAN-13:5901234123457 I2/5:12345678 " ] &&
   echo "ok: the ticket's barcodes read back" || fail "barcodes read: $scanned"
 
-# Over TCP: the printer on a free port, the ticket sent from Linux.
+# Over TCP: the printer on a free port, the ticket sent from Linux; its web view beside.
 out=$work/tcp
-"$wine_run" "$exe" --tcp 127.0.0.1:0 --out "$out" --log "$work/tcp-commands.log" \
-  >"$work/tcp.log" 2>&1 &
+"$wine_run" "$exe" --tcp 127.0.0.1:0 --http 127.0.0.1:0 --out "$out" \
+  --log "$work/tcp-commands.log" >"$work/tcp.log" 2>&1 &
 printer=$!
 port=""
 for _ in $(seq 1 300); do
@@ -78,12 +79,31 @@ PY
   else
     fail "no picture from the ticket over TCP: $(cat "$work/tcp.log")"
   fi
+  # The web view: the page, the ticket listed and its picture as on disk, and a switch the
+  # printer's loop takes (the request waits for it, so a loop that does not wake fails it).
+  web=http://$(sed -n 's/^http: \([0-9.:]*\).*/\1/p' "$work/tcp.log" | tr -d '\r')
+  if curl -sf "$web/" | grep -q '<title>qw77 virtual printer</title>'; then
+    echo "ok: the web view serves its page"
+  else
+    fail "the web view's page at $web"
+  fi
+  listed=$(curl -sf "$web/api/tickets" |
+    python3 -c 'import json,sys; print(" ".join(t["source"] + ":" + t["stem"] for t in json.load(sys.stdin)))')
+  [ "$listed" = "tcp:ticket-0001" ] && echo "ok: the web view lists the ticket" ||
+    fail "the web view lists: $listed"
+  curl -sf "$web/api/tickets/1.png" -o "$work/served.png" &&
+    cmp -s "$work/served.png" "$(picture_in "$out")" &&
+    echo "ok: the web view serves the picture as written" || fail "the picture served differs"
+  curl -sf -X PUT -H 'Content-Type: application/json' -d '{"paper_out":true}' \
+    "$web/api/printer/conditions" >/dev/null &&
+    curl -sf "$web/api/printer" | grep -q '"paper_out":true' &&
+    echo "ok: the web view's switch is taken" || fail "the paper-out switch was not taken"
 fi
 kill "$printer" 2>/dev/null || true
 wait "$printer" 2>/dev/null || true
 
-# The Linux interfaces (and the web view, not built for Windows yet) are refused, saying so.
-for refused in "--serial-link COM9" "--parallel-socket x" "--http 0"; do
+# The Linux interfaces are refused, saying so.
+for refused in "--serial-link COM9" "--parallel-socket x"; do
   # shellcheck disable=SC2086
   if "$wine_run" "$exe" $refused --tcp 0 --out "$work/refused" >"$work/refused.log" 2>&1; then
     fail "$refused was taken"

@@ -1,12 +1,6 @@
 #include "vprinter/endpoints/web/WebEndpoint.h"
 
-#include <arpa/inet.h>
 #include <civetweb.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
@@ -15,7 +9,8 @@
 #include <thread>
 #include <vector>
 
-#include "base/Errno.h"
+#include "vprinter/endpoints/Sockets.h"
+#include "vprinter/endpoints/web/PlainFile.h"
 
 namespace qw77::vprinter::web {
 
@@ -46,23 +41,20 @@ void SendText(mg_connection* conn, int status, const std::string& type, const st
 // Sends a file of the ticket folder in pieces; a link or anything but a plain file is not
 // followed.
 void SendFile(mg_connection* conn, const std::string& path, const std::string& type, bool head) {
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-  struct stat st {};
-  if (fd < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    if (fd >= 0) close(fd);
+  PlainFile file(path);
+  if (!file.is_open()) {
     SendText(conn, 404, "application/json",
              R"({"error":"the file is gone"})"
              "\n");
     return;
   }
-  SendHeader(conn, 200, type, st.st_size);
+  SendHeader(conn, 200, type, file.size());
   // On the heap: the server library's worker threads have small stacks, and a file buffer
   // on one overflowed it in the sanitizer build.
   std::vector<char> buf(64 * 1024);
-  for (ssize_t n; !head && (n = read(fd, buf.data(), buf.size())) > 0;) {
-    if (mg_write(conn, buf.data(), static_cast<std::size_t>(n)) <= 0) break;
+  for (std::size_t n; !head && (n = file.Read(buf.data(), buf.size())) > 0;) {
+    if (mg_write(conn, buf.data(), n) <= 0) break;
   }
-  close(fd);
 }
 
 std::string ReadBody(mg_connection* conn, long long length, bool& too_long) {
@@ -95,8 +87,10 @@ Result<std::unique_ptr<WebEndpoint>> WebEndpoint::Open(Printer& printer, WebOpti
   const std::string host = options.host;
   const int port = options.port;
   std::unique_ptr<WebEndpoint> ep(new WebEndpoint(printer, std::move(options)));
-  if (pipe2(ep->wake_, O_NONBLOCK | O_CLOEXEC) != 0) {
-    return ErrnoStatus(errno, "web view: no pipe");
+  if (Status started = StartSockets(); !started.ok()) return started;
+  ep->wake_ = OpenWakePair();
+  if (ep->wake_.waiter == kNoSocket) {
+    return Status(ErrorCode::kIo, "web view: no wake-up pair: " + LastSocketError());
   }
   ep->history_.LoadFolder();
   ep->panel_ = ep->PanelJson();
@@ -171,14 +165,18 @@ static void StopServer(mg_context* ctx, const std::string& host, int port) {
   std::thread nudge([&] {
     while (!stopped) {
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
-      const int fd = socket(v6 ? AF_INET6 : AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-      if (fd < 0) continue;
+      const SocketHandle s = OpenStreamSocket(v6 ? AF_INET6 : AF_INET);
+      if (s == kNoSocket) continue;
+      // The socket does not block: the connection is under way when it is closed, and the
+      // listener wakes for it.
       if (v6) {
-        connect(fd, reinterpret_cast<const sockaddr*>(&a6), sizeof a6);
+        connect(s, reinterpret_cast<const sockaddr*>(&a6), static_cast<socklen_t>(sizeof a6));
       } else {
-        connect(fd, reinterpret_cast<const sockaddr*>(&a4), sizeof a4);
+        connect(s, reinterpret_cast<const sockaddr*>(&a4), static_cast<socklen_t>(sizeof a4));
       }
-      close(fd);
+      std::vector<pollfd> wait{{s, POLLOUT, 0}};
+      WaitForSockets(wait, 100);
+      CloseSocket(s);
     }
   });
   mg_stop(ctx);
@@ -189,9 +187,7 @@ static void StopServer(mg_context* ctx, const std::string& host, int port) {
 WebEndpoint::~WebEndpoint() {
   events_.Close();
   if (ctx_) StopServer(ctx_, options_.host, port_);
-  for (int fd : wake_) {
-    if (fd >= 0) close(fd);
-  }
+  CloseWakePair(wake_);
   printer_.on_bytes = nullptr;
   printer_.on_log = nullptr;
   printer_.on_picture = nullptr;
@@ -286,18 +282,15 @@ std::string WebEndpoint::SetSwitches(const std::map<std::string, bool>& changes)
 }
 
 void WebEndpoint::Wake() {
-  const char c = 1;
-  [[maybe_unused]] const ssize_t n = write(wake_[1], &c, 1);
+  vprinter::Wake(wake_);
 }
 
 void WebEndpoint::Prepare(std::vector<pollfd>& fds, Micros, Micros&) {
-  fds.push_back({wake_[0], POLLIN, 0});
+  fds.push_back({wake_.waiter, POLLIN, 0});
 }
 
 void WebEndpoint::Service(const std::vector<pollfd>&, Micros now) {
-  char buf[64];
-  while (read(wake_[0], buf, sizeof buf) > 0) {
-  }
+  DrainWakes(wake_);
   std::vector<std::map<std::string, bool>> todo;
   {
     std::lock_guard lock(mutex_);

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "vprinter/endpoints/Endpoint.h"
+#include "vprinter/endpoints/Sockets.h"
 #include "vprinter/endpoints/web/EventStream.h"
 #include "vprinter/endpoints/web/TicketHistory.h"
 #include "vprinter/endpoints/web/TicketRecorder.h"
@@ -88,7 +89,7 @@ class WebEndpoint : public Endpoint {
   mg_context* ctx_ = nullptr;
   std::string address_;
   int port_ = 0;
-  int wake_[2] = {-1, -1};
+  WakePair wake_;  // the loop wakes when a request has queued a change
 
   std::mutex mutex_;
   std::condition_variable applied_;
