@@ -10,6 +10,7 @@ namespace {
 // Long enough for a JSON object whose message quotes a long device path.
 char g_line[8192];
 std::atomic<std::size_t> g_length{0};
+std::atomic<bool> g_progress_open{false};
 
 }  // namespace
 
@@ -22,6 +23,14 @@ void PrepareInterruptLine(std::string_view line) {
 
 std::string_view PreparedInterruptLine() {
   return {g_line, g_length.load()};
+}
+
+void NoteProgressLineOpen(bool open) {
+  g_progress_open.store(open);
+}
+
+std::string_view InterruptLead() {
+  return g_progress_open.load() ? "\n" : "";
 }
 
 }  // namespace qw77::cli

@@ -13,6 +13,12 @@ void PrepareInterruptLine(std::string_view line);
 // The line prepared now, for the system's handler (safe to call from a signal handler).
 std::string_view PreparedInterruptLine();
 
+// Whether a progress line stands open on standard error, drawn and not yet ended.
+void NoteProgressLineOpen(bool open);
+// What the handler writes on standard error before anything else: a line end while a
+// progress line is open, so that what a signal says starts a line of its own.
+std::string_view InterruptLead();
+
 // SIGINT, SIGTERM and SIGHUP then write the prepared line and end the process with 130.
 void InstallInterruptReport();
 

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "cli/Interrupt.h"
+
 namespace qw77::cli {
 
 ProgressLine::ProgressLine(std::ostream& err, Clock& clock, bool show, std::string label)
@@ -20,6 +22,7 @@ void ProgressLine::Update(std::size_t done, std::size_t total) {
   if (open_ && !last && now - drawn_at_ < kProgressRedraw) return;
   drawn_at_ = now;
   open_ = true;
+  NoteProgressLineOpen(true);
   err_ << "\r" << label_ << ": " << done << " of " << total << " bytes ("
        << (total ? done * 100 / total : 100) << "%)" << std::flush;
   if (last) End();
@@ -29,6 +32,7 @@ void ProgressLine::End() {
   if (!open_) return;
   err_ << "\n" << std::flush;
   open_ = false;
+  NoteProgressLineOpen(false);
 }
 
 }  // namespace qw77::cli

@@ -20,6 +20,8 @@ void WriteAll(int fd, const char* text, std::size_t size) {
 }
 
 void OnSignal(int /*signal_number*/) {
+  const std::string_view lead = InterruptLead();
+  WriteAll(STDERR_FILENO, lead.data(), lead.size());
   const std::string_view line = PreparedInterruptLine();
   WriteAll(STDOUT_FILENO, line.data(), line.size());
   constexpr char kSaid[] = "qw77-cli: interrupted\n";

@@ -20,6 +20,8 @@ void WriteAll(DWORD which, const char* text, std::size_t size) {
 
 // Windows calls this on a thread of its own for Ctrl+C, Ctrl+Break and the console closing.
 BOOL WINAPI OnConsoleEvent(DWORD) {
+  const std::string_view lead = InterruptLead();
+  WriteAll(STD_ERROR_HANDLE, lead.data(), lead.size());
   const std::string_view line = PreparedInterruptLine();
   WriteAll(STD_OUTPUT_HANDLE, line.data(), line.size());
   constexpr char kSaid[] = "qw77-cli: interrupted\n";

@@ -9,6 +9,7 @@
 #include <sstream>
 #include <utility>
 
+#include "cli/Interrupt.h"
 #include "cli/ProgressLine.h"
 #include "protocol/Commands.h"
 #include "protocol/MaintenanceCommands.h"
@@ -146,9 +147,12 @@ TEST(CliTools, AProgressLineIsRedrawnAFewTimesASecond) {
     const std::pair<milliseconds, std::size_t> steps[] = {
         {milliseconds(0), 100}, {milliseconds(100), 200}, {milliseconds(149), 300},
         {milliseconds(1), 400}, {milliseconds(0), 500},   {milliseconds(0), 1000}};
+    EXPECT_EQ(cli::InterruptLead(), "");
     for (const auto& [after, done] : steps) {
       clock.Advance(after);
       watch(done, 1000);
+      // A signal now would start its words on a line of their own while the line is open.
+      EXPECT_EQ(cli::InterruptLead(), done < 1000 ? "\n" : "") << done;
     }
   }
   EXPECT_EQ(err.str(),
